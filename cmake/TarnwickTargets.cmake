@@ -1,0 +1,42 @@
+# Helpers shared by the project's targets.
+
+# Warnings for the project's own code only (third-party code builds with its own flags).
+function(tarnwick_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
+
+# tarnwick_library(name SOURCES ... DEPS ...): one library per source folder.
+function(tarnwick_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;SYSTEM_LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS} ${ARG_SYSTEM_LIBS})
+  tarnwick_warnings(${name})
+endfunction()
+
+# tarnwick_test(name SOURCES ... DEPS ...): one GoogleTest program per subsystem folder,
+# run by ctest under Wine.
+function(tarnwick_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  tarnwick_warnings(${name})
+  # Tests call weak callbacks bound to objects they have just deleted, which is what the
+  # callbacks are for; GCC cannot see that the flag check guards the dangling pointer.
+  target_compile_options(${name} PRIVATE -Wno-use-after-free)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    ENVIRONMENT "TARNWICK_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+endfunction()
+
+# tarnwick_bench(name SOURCES ... DEPS ...): a benchmark program that prints its figures.
+function(tarnwick_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+  tarnwick_warnings(${name})
+endfunction()
