@@ -122,8 +122,9 @@ void GdiPlusPainter::FillGradient(const UiRect& rect, UiColor top, UiColor botto
   if (!graphics) return;
   const Gdiplus::GpRect area(rect.left, rect.top, rect.Width(), rect.Height());
   Gdiplus::GpLineGradient* gradient = nullptr;
-  gp::GdipCreateLineBrushFromRectWithAngleI(&area, top, bottom, 90.0f, FALSE, Gdiplus::WrapModeTile,
-                                            &gradient);
+  // The vertical mode is the 90-degree, not scalable gradient; Wine tilts the angle form.
+  gp::GdipCreateLineBrushFromRectI(&area, top, bottom, Gdiplus::LinearGradientModeVertical,
+                                   Gdiplus::WrapModeTile, &gradient);
   BrushPtr brush(gradient);
   if (!brush) return;
   gp::GdipFillRectangleI(graphics.get(), brush.get(), rect.left, rect.top, rect.Width(),
