@@ -94,6 +94,9 @@ void NineGridPainter::TransferIfVisible(const UiRect& paint, const UiRect& dest,
 }
 
 void NineGridPainter::Transfer(const UiRect& dest, const UiRect& source) {
+  // Corners larger than the source or the destination leave inverted pieces, which a
+  // stretch would mirror.
+  if (dest.IsEmpty() || source.IsEmpty()) return;
   const bool sameSize = dest.Width() == source.Width() && dest.Height() == source.Height();
   if (blend_ || sameSize) {
     const BLENDFUNCTION blend = {AC_SRC_OVER, 0, fade_, AC_SRC_ALPHA};
