@@ -61,30 +61,14 @@ StringFormatPtr CopyTypographicFormat() {
 StringFormatPtr MakeDrawFormat(TextStyle style, bool lineLimit) {
   StringFormatPtr format = CopyTypographicFormat();
   if (!format) return format;
-  if (style & kTextEndEllipsis) {
+  const TextFormat wanted = TextFormat::ForDrawing(style, lineLimit);
+  if (wanted.ellipsis) {
     gp::GdipSetStringFormatTrimming(format.get(), Gdiplus::StringTrimmingEllipsisCharacter);
   }
-  INT flags = 0;
-  if (style & kTextNoClip) flags |= Gdiplus::StringFormatFlagsNoClip;
-  if (style & kTextSingleLine) flags |= Gdiplus::StringFormatFlagsNoWrap;
-  if (lineLimit) flags |= Gdiplus::StringFormatFlagsLineLimit;
-  gp::GdipSetStringFormatFlags(format.get(), flags);
-
-  Gdiplus::StringAlignment align = Gdiplus::StringAlignmentNear;
-  if (style & kTextCenter) {
-    align = Gdiplus::StringAlignmentCenter;
-  } else if (style & kTextRight) {
-    align = Gdiplus::StringAlignmentFar;
-  }
-  gp::GdipSetStringFormatAlign(format.get(), align);
-
-  Gdiplus::StringAlignment lineAlign = Gdiplus::StringAlignmentNear;
-  if (style & kTextVCenter) {
-    lineAlign = Gdiplus::StringAlignmentCenter;
-  } else if (style & kTextBottom) {
-    lineAlign = Gdiplus::StringAlignmentFar;
-  }
-  gp::GdipSetStringFormatLineAlign(format.get(), lineAlign);
+  gp::GdipSetStringFormatFlags(format.get(), wanted.flags);
+  gp::GdipSetStringFormatAlign(format.get(), static_cast<Gdiplus::StringAlignment>(wanted.align));
+  gp::GdipSetStringFormatLineAlign(format.get(),
+                                   static_cast<Gdiplus::StringAlignment>(wanted.lineAlign));
   return format;
 }
 
@@ -107,6 +91,25 @@ Gdiplus::RectF Measure(Gdiplus::GpGraphics* graphics, const wchar_t* text, int l
 }
 
 }  // namespace
+
+TextFormat TextFormat::ForDrawing(TextStyle style, bool lineLimit) {
+  TextFormat format;
+  format.ellipsis = (style & kTextEndEllipsis) != 0;
+  if (style & kTextNoClip) format.flags |= Gdiplus::StringFormatFlagsNoClip;
+  if (style & kTextSingleLine) format.flags |= Gdiplus::StringFormatFlagsNoWrap;
+  if (lineLimit) format.flags |= Gdiplus::StringFormatFlagsLineLimit;
+  if (style & kTextCenter) {
+    format.align = Gdiplus::StringAlignmentCenter;
+  } else if (style & kTextRight) {
+    format.align = Gdiplus::StringAlignmentFar;
+  }
+  if (style & kTextVCenter) {
+    format.lineAlign = Gdiplus::StringAlignmentCenter;
+  } else if (style & kTextBottom) {
+    format.lineAlign = Gdiplus::StringAlignmentFar;
+  }
+  return format;
+}
 
 void GdiPlusPainter::FillRect(const UiRect& rect, UiColor color) {
   GraphicsPtr graphics = MakeGraphics(dc_, false);

@@ -6,6 +6,21 @@
 
 namespace ui {
 
+// The string format a text style asks for, in GDI+ terms.
+struct TextFormat {
+  int flags = 0;          // StringFormatFlags
+  bool ellipsis = false;  // trim with the ellipsis character
+  int align = 0;          // StringAlignment: 0 near, 1 centre, 2 far
+  int lineAlign = 0;
+
+  static TextFormat ForDrawing(TextStyle style, bool lineLimit);
+};
+
+inline bool operator==(const TextFormat& a, const TextFormat& b) {
+  return a.flags == b.flags && a.ellipsis == b.ellipsis && a.align == b.align &&
+         a.lineAlign == b.lineAlign;
+}
+
 // Fills, strokes and text drawn with GDI+ onto a device context, honouring its origin and
 // clip. Colours are used as given.
 class GdiPlusPainter {
