@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <new>
 
+#include "ui/core/utf8_decoder.h"
 #include "ui/core/xml_parser.h"
 
 namespace ui {
@@ -101,13 +102,9 @@ bool XmlDocument::LoadFromBytes(const char* bytes, size_t length) {
   }
   // UTF-8 never needs more UTF-16 units than it has bytes, so one allocation suffices.
   if (length > INT_MAX || !AllocateText(length)) return Fail(kOutOfMemory, nullptr);
-  int converted = 0;
-  if (length > 0) {
-    converted = MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(length), text_.get(),
-                                    static_cast<int>(length));
-  }
+  const size_t converted = DecodeUtf8(bytes, length, text_.get());
   text_[converted] = 0;
-  textSize_ = static_cast<size_t>(converted) + 1;
+  textSize_ = converted + 1;
   return Parse();
 }
 

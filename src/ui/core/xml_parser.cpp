@@ -143,7 +143,7 @@ XmlParser::Step XmlParser::ParseElement(wchar_t** position, uint32_t parent, uin
   ++p;
   *nameEnd = 0;  // may be the ">" just passed
   record.textPosition = Position(p);
-  wchar_t* const textEnd = ParseData(&p, L'<');
+  wchar_t* const textEnd = ParseData<L'<'>(p);
   // The text is only what precedes the first child. Ending it now leaves the same
   // buffer as ending it at the end tag, and also ends it when the text is cut off.
   if (textEnd < p) *textEnd = 0;
@@ -173,7 +173,7 @@ bool XmlParser::ParseAttributes(wchar_t** position, bool* slashAfterName) {
     p = SkipXmlBlanks(p + 1);
     if (*p != L'"') return Fail(kExpectedAttributeValue, *p != 0 ? p + 1 : nullptr);
     ++p;
-    wchar_t* const valueEnd = ParseData(&p, L'"');
+    wchar_t* const valueEnd = ParseData<L'"'>(p);
     if (*p == 0) return Fail(kErrorWhileParsingAttributeString, nullptr);
     *valueEnd = 0;
     if (valueEnd != p) *p = L' ';
@@ -189,9 +189,11 @@ bool XmlParser::ParseEndTag(uint32_t element, wchar_t** position) {
   *p = 0;
   p = SkipXmlBlanks(p + 2);
   const wchar_t* name = text_ + (*table_)[element].namePosition;
-  const size_t length = std::wcslen(name);
-  if (std::wcsncmp(p, name, length) != 0) return Fail(kUnmatchedClosingTag, p);
-  p = SkipXmlBlanks(p + length);
+  wchar_t* const nameStart = p;
+  // The name is terminated, so the comparison stops at a difference or at its end.
+  while (*name != 0 && *name == *p) ++name, ++p;
+  if (*name != 0) return Fail(kUnmatchedClosingTag, nameStart);
+  p = SkipXmlBlanks(p);
   if (*p != L'>') return Fail(kUnmatchedClosingTag, *p != 0 ? p + 1 : nullptr);
   *position = p + 1;
   return true;
@@ -199,19 +201,26 @@ bool XmlParser::ParseEndTag(uint32_t element, wchar_t** position) {
 
 // Reads text or a value up to the stop character, decoding references in place. Returns
 // the end of the written characters, where the caller puts the terminator; positions
-// freed by compaction become blanks.
-wchar_t* XmlParser::ParseData(wchar_t** position, wchar_t stop) {
-  wchar_t* p = *position;
-  // Most text needs no compaction: scan until something would change it.
+// freed by compaction become blanks. Most text needs no compaction, so the scan only
+// hands over to CompactData at the first character that would change it.
+template <wchar_t kStop>
+inline wchar_t* XmlParser::ParseData(wchar_t*& p) {
+  // Every character that ends or changes the scan is at most the stop character or "&",
+  // so one comparison passes nearly all others.
+  constexpr wchar_t kHighestSpecial = kStop > L'&' ? kStop : L'&';
   for (;;) {
     const wchar_t c = *p;
-    if (c == stop || c == 0) {
-      *position = p;
-      return p;
+    if (c > kHighestSpecial) {
+      ++p;
+      continue;
     }
-    if (c == L'&' || (c == L' ' && !preserveWhitespace_)) break;
+    if (c == kStop || c == 0) return p;
+    if (c == L'&' || (c == L' ' && !preserveWhitespace_)) return CompactData(p, kStop);
     ++p;
   }
+}
+
+wchar_t* XmlParser::CompactData(wchar_t*& p, wchar_t stop) {
   wchar_t* write = p;
   while (*p != 0 && *p != stop) {
     if (*p == L'&') {
@@ -221,15 +230,11 @@ wchar_t* XmlParser::ParseData(wchar_t** position, wchar_t stop) {
       }
       if (*p == stop || *p == 0) break;
     }
-    if (*p == L' ') {
-      *write++ = *p++;
-      if (!preserveWhitespace_) p = SkipXmlBlanks(p);
-    } else {
-      *write++ = *p++;
-    }
+    const bool space = *p == L' ';
+    *write++ = *p++;
+    if (space && !preserveWhitespace_) p = SkipXmlBlanks(p);
   }
   for (wchar_t* blank = write + 1; blank < p; ++blank) *blank = L' ';
-  *position = p;
   return write;
 }
 

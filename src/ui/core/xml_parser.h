@@ -48,7 +48,9 @@ class XmlParser {
   Step ParseElement(wchar_t** position, uint32_t parent, uint32_t* previous);
   bool ParseAttributes(wchar_t** position, bool* slashAfterName);
   bool ParseEndTag(uint32_t element, wchar_t** position);
-  wchar_t* ParseData(wchar_t** position, wchar_t stop);
+  template <wchar_t kStop>
+  wchar_t* ParseData(wchar_t*& p);
+  wchar_t* CompactData(wchar_t*& p, wchar_t stop);
   uint32_t AppendElement(wchar_t* name, uint32_t parent, uint32_t previous);
   uint32_t Position(const wchar_t* at) const { return static_cast<uint32_t>(at - text_); }
   bool Fail(const wchar_t* message, const wchar_t* position);
