@@ -3,7 +3,6 @@
 #include <shlwapi.h>
 #include <windows.h>
 
-#include <climits>
 #include <cstring>
 #include <cwchar>
 #include <new>
@@ -101,7 +100,7 @@ bool XmlDocument::LoadFromBytes(const char* bytes, size_t length) {
     length -= 3;
   }
   // UTF-8 never needs more UTF-16 units than it has bytes, so one allocation suffices.
-  if (length > INT_MAX || !AllocateText(length)) return Fail(kOutOfMemory, nullptr);
+  if (!AllocateText(length)) return Fail(kOutOfMemory, nullptr);
   const size_t converted = DecodeUtf8(bytes, length, text_.get());
   text_[converted] = 0;
   textSize_ = converted + 1;
