@@ -23,8 +23,9 @@ class XmlDocument {
   static constexpr size_t kMaxErrorLocationLength = 49;
 
   // Relative file names are read from the folder this function returns (ending in a
-  // separator, or empty). The UI registry installs a function that returns its resource
-  // path; while none is installed, relative names resolve against the current folder.
+  // separator, or empty): the seam through which the UI registry hands over its resource
+  // path when it starts. While no function is installed, relative names resolve against
+  // the current folder.
   using ResourceFolderFunction = std::wstring (*)();
   static void SetResourceFolderFunction(ResourceFolderFunction function);
 

@@ -24,7 +24,10 @@ void XmlElementTable::Release() {
 
 bool XmlElementTable::Reset() {
   Release();
-  return Append() == 0 && size_ == 1;
+  if (!Grow()) return false;
+  records_[0] = XmlElementRecord{};
+  size_ = 1;
+  return true;
 }
 
 bool XmlElementTable::Grow() {
