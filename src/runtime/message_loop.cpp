@@ -63,18 +63,16 @@ void MessageLoop::PostNonNestableAfter(Task task, int64_t delay) {
 }
 
 void MessageLoop::PostEntry(Task&& task, int64_t delay, bool delayed, bool nestable) {
-  QueuedTask entry;
+  TickTime runAt;
   if (delayed) {
-    entry.runAt = TickTime::Now() + delay;
+    runAt = TickTime::Now() + delay;
     // 0 means "immediate"; a clock that reads 0 must not turn a timed post into one.
-    if (entry.runAt.IsNull()) entry.runAt = TickTime::FromMicroseconds(1);
+    if (runAt.IsNull()) runAt = TickTime::FromMicroseconds(1);
   }
-  entry.nestable = nestable;
-  entry.fn = std::move(task);
-  AppendIncoming(std::move(entry));
+  AppendIncoming(QueuedTask{runAt, 0, nestable, std::move(task)});
 }
 
-void MessageLoop::AppendIncoming(QueuedTask entry) {
+void MessageLoop::AppendIncoming(QueuedTask&& entry) {
   std::shared_ptr<MessagePump> pump;
   {
     AutoLock hold(incomingLock_);
@@ -82,6 +80,7 @@ void MessageLoop::AppendIncoming(QueuedTask entry) {
     incoming_.Push(std::move(entry));
     // Only the first entry of a batch wakes the pump; the rest ride along.
     if (!wasEmpty) return;
+    incomingPending_.store(true);
     pump = pump_;
   }
   pump->WakeForWork();
@@ -103,8 +102,11 @@ void MessageLoop::QuitWhenIdle() {
 }
 
 void MessageLoop::RefillWorkQueue() {
+  // Looks before it locks: a loop that spins for work stays off the lock posters need.
+  if (!incomingPending_.load()) return;
   AutoLock hold(incomingLock_);
   if (!incoming_.Empty()) incoming_.Swap(work_);
+  incomingPending_.store(false, std::memory_order_relaxed);
 }
 
 void MessageLoop::AddTimed(QueuedTask&& entry) {

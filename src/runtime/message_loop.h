@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -95,7 +96,7 @@ class MessageLoop : public MessagePump::Delegate {
   bool RunIdleTask() override;
 
  protected:
-  virtual void AppendIncoming(QueuedTask entry);
+  virtual void AppendIncoming(QueuedTask&& entry);
   // For loop kinds that wait differently; only while no other thread can post yet.
   void ReplacePump(std::shared_ptr<MessagePump> pump, LoopKind kind);
 
@@ -112,9 +113,14 @@ class MessageLoop : public MessagePump::Delegate {
   RunFrame* frame_ = nullptr;
   std::shared_ptr<MessagePump> pump_;
   bool nestingAllowed_ = true;
-  Lock incomingLock_;
+  // The incoming queue and its lock are what other threads write; keeping them on cache
+  // lines of their own spares the loop's thread a miss on every post.
+  alignas(64) Lock incomingLock_;
   TaskQueue incoming_;
-  TaskQueue work_;
+  // Whether incoming_ holds entries; written under the lock, read without it so that the
+  // loop's thread can look for work without taking the lock.
+  std::atomic<bool> incomingPending_{false};
+  alignas(64) TaskQueue work_;
   std::deque<QueuedTask> deferred_;
   TimedTaskQueue timed_;
   int32_t nextSequence_ = 0;

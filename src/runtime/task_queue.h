@@ -1,49 +1,46 @@
 #pragma once
 
 #include <cstddef>
-#include <utility>
-#include <vector>
 
 #include "runtime/task.h"
 
 namespace kbase {
 
-// A first-in first-out queue of tasks that keeps its storage between batches: a loop swaps
-// its incoming and work queues whole, so in steady use no entry costs an allocation.
+// A first-in first-out queue of tasks stored in fixed-size chunks. A burst only adds
+// chunks (entries never move), and emptied chunks are kept for reuse, so that in steady
+// use an entry costs no allocation. Swapping two queues exchanges their chunks whole.
 class TaskQueue {
  public:
-  bool Empty() const { return head_ == entries_.size(); }
-  size_t Size() const { return entries_.size() - head_; }
+  TaskQueue() = default;
+  ~TaskQueue();
+  TaskQueue(const TaskQueue&) = delete;
+  TaskQueue& operator=(const TaskQueue&) = delete;
 
-  void Push(QueuedTask&& entry) { entries_.push_back(std::move(entry)); }
+  bool Empty() const { return size_ == 0; }
+  size_t Size() const { return size_; }
 
+  void Push(QueuedTask&& entry);
   // Takes the front entry; the queue must not be empty.
-  QueuedTask Take() {
-    QueuedTask entry = std::move(entries_[head_++]);
-    if (Empty()) Reset();
-    return entry;
-  }
-
-  void Swap(TaskQueue& other) {
-    entries_.swap(other.entries_);
-    std::swap(head_, other.head_);
-  }
+  QueuedTask Take();
+  void Swap(TaskQueue& other);
 
  private:
-  // Storage left by a large burst is given back rather than kept for good.
-  static constexpr size_t kKeptCapacity = 4096;
+  static constexpr size_t kChunkEntries = 256;
+  // Storage kept after a burst: enough for the usual batch, not for the largest one.
+  static constexpr size_t kKeptChunks = 4;
 
-  void Reset() {
-    head_ = 0;
-    if (entries_.capacity() > kKeptCapacity) {
-      std::vector<QueuedTask>().swap(entries_);
-    } else {
-      entries_.clear();
-    }
-  }
+  struct Chunk;
 
-  std::vector<QueuedTask> entries_;
-  size_t head_ = 0;
+  Chunk* ObtainChunk();
+  void RecycleChunk(Chunk* chunk);
+
+  Chunk* head_ = nullptr;
+  size_t headIndex_ = 0;  // first live entry of head_
+  Chunk* tail_ = nullptr;
+  size_t tailIndex_ = 0;  // first free slot of tail_
+  size_t size_ = 0;
+  Chunk* spare_ = nullptr;
+  size_t spareCount_ = 0;
 };
 
 }  // namespace kbase

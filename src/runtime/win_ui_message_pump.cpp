@@ -71,11 +71,13 @@ void WinUIMessagePump::WakeAt(TickTime time) {
   if (delay < kShortestTimer) delay = kShortestTimer;
   if (delay > kLongestWait) delay = kLongestWait;
   lastTimerInterval_ = static_cast<uint32_t>(delay);
-  SetTimer(window_, reinterpret_cast<UINT_PTR>(this), lastTimerInterval_, nullptr);
+  timerSet_ = SetTimer(window_, reinterpret_cast<UINT_PTR>(this), lastTimerInterval_, nullptr) != 0;
 }
 
 void WinUIMessagePump::KillWakeTimer() {
+  if (!timerSet_) return;
   KillTimer(window_, reinterpret_cast<UINT_PTR>(this));
+  timerSet_ = false;
 }
 
 void WinUIMessagePump::RunLoopBody() {

@@ -66,6 +66,9 @@ class WinUIMessagePump : public WinMessagePump {
   ObserverList<UIObserver> observers_;
   std::atomic<uint32_t> wakeMessages_{0};
   uint32_t lastTimerInterval_ = 0;
+  // Whether the wake timer is set, so that a busy loop does not kill a timer that is
+  // not there on every pass.
+  bool timerSet_ = false;
 };
 
 }  // namespace kbase

@@ -207,6 +207,25 @@ TEST_P(MessageLoopTest, PostsFromAnotherThreadThroughTheProxyAllRunInOrder) {
   for (int i = 0; i < kCount; ++i) ASSERT_EQ(seen[i], i);
 }
 
+TEST_P(MessageLoopTest, PostsFromAnotherThreadWakeASleepingLoop) {
+  // The gaps are far longer than the loop spins before it sleeps, so every post finds it
+  // asleep; a lost wake-up hangs the test.
+  constexpr int kPosts = 4;
+  int ran = 0;
+  const auto proxy = loop->Proxy();
+  std::thread poster([&] {
+    for (int i = 0; i < kPosts; ++i) {
+      Sleep(30);
+      proxy->Post([&] {
+        if (++ran == kPosts) loop->QuitWhenIdle();
+      });
+    }
+  });
+  loop->Run();
+  poster.join();
+  EXPECT_EQ(ran, kPosts);
+}
+
 class CountingObserver : public MessageLoop::TaskObserver, public MessageLoop::DestructionObserver {
  public:
   void BeforeTask() override { events.push_back("before"); }
