@@ -61,8 +61,9 @@ void WinUIMessagePump::WakeForWork() {
   if (haveWork_.exchange(1) != 0) return;
   // A failed post leaves haveWork_ at 1: the tasks then run at the next native message or
   // timer instead.
-  PostMessageW(window_, kWakeMessage, reinterpret_cast<WPARAM>(this), 0);
-  wakeMessages_.fetch_add(1, std::memory_order_relaxed);
+  if (PostMessageW(window_, kWakeMessage, reinterpret_cast<WPARAM>(this), 0)) {
+    wakeMessages_.fetch_add(1, std::memory_order_relaxed);
+  }
 }
 
 void WinUIMessagePump::WakeAt(TickTime time) {
