@@ -26,12 +26,17 @@ double MsBetween(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-void PumpUntil(const std::function<bool()>& done) {
+// Dispatches messages until `done` holds; false when that took more than ten seconds, so
+// a broken queue ends the run instead of hanging it.
+bool PumpUntil(const std::function<bool()>& done) {
+  const auto deadline = Clock::now() + std::chrono::seconds(10);
   while (!done()) {
+    if (Clock::now() >= deadline) return false;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     if (!done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
   }
+  return true;
 }
 
 void PumpFor(int ms) {
@@ -81,7 +86,9 @@ std::vector<double> QueueLateness() {
   }
   PumpFor(kLatenessRunMs);
   flag.Revoke();
-  PumpUntil([] { return ui::TimerQueue::Instance().PendingCount() == 0; });
+  if (!PumpUntil([] { return ui::TimerQueue::Instance().PendingCount() == 0; })) {
+    std::printf("timer queue did not drain\n");
+  }
   return samples;
 }
 
@@ -148,7 +155,7 @@ double QueueWakesPerSecond() {
   const auto start = Clock::now();
   ui::TimerQueue::Instance().Schedule(
       flag, [&] { fired = true; }, kLongWaitMs, 0);
-  PumpUntil([&] { return fired; });
+  if (!PumpUntil([&] { return fired; })) std::printf("the long-waiting timer did not fire\n");
   return wakes.count() * 1000.0 / MsBetween(start, Clock::now());
 }
 
