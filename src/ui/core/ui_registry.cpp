@@ -13,6 +13,9 @@
 
 #include "ui/core/dpi_scaler.h"
 #include "ui/core/language_strings.h"
+#include "ui/render/i_render_context.h"
+#include "ui/render/render_factory_gdiplus.h"
+#include "ui/render/render_lookup.h"
 
 namespace ui {
 namespace {
@@ -30,13 +33,14 @@ struct RegistryState {
   GlobalStyleBuilder globalStyleBuilder;
   std::map<std::wstring, std::unique_ptr<FontRecord>> fonts;
   std::wstring defaultFontId;
-  std::map<std::wstring, uint32_t> textColors;
+  std::map<std::wstring, UiColor> textColors;
   std::wstring defaultTextColorName = L"textdefaultcolor";
   std::wstring defaultDisabledTextColorName = L"textdefaultdisablecolor";
   std::map<std::wstring, std::wstring> classes;
   std::map<std::wstring, std::shared_ptr<WindowBuilder>> documents;
   DpiScaler dpiScaler;
   LanguageStrings language;
+  std::unique_ptr<IRenderFactory> renderFactory;
   ULONG_PTR gdiplusToken = 0;
   ImageCache images;
 };
@@ -108,6 +112,27 @@ void InitCommonControlsLibrary() {
   reinterpret_cast<InitFunction>(reinterpret_cast<void*>(entry))();
 }
 
+bool FindRenderFont(const std::wstring& id, RenderFont* font) {
+  const FontRecord* record = UiRegistry::GetFont(id);
+  if (!record) return false;
+  *font = RenderFont{record->handle, record->faceName, record->size};
+  return true;
+}
+
+// The render context reads fonts, colours and scaling through these while the framework
+// runs.
+void InstallRenderLookups() {
+  RenderLookup::SetFontLookup(&FindRenderFont);
+  RenderLookup::SetColorLookup(&UiRegistry::GetTextColor);
+  RenderLookup::SetRectScaler([](const UiRect& rect) { return State().dpiScaler.ScaleRect(rect); });
+}
+
+void RemoveRenderLookups() {
+  RenderLookup::SetFontLookup(nullptr);
+  RenderLookup::SetColorLookup(nullptr);
+  RenderLookup::SetRectScaler(nullptr);
+}
+
 }  // namespace
 
 FontRecord::~FontRecord() {
@@ -117,6 +142,8 @@ FontRecord::~FontRecord() {
 void UiRegistry::Startup(const std::wstring& resourceFolder, CreateControlCallback callback,
                          const std::wstring& theme, const std::wstring& language) {
   RegistryState& state = State();
+  state.renderFactory = std::make_unique<RenderFactory_GdiPlus>();
+  InstallRenderLookups();
   SetResourcePath(resourceFolder + theme);
   state.createControlCallback = std::move(callback);
   if (state.globalStyleBuilder) state.globalStyleBuilder(kGlobalStyleFile);
@@ -127,6 +154,8 @@ void UiRegistry::Startup(const std::wstring& resourceFolder, CreateControlCallba
 
 void UiRegistry::Shutdown() {
   RegistryState& state = State();
+  state.renderFactory.reset();
+  RemoveRenderLookups();
   RemoveAllFonts();
   StopGdiplus(state);
 }
@@ -149,8 +178,8 @@ const CreateControlCallback& UiRegistry::GetCreateControlCallback() {
   return State().createControlCallback;
 }
 
-HFONT__* UiRegistry::AddFont(const std::wstring& id, const std::wstring& faceName, int size,
-                             bool bold, bool underline, bool italic, bool isDefault) {
+HFONT UiRegistry::AddFont(const std::wstring& id, const std::wstring& faceName, int size, bool bold,
+                          bool underline, bool italic, bool isDefault) {
   RegistryState& state = State();
   const std::wstring fontId = id.empty() ? std::to_wstring(state.fonts.size()) : id;
   const std::wstring face = ResolveFace(faceName);
@@ -180,10 +209,10 @@ void UiRegistry::RemoveAllFonts() {
 
 void UiRegistry::AddTextColor(const std::wstring& name, const std::wstring& value) {
   const wchar_t* digits = value.empty() ? L"" : value.c_str() + 1;
-  State().textColors[name] = static_cast<uint32_t>(std::wcstoul(digits, nullptr, 16));
+  State().textColors[name] = static_cast<UiColor>(std::wcstoul(digits, nullptr, 16));
 }
 
-uint32_t UiRegistry::GetTextColor(const std::wstring& name) {
+UiColor UiRegistry::GetTextColor(const std::wstring& name) {
   return State().textColors[name];
 }
 
@@ -233,6 +262,15 @@ WindowBuilder* UiRegistry::FindCachedDocument(const std::wstring& file) {
 
 void UiRegistry::CacheDocument(const std::wstring& file, std::shared_ptr<WindowBuilder> builder) {
   State().documents[file] = std::move(builder);
+}
+
+IRenderFactory* UiRegistry::GetRenderFactory() {
+  return State().renderFactory.get();
+}
+
+std::unique_ptr<IRenderContext> UiRegistry::CreateRenderContext() {
+  IRenderFactory* factory = GetRenderFactory();
+  return factory ? factory->CreateRenderContext() : nullptr;
 }
 
 DpiScaler& UiRegistry::GetDpiScaler() {
