@@ -13,6 +13,7 @@
 
 #include "ui/core/dpi_scaler.h"
 #include "ui/core/language_strings.h"
+#include "ui/core/xml_document.h"
 #include "ui/render/i_render_context.h"
 #include "ui/render/render_factory_gdiplus.h"
 #include "ui/render/render_lookup.h"
@@ -145,6 +146,7 @@ void UiRegistry::Startup(const std::wstring& resourceFolder, CreateControlCallba
   state.renderFactory = std::make_unique<RenderFactory_GdiPlus>();
   InstallRenderLookups();
   SetResourcePath(resourceFolder + theme);
+  XmlDocument::SetResourceFolderFunction(&UiRegistry::GetResourcePath);
   state.createControlCallback = std::move(callback);
   if (state.globalStyleBuilder) state.globalStyleBuilder(kGlobalStyleFile);
   state.language.LoadFromFile(resourceFolder + language + kLanguageFile);
@@ -156,6 +158,7 @@ void UiRegistry::Shutdown() {
   RegistryState& state = State();
   state.renderFactory.reset();
   RemoveRenderLookups();
+  XmlDocument::SetResourceFolderFunction(nullptr);
   RemoveAllFonts();
   StopGdiplus(state);
 }

@@ -12,6 +12,8 @@
 #include "ui/core/dpi_scaler.h"
 #include "ui/core/language_strings.h"
 #include "ui/core/temp_folder.h"
+#include "ui/core/xml_document.h"
+#include "ui/core/xml_node.h"
 #include "ui/render/i_render_context.h"
 #include "ui/render/i_render_factory.h"
 #include "ui/render/render_lookup.h"
@@ -233,10 +235,17 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, StartsOnThemeAndLanguageThenShutsDown) {
   folder_.Write(L"lang\\zh_CN\\gdstrings.ini", "STRID_OK = OK\n");
+  folder_.Write(L"themes\\default\\global.xml", "<Global><Font id=\"from_style\"/></Global>");
+  // Stands in for the window builder: reads the style file by its relative name.
   std::vector<std::wstring> styleReads;
   UiRegistry::SetGlobalStyleBuilder([&](const std::wstring& file) {
     styleReads.push_back(file + L" in " + UiRegistry::GetResourcePath());
-    UiRegistry::AddFont(L"from_style", L"Arial", 12, false, false, false, true);
+    XmlDocument document;
+    ASSERT_TRUE(document.LoadFromFile(file)) << document.LastErrorMessage();
+    XmlNode font = document.GetRoot().FirstChild();
+    EXPECT_STREQ(document.GetRoot().Name(), L"Global");
+    ASSERT_STREQ(font.Name(), L"Font");
+    UiRegistry::AddFont(font.AttributeValue(0), L"Arial", 12, false, false, false, true);
   });
   Control* const madeControl = reinterpret_cast<Control*>(&styleReads);
 
@@ -256,7 +265,9 @@ TEST_F(StartupTest, StartsOnThemeAndLanguageThenShutsDown) {
   EXPECT_NE(tooltip, nullptr);
   if (tooltip) DestroyWindow(tooltip);
 
+  ASSERT_NE(UiRegistry::GetFont(L"from_style"), nullptr);
   HFONT font = UiRegistry::GetFont(L"")->handle;
+  EXPECT_EQ(font, UiRegistry::GetFont(L"from_style")->handle);
   UiRegistry::Shutdown();
   EXPECT_EQ(UiRegistry::GetFont(L"from_style"), nullptr);
   EXPECT_EQ(0u, GetObjectType(reinterpret_cast<HGDIOBJ>(font)));
