@@ -1,0 +1,29 @@
+#include "app/client_startup_services.h"
+
+#include <gtest/gtest.h>
+#include <ole2.h>
+#include <windows.h>
+
+namespace {
+
+TEST(ClientStartupServicesTest, InitialisesOleForTheThreadAndReleasesIt) {
+  ClientStartupServices services;
+  ASSERT_TRUE(services.InitializeOle());
+  // Already initialised as a single-threaded apartment: asking for another model fails.
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
+  services.UninitializeOle();
+  const HRESULT again = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  EXPECT_EQ(again, S_OK);  // fully released, so any model may be chosen again
+  if (SUCCEEDED(again)) CoUninitialize();
+}
+
+TEST(ClientStartupServicesTest, StartWindowStepEndsTheMainLoopWithTheQuitMessage) {
+  ClientStartupServices services;
+  services.OpenStartWindow({L"Game_start", 0x00CE0000, 0, true});
+  MSG message = {};
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(message.wParam, 0u);
+}
+
+}  // namespace
