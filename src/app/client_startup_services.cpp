@@ -3,6 +3,8 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include "ui/core/ui_registry.h"
+
 void ClientStartupServices::PrepareEngineFolder() {
   // No browser engine is linked yet: there is no engine folder to check.
 }
@@ -25,12 +27,14 @@ void ClientStartupServices::UninitializeEngine() {
   // No browser engine is linked yet: nothing to shut down.
 }
 
-void ClientStartupServices::StartUi(const std::wstring&, const std::wstring&, const std::wstring&) {
-  // The UI framework is not part of the client yet.
+void ClientStartupServices::StartUi(const std::wstring& resourceFolder, const std::wstring& theme,
+                                    const std::wstring& language) {
+  // The client makes no controls of its own classes through the builder's callback.
+  ui::UiRegistry::Startup(resourceFolder, nullptr, theme, language);
 }
 
 void ClientStartupServices::ShutdownUi() {
-  // The UI framework is not part of the client yet.
+  ui::UiRegistry::Shutdown();
 }
 
 void ClientStartupServices::OpenStartWindow(const StartWindowSpec&) {

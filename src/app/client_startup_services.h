@@ -2,10 +2,10 @@
 
 #include "app/startup_services.h"
 
-// The start-up services of the shipped client. OLE is real. The browser engine, the UI
-// framework and the start window are not part of the client yet: until they are, their
-// steps do nothing, and the start-window step posts the quit message that closing the
-// start window would post, so that a start runs the whole entry and ends with 0.
+// The start-up services of the shipped client. OLE and the UI framework are real. The
+// browser engine and the start window are not part of the client yet: until they are,
+// their steps do nothing, and the start-window step posts the quit message that closing
+// the start window would post, so that a start runs the whole entry and ends with 0.
 class ClientStartupServices : public StartupServices {
  public:
   void PrepareEngineFolder() override;

@@ -4,6 +4,10 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include "ui/core/language_strings.h"
+#include "ui/core/temp_folder.h"
+#include "ui/core/ui_registry.h"
+
 namespace {
 
 TEST(ClientStartupServicesTest, InitialisesOleForTheThreadAndReleasesIt) {
@@ -24,6 +28,23 @@ TEST(ClientStartupServicesTest, StartWindowStepEndsTheMainLoopWithTheQuitMessage
   ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
   EXPECT_EQ(message.wParam, 0u);
+}
+
+TEST(ClientStartupServicesTest, UiStepsStartAndStopTheUiFramework) {
+  TempFolder resources;
+  resources.Write(L"lang\\zh_CN\\gdstrings.ini", "STRID_APP_TITLE = Tarnwick\n");
+  ClientStartupServices services;
+  services.StartUi(resources.path(), L"themes\\default", L"lang\\zh_CN");
+  EXPECT_EQ(ui::UiRegistry::GetResourcePath(), resources.path() + L"themes\\default\\");
+  EXPECT_EQ(ui::UiRegistry::GetLanguageStrings().GetString(L"STRID_APP_TITLE"), L"Tarnwick");
+  EXPECT_NE(ui::UiRegistry::GetRenderFactory(), nullptr);
+  EXPECT_FALSE(ui::UiRegistry::GetCreateControlCallback());
+  ASSERT_NE(ui::UiRegistry::AddFont(L"app_font", L"Arial", 12, false, false, false, false),
+            nullptr);
+
+  services.ShutdownUi();
+  EXPECT_EQ(ui::UiRegistry::GetRenderFactory(), nullptr);
+  EXPECT_EQ(ui::UiRegistry::GetFont(L"app_font"), nullptr);
 }
 
 }  // namespace

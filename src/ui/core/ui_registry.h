@@ -1,0 +1,101 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ui/core/image_cache.h"
+#include "ui/render/render_types.h"
+
+namespace ui {
+
+class Control;
+class DpiScaler;
+class IRenderContext;
+class IRenderFactory;
+class LanguageStrings;
+class WindowBuilder;
+
+// A registered font; the record owns its handle.
+struct FontRecord {
+  ~FontRecord();
+
+  HFONT handle = nullptr;
+  std::wstring faceName;
+  int size = 0;  // in points, as written in the style file
+  bool bold = false;
+  bool underline = false;
+  bool italic = false;
+};
+
+// Makes a control for a class name the builder does not know, or nothing.
+using CreateControlCallback = std::function<Control*(const std::wstring& className)>;
+// Reads the global style file (a name relative to the theme folder) and registers its
+// fonts, colours and classes.
+using GlobalStyleBuilder = std::function<void(const std::wstring& file)>;
+
+// The process-wide state of the UI framework. UI thread only.
+class UiRegistry {
+ public:
+  UiRegistry() = delete;
+
+  // Installs the GDI+ render factory, starts the framework on resourceFolder + theme, reads
+  // its "global.xml" and the strings of resourceFolder + language + "\gdstrings.ini", and
+  // starts GDI+. Missing files leave the tables empty.
+  static void Startup(const std::wstring& resourceFolder, CreateControlCallback callback,
+                      const std::wstring& theme, const std::wstring& language);
+  static void Shutdown();
+
+  // How Startup reads "global.xml"; without one the style file is not read.
+  static void SetGlobalStyleBuilder(GlobalStyleBuilder builder);
+
+  // A path that does not end in a separator gets "\" appended.
+  static void SetResourcePath(const std::wstring& path);
+  static std::wstring GetResourcePath();
+
+  static const CreateControlCallback& GetCreateControlCallback();
+
+  // An empty id becomes the number of fonts registered so far. The face "system" stands
+  // for the system's UI face. The first font of an id wins: a later one is not kept.
+  // Returns the handle registered under the id, or nothing when the font cannot be made.
+  static HFONT AddFont(const std::wstring& id, const std::wstring& faceName, int size, bool bold,
+                       bool underline, bool italic, bool isDefault);
+  // An empty id means the default font. Nothing for an unknown id.
+  static const FontRecord* GetFont(const std::wstring& id);
+  static std::wstring GetDefaultFontId();
+  static void RemoveAllFonts();
+
+  // The value is "#" and eight hexadecimal digits (alpha, red, green, blue); the first
+  // character is skipped whatever it is.
+  static void AddTextColor(const std::wstring& name, const std::wstring& value);
+  // An unknown name reads as 0, transparent, and is remembered as such.
+  static UiColor GetTextColor(const std::wstring& name);
+  static std::wstring GetDefaultTextColorName();
+  static void SetDefaultTextColorName(const std::wstring& name);
+  static std::wstring GetDefaultDisabledTextColorName();
+  static void SetDefaultDisabledTextColorName(const std::wstring& name);
+
+  static void AddClass(const std::wstring& name, const std::wstring& attributes);
+  // Empty for an unknown class.
+  static std::wstring GetClassAttributes(const std::wstring& name);
+
+  // Full paths; see ImageCache.
+  static std::shared_ptr<ImageInfo> GetImage(const std::wstring& path);
+  static std::shared_ptr<ImageInfo> FindCachedImage(const std::wstring& path);
+  static void SetImageLoader(ImageCache::Loader loader);
+
+  // Parsed layouts built repeatedly, kept under the file name exactly as given until the
+  // process ends.
+  static WindowBuilder* FindCachedDocument(const std::wstring& file);
+  static void CacheDocument(const std::wstring& file, std::shared_ptr<WindowBuilder> builder);
+
+  // The factory installed between Startup and Shutdown, else nothing.
+  static IRenderFactory* GetRenderFactory();
+  // A new render context from the installed factory; nothing outside Startup/Shutdown.
+  static std::unique_ptr<IRenderContext> CreateRenderContext();
+
+  static DpiScaler& GetDpiScaler();
+  static const LanguageStrings& GetLanguageStrings();
+};
+
+}  // namespace ui
