@@ -37,7 +37,7 @@ void ClientStartupServices::ShutdownUi() {
   ui::UiRegistry::Shutdown();
 }
 
-void ClientStartupServices::OpenStartWindow(const StartWindowSpec&) {
+void ClientStartupServices::OpenStartWindow(const StartWindowParams&) {
   // No start window exists yet. Closing it is what ends the main loop, so end the loop the
   // same way at once: the quit message it would post on WM_CLOSE.
   PostQuitMessage(0);

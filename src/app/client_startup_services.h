@@ -16,5 +16,5 @@ class ClientStartupServices : public StartupServices {
   void StartUi(const std::wstring& resourceFolder, const std::wstring& theme,
                const std::wstring& language) override;
   void ShutdownUi() override;
-  void OpenStartWindow(const StartWindowSpec& spec) override;
+  void OpenStartWindow(const StartWindowParams& params) override;
 };

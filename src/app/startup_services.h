@@ -4,7 +4,7 @@
 #include <string>
 
 // How the start window is created: the parameters its creation call receives.
-struct StartWindowSpec {
+struct StartWindowParams {
   std::wstring text;
   uint32_t style = 0;
   uint32_t exStyle = 0;
@@ -33,5 +33,5 @@ class StartupServices {
                        const std::wstring& language) = 0;
   virtual void ShutdownUi() = 0;
   // Creates, centres and shows (with activation) the start window.
-  virtual void OpenStartWindow(const StartWindowSpec& spec) = 0;
+  virtual void OpenStartWindow(const StartWindowParams& params) = 0;
 };

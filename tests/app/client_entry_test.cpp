@@ -59,11 +59,11 @@ class RecordingServices : public StartupServices {
                     Narrow(language) + ThreadState());
   }
   void ShutdownUi() override { calls.push_back("ShutdownUi" + ThreadState()); }
-  void OpenStartWindow(const StartWindowSpec& spec) override {
+  void OpenStartWindow(const StartWindowParams& params) override {
     char style[16];
-    snprintf(style, sizeof(style), "%08X", spec.style);
-    calls.push_back("OpenStartWindow " + Narrow(spec.text) + " " + style + " " +
-                    std::to_string(spec.exStyle) + (spec.layered ? " layered" : "") +
+    snprintf(style, sizeof(style), "%08X", params.style);
+    calls.push_back("OpenStartWindow " + Narrow(params.text) + " " + style + " " +
+                    std::to_string(params.exStyle) + (params.layered ? " layered" : "") +
                     ThreadState());
     if (startWindowWork) startWindowWork();
   }
