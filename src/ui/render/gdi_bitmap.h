@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ui/render/i_bitmap.h"
+
+namespace ui {
+
+// A 32-bit DIB section.
+class GdiBitmap : public IBitmap {
+ public:
+  GdiBitmap() = default;
+  ~GdiBitmap() override;
+
+  GdiBitmap(const GdiBitmap&) = delete;
+  GdiBitmap& operator=(const GdiBitmap&) = delete;
+
+  bool Create(HDC dc, int width, int height, bool topDown) override;
+  void Clear() override;
+  HBITMAP Detach() override;
+  HBITMAP GetHandle() const override { return handle_; }
+  void* GetPixelBits() const override { return bits_; }
+  int GetWidth() const override { return width_; }
+  int GetHeight() const override { return height_; }
+  void ResetPixels(const UiRect& rect, unsigned char value) override;
+  void MakeOpaque(const UiRect& rect, const UiRect& insets, int keyAlpha) override;
+
+ private:
+  void Destroy();
+  // rect cut to the surface; empty when nothing of it is inside.
+  UiRect ClipToSurface(const UiRect& rect) const;
+  unsigned char* Row(int y) const;
+
+  HBITMAP handle_ = nullptr;
+  unsigned char* bits_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+  // Row 0 of the memory is the bottom row of a bottom-up bitmap.
+  bool topDown_ = true;
+};
+
+}  // namespace ui
