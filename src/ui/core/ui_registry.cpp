@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "ui/core/dpi_scaler.h"
+#include "ui/core/image_loader.h"
 #include "ui/core/language_strings.h"
 
 namespace ui {
@@ -39,6 +40,8 @@ struct RegistryState {
   LanguageStrings language;
   ULONG_PTR gdiplusToken = 0;
   ImageCache images;
+
+  RegistryState() { images.SetLoader(&LoadImageFromFile); }
 };
 
 RegistryState& State() {
@@ -222,7 +225,7 @@ std::shared_ptr<ImageInfo> UiRegistry::FindCachedImage(const std::wstring& path)
 }
 
 void UiRegistry::SetImageLoader(ImageCache::Loader loader) {
-  State().images.SetLoader(std::move(loader));
+  State().images.SetLoader(loader ? std::move(loader) : ImageCache::Loader(&LoadImageFromFile));
 }
 
 WindowBuilder* UiRegistry::FindCachedDocument(const std::wstring& file) {
