@@ -1,5 +1,9 @@
 #include <windows.h>
 
+#include "app/client_entry.h"
+#include "app/client_startup_services.h"
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  return 0;
+  ClientStartupServices services;
+  return RunClientEntry(services);
 }

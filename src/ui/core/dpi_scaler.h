@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/render/render_types.h"
+
 namespace ui {
 
 // Every length read from a layout passes through here so that scaling lives in one place.
@@ -7,6 +9,8 @@ namespace ui {
 class DpiScaler {
  public:
   int ScaleLength(int value) const;
+  // Left and top are scaled as points, width and height each once as lengths.
+  UiRect ScaleRect(const UiRect& rect) const;
 
   bool enabled() const { return enabled_; }
   int percent() const { return percent_; }

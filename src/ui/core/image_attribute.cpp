@@ -27,15 +27,6 @@ UiRect ParseRect(const std::wstring& value) {
   return UiRect{numbers[0], numbers[1], numbers[2], numbers[3]};
 }
 
-// Width and height are scaled on their own, so that each is scaled once.
-UiRect ScaleRect(const UiRect& rect) {
-  const DpiScaler& scaler = UiRegistry::GetDpiScaler();
-  const int left = scaler.ScaleLength(rect.left);
-  const int top = scaler.ScaleLength(rect.top);
-  return UiRect{left, top, left + scaler.ScaleLength(rect.Width()),
-                top + scaler.ScaleLength(rect.Height())};
-}
-
 void ApplyProperty(ImageAttribute* attribute, const std::wstring& name, const std::wstring& value,
                    bool* destScale) {
   if (name == L"file" || name == L"res") {
@@ -43,7 +34,8 @@ void ApplyProperty(ImageAttribute* attribute, const std::wstring& name, const st
   } else if (name == L"destscale") {
     *destScale = value == L"true";
   } else if (name == L"dest") {
-    attribute->dest = *destScale ? ScaleRect(ParseRect(value)) : ParseRect(value);
+    const UiRect dest = ParseRect(value);
+    attribute->dest = *destScale ? UiRegistry::GetDpiScaler().ScaleRect(dest) : dest;
   } else if (name == L"source") {
     attribute->source = ParseRect(value);
   } else if (name == L"corner") {

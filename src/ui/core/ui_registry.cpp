@@ -14,6 +14,10 @@
 #include "ui/core/dpi_scaler.h"
 #include "ui/core/image_loader.h"
 #include "ui/core/language_strings.h"
+#include "ui/core/xml_document.h"
+#include "ui/render/i_render_context.h"
+#include "ui/render/render_factory_gdiplus.h"
+#include "ui/render/render_lookup.h"
 
 namespace ui {
 namespace {
@@ -31,13 +35,14 @@ struct RegistryState {
   GlobalStyleBuilder globalStyleBuilder;
   std::map<std::wstring, std::unique_ptr<FontRecord>> fonts;
   std::wstring defaultFontId;
-  std::map<std::wstring, uint32_t> textColors;
+  std::map<std::wstring, UiColor> textColors;
   std::wstring defaultTextColorName = L"textdefaultcolor";
   std::wstring defaultDisabledTextColorName = L"textdefaultdisablecolor";
   std::map<std::wstring, std::wstring> classes;
   std::map<std::wstring, std::shared_ptr<WindowBuilder>> documents;
   DpiScaler dpiScaler;
   LanguageStrings language;
+  std::unique_ptr<IRenderFactory> renderFactory;
   ULONG_PTR gdiplusToken = 0;
   ImageCache images;
 
@@ -111,6 +116,27 @@ void InitCommonControlsLibrary() {
   reinterpret_cast<InitFunction>(reinterpret_cast<void*>(entry))();
 }
 
+bool FindRenderFont(const std::wstring& id, RenderFont* font) {
+  const FontRecord* record = UiRegistry::GetFont(id);
+  if (!record) return false;
+  *font = RenderFont{record->handle, record->faceName, record->size};
+  return true;
+}
+
+// The render context reads fonts, colours and scaling through these while the framework
+// runs.
+void InstallRenderLookups() {
+  RenderLookup::SetFontLookup(&FindRenderFont);
+  RenderLookup::SetColorLookup(&UiRegistry::GetTextColor);
+  RenderLookup::SetRectScaler([](const UiRect& rect) { return State().dpiScaler.ScaleRect(rect); });
+}
+
+void RemoveRenderLookups() {
+  RenderLookup::SetFontLookup(nullptr);
+  RenderLookup::SetColorLookup(nullptr);
+  RenderLookup::SetRectScaler(nullptr);
+}
+
 }  // namespace
 
 FontRecord::~FontRecord() {
@@ -120,7 +146,10 @@ FontRecord::~FontRecord() {
 void UiRegistry::Startup(const std::wstring& resourceFolder, CreateControlCallback callback,
                          const std::wstring& theme, const std::wstring& language) {
   RegistryState& state = State();
+  state.renderFactory = std::make_unique<RenderFactory_GdiPlus>();
+  InstallRenderLookups();
   SetResourcePath(resourceFolder + theme);
+  XmlDocument::SetResourceFolderFunction(&UiRegistry::GetResourcePath);
   state.createControlCallback = std::move(callback);
   if (state.globalStyleBuilder) state.globalStyleBuilder(kGlobalStyleFile);
   state.language.LoadFromFile(resourceFolder + language + kLanguageFile);
@@ -130,6 +159,9 @@ void UiRegistry::Startup(const std::wstring& resourceFolder, CreateControlCallba
 
 void UiRegistry::Shutdown() {
   RegistryState& state = State();
+  state.renderFactory.reset();
+  RemoveRenderLookups();
+  XmlDocument::SetResourceFolderFunction(nullptr);
   RemoveAllFonts();
   StopGdiplus(state);
 }
@@ -152,8 +184,8 @@ const CreateControlCallback& UiRegistry::GetCreateControlCallback() {
   return State().createControlCallback;
 }
 
-HFONT__* UiRegistry::AddFont(const std::wstring& id, const std::wstring& faceName, int size,
-                             bool bold, bool underline, bool italic, bool isDefault) {
+HFONT UiRegistry::AddFont(const std::wstring& id, const std::wstring& faceName, int size, bool bold,
+                          bool underline, bool italic, bool isDefault) {
   RegistryState& state = State();
   const std::wstring fontId = id.empty() ? std::to_wstring(state.fonts.size()) : id;
   const std::wstring face = ResolveFace(faceName);
@@ -183,10 +215,10 @@ void UiRegistry::RemoveAllFonts() {
 
 void UiRegistry::AddTextColor(const std::wstring& name, const std::wstring& value) {
   const wchar_t* digits = value.empty() ? L"" : value.c_str() + 1;
-  State().textColors[name] = static_cast<uint32_t>(std::wcstoul(digits, nullptr, 16));
+  State().textColors[name] = static_cast<UiColor>(std::wcstoul(digits, nullptr, 16));
 }
 
-uint32_t UiRegistry::GetTextColor(const std::wstring& name) {
+UiColor UiRegistry::GetTextColor(const std::wstring& name) {
   return State().textColors[name];
 }
 
@@ -236,6 +268,15 @@ WindowBuilder* UiRegistry::FindCachedDocument(const std::wstring& file) {
 
 void UiRegistry::CacheDocument(const std::wstring& file, std::shared_ptr<WindowBuilder> builder) {
   State().documents[file] = std::move(builder);
+}
+
+IRenderFactory* UiRegistry::GetRenderFactory() {
+  return State().renderFactory.get();
+}
+
+std::unique_ptr<IRenderContext> UiRegistry::CreateRenderContext() {
+  IRenderFactory* factory = GetRenderFactory();
+  return factory ? factory->CreateRenderContext() : nullptr;
 }
 
 DpiScaler& UiRegistry::GetDpiScaler() {

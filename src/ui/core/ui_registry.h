@@ -1,18 +1,18 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "ui/core/image_cache.h"
-
-struct HFONT__;
+#include "ui/render/render_types.h"
 
 namespace ui {
 
 class Control;
 class DpiScaler;
+class IRenderContext;
+class IRenderFactory;
 class LanguageStrings;
 class WindowBuilder;
 
@@ -20,7 +20,7 @@ class WindowBuilder;
 struct FontRecord {
   ~FontRecord();
 
-  HFONT__* handle = nullptr;
+  HFONT handle = nullptr;
   std::wstring faceName;
   int size = 0;  // in points, as written in the style file
   bool bold = false;
@@ -39,9 +39,9 @@ class UiRegistry {
  public:
   UiRegistry() = delete;
 
-  // Starts the framework on resourceFolder + theme, reads its "global.xml" and the
-  // strings of resourceFolder + language + "\gdstrings.ini", and starts GDI+. Missing
-  // files leave the tables empty.
+  // Installs the GDI+ render factory, starts the framework on resourceFolder + theme, reads
+  // its "global.xml" and the strings of resourceFolder + language + "\gdstrings.ini", and
+  // starts GDI+. Missing files leave the tables empty.
   static void Startup(const std::wstring& resourceFolder, CreateControlCallback callback,
                       const std::wstring& theme, const std::wstring& language);
   static void Shutdown();
@@ -58,8 +58,8 @@ class UiRegistry {
   // An empty id becomes the number of fonts registered so far. The face "system" stands
   // for the system's UI face. The first font of an id wins: a later one is not kept.
   // Returns the handle registered under the id, or nothing when the font cannot be made.
-  static HFONT__* AddFont(const std::wstring& id, const std::wstring& faceName, int size, bool bold,
-                          bool underline, bool italic, bool isDefault);
+  static HFONT AddFont(const std::wstring& id, const std::wstring& faceName, int size, bool bold,
+                       bool underline, bool italic, bool isDefault);
   // An empty id means the default font. Nothing for an unknown id.
   static const FontRecord* GetFont(const std::wstring& id);
   static std::wstring GetDefaultFontId();
@@ -69,7 +69,7 @@ class UiRegistry {
   // character is skipped whatever it is.
   static void AddTextColor(const std::wstring& name, const std::wstring& value);
   // An unknown name reads as 0, transparent, and is remembered as such.
-  static uint32_t GetTextColor(const std::wstring& name);
+  static UiColor GetTextColor(const std::wstring& name);
   static std::wstring GetDefaultTextColorName();
   static void SetDefaultTextColorName(const std::wstring& name);
   static std::wstring GetDefaultDisabledTextColorName();
@@ -89,6 +89,11 @@ class UiRegistry {
   // process ends.
   static WindowBuilder* FindCachedDocument(const std::wstring& file);
   static void CacheDocument(const std::wstring& file, std::shared_ptr<WindowBuilder> builder);
+
+  // The factory installed between Startup and Shutdown, else nothing.
+  static IRenderFactory* GetRenderFactory();
+  // A new render context from the installed factory; nothing outside Startup/Shutdown.
+  static std::unique_ptr<IRenderContext> CreateRenderContext();
 
   static DpiScaler& GetDpiScaler();
   static const LanguageStrings& GetLanguageStrings();

@@ -9,17 +9,23 @@
 #include <string>
 #include <vector>
 
+#include "ui/core/dpi_scaler.h"
 #include "ui/core/language_strings.h"
 #include "ui/core/temp_folder.h"
+#include "ui/core/xml_document.h"
+#include "ui/core/xml_node.h"
+#include "ui/render/i_render_context.h"
+#include "ui/render/i_render_factory.h"
+#include "ui/render/render_lookup.h"
 
 namespace ui {
 namespace {
 
 const wchar_t kYaHei[] = L"\u5FAE\u8F6F\u96C5\u9ED1";
 
-LOGFONTW FontOf(HFONT__* handle) {
+LOGFONTW FontOf(HFONT handle) {
   LOGFONTW font = {};
-  GetObjectW(reinterpret_cast<HFONT>(handle), sizeof(font), &font);
+  GetObjectW(handle, sizeof(font), &font);
   return font;
 }
 
@@ -66,7 +72,7 @@ TEST_F(FontTest, UnnamedFontsAreNumberedInOrder) {
 }
 
 TEST_F(FontTest, SystemFaceIsTheCurrentUiFace) {
-  HFONT__* handle = UiRegistry::AddFont(L"sys", L"system", 12, false, false, false, false);
+  HFONT handle = UiRegistry::AddFont(L"sys", L"system", 12, false, false, false, false);
   ASSERT_NE(handle, nullptr);
   EXPECT_EQ(UiRegistry::GetFont(L"sys")->faceName, kYaHei);
   EXPECT_STREQ(FontOf(handle).lfFaceName, kYaHei);
@@ -88,7 +94,7 @@ TEST_F(FontTest, StartsFromTheStockGuiFont) {
   int index = 0;
   for (const StyleCase& c : cases) {
     const std::wstring id = L"style" + std::to_wstring(index++);
-    HFONT__* handle = UiRegistry::AddFont(id, L"Arial", 15, c.bold, c.underline, c.italic, false);
+    HFONT handle = UiRegistry::AddFont(id, L"Arial", 15, c.bold, c.underline, c.italic, false);
     ASSERT_NE(handle, nullptr);
     const LOGFONTW font = FontOf(handle);
     EXPECT_STREQ(font.lfFaceName, L"Arial");
@@ -107,8 +113,8 @@ TEST_F(FontTest, StartsFromTheStockGuiFont) {
 }
 
 TEST_F(FontTest, FirstRegistrationOfAnIdWins) {
-  HFONT__* first = UiRegistry::AddFont(L"title", L"Arial", 12, false, false, false, false);
-  HFONT__* second = UiRegistry::AddFont(L"title", L"Tahoma", 20, true, false, false, false);
+  HFONT first = UiRegistry::AddFont(L"title", L"Arial", 12, false, false, false, false);
+  HFONT second = UiRegistry::AddFont(L"title", L"Tahoma", 20, true, false, false, false);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(second, first);
   const FontRecord* record = UiRegistry::GetFont(L"title");
@@ -141,7 +147,7 @@ TEST_F(FontTest, DefaultFontAnswersTheEmptyId) {
 }
 
 TEST_F(FontTest, RemoveAllFontsDeletesTheHandles) {
-  HFONT__* handle = UiRegistry::AddFont(L"gone", L"Arial", 12, false, false, false, false);
+  HFONT handle = UiRegistry::AddFont(L"gone", L"Arial", 12, false, false, false, false);
   ASSERT_EQ(OBJ_FONT, GetObjectType(reinterpret_cast<HGDIOBJ>(handle)));
   UiRegistry::RemoveAllFonts();
   EXPECT_EQ(UiRegistry::GetFont(L"gone"), nullptr);
@@ -229,10 +235,17 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, StartsOnThemeAndLanguageThenShutsDown) {
   folder_.Write(L"lang\\zh_CN\\gdstrings.ini", "STRID_OK = OK\n");
+  folder_.Write(L"themes\\default\\global.xml", "<Global><Font id=\"from_style\"/></Global>");
+  // Stands in for the window builder: reads the style file by its relative name.
   std::vector<std::wstring> styleReads;
   UiRegistry::SetGlobalStyleBuilder([&](const std::wstring& file) {
     styleReads.push_back(file + L" in " + UiRegistry::GetResourcePath());
-    UiRegistry::AddFont(L"from_style", L"Arial", 12, false, false, false, true);
+    XmlDocument document;
+    ASSERT_TRUE(document.LoadFromFile(file)) << document.LastErrorMessage();
+    XmlNode font = document.GetRoot().FirstChild();
+    EXPECT_STREQ(document.GetRoot().Name(), L"Global");
+    ASSERT_STREQ(font.Name(), L"Font");
+    UiRegistry::AddFont(font.AttributeValue(0), L"Arial", 12, false, false, false, true);
   });
   Control* const madeControl = reinterpret_cast<Control*>(&styleReads);
 
@@ -252,10 +265,44 @@ TEST_F(StartupTest, StartsOnThemeAndLanguageThenShutsDown) {
   EXPECT_NE(tooltip, nullptr);
   if (tooltip) DestroyWindow(tooltip);
 
-  HFONT__* font = UiRegistry::GetFont(L"")->handle;
+  ASSERT_NE(UiRegistry::GetFont(L"from_style"), nullptr);
+  HFONT font = UiRegistry::GetFont(L"")->handle;
+  EXPECT_EQ(font, UiRegistry::GetFont(L"from_style")->handle);
   UiRegistry::Shutdown();
   EXPECT_EQ(UiRegistry::GetFont(L"from_style"), nullptr);
   EXPECT_EQ(0u, GetObjectType(reinterpret_cast<HGDIOBJ>(font)));
+}
+
+TEST_F(StartupTest, RenderFactoryAndLookupsLiveFromStartupToShutdown) {
+  EXPECT_EQ(UiRegistry::GetRenderFactory(), nullptr);
+  UiRegistry::Startup(folder_.path(), nullptr, L"themes\\default", L"lang\\zh_CN");
+  ASSERT_NE(UiRegistry::GetRenderFactory(), nullptr);
+  std::unique_ptr<IRenderContext> context = UiRegistry::CreateRenderContext();
+  ASSERT_NE(context, nullptr);
+  EXPECT_TRUE(context->Resize(8, 4));
+  EXPECT_EQ(context->GetWidth(), 8);
+
+  HFONT font = UiRegistry::AddFont(L"lookup_font", L"Arial", 17, false, false, false, true);
+  UiRegistry::AddTextColor(L"lookup_colour", L"#FF445566");
+  RenderFont found;
+  ASSERT_TRUE(RenderLookup::FindFont(L"", &found));
+  EXPECT_EQ(found.handle, font);
+  EXPECT_EQ(found.faceName, L"Arial");
+  EXPECT_EQ(found.size, 17);
+  EXPECT_FALSE(RenderLookup::FindFont(L"no_such_font", &found));
+  EXPECT_EQ(RenderLookup::FindColor(L"lookup_colour"), 0xFF445566u);
+  DpiScaler& scaler = UiRegistry::GetDpiScaler();
+  scaler.SetEnabled(true);
+  scaler.SetPercent(200);
+  EXPECT_EQ(RenderLookup::ScaleRect(UiRect{1, 1, 2, 3}), (UiRect{2, 2, 4, 6}));
+  scaler.SetEnabled(false);
+  scaler.SetPercent(100);
+
+  UiRegistry::Shutdown();
+  EXPECT_EQ(UiRegistry::GetRenderFactory(), nullptr);
+  EXPECT_EQ(UiRegistry::CreateRenderContext(), nullptr);
+  EXPECT_FALSE(RenderLookup::FindFont(L"", &found));
+  EXPECT_EQ(RenderLookup::FindColor(L"lookup_colour"), 0u);
 }
 
 TEST_F(StartupTest, MissingFilesLeaveTheTablesEmpty) {

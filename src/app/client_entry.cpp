@@ -1,0 +1,25 @@
+#include "app/client_entry.h"
+
+#include "app/main_thread.h"
+#include "app/startup_services.h"
+#include "runtime/path_util.h"
+
+namespace {
+
+constexpr wchar_t kEngineCacheFolder[] = L"cef_temp\\";
+
+}  // namespace
+
+int RunClientEntry(StartupServices& services) {
+  services.PrepareEngineFolder();
+  if (!services.InitializeOle()) return 0;
+  // An engine sub-process also ends here, once the engine has run it.
+  if (!services.InitializeEngine(kbase::ModuleFolder() + kEngineCacheFolder)) return 0;
+  {
+    MainThread mainThread(services);
+    mainThread.RunHere(kbase::kUILoop);
+    services.UninitializeEngine();
+    services.UninitializeOle();
+  }
+  return 0;
+}

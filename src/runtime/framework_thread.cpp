@@ -1,0 +1,96 @@
+#include "runtime/framework_thread.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "runtime/message_loop_proxy.h"
+#include "runtime/thread_local_record.h"
+#include "runtime/thread_registry.h"
+#include "runtime/ui_message_loop.h"
+
+namespace kbase {
+
+FrameworkThread::FrameworkThread(std::string name)
+    : startedEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)), name_(std::move(name)) {
+  // Made now, so that Stop on another thread only copies the flag and never creates it.
+  WeakFlagOf();
+}
+
+FrameworkThread::~FrameworkThread() {
+  if (running_) Stop();
+  JoinNativeThread();
+  running_ = false;
+  if (startedEvent_) CloseHandle(startedEvent_);
+  ReleaseFlag();
+}
+
+void FrameworkThread::RunHere(LoopKind kind, WinMessagePump::Dispatcher* dispatcher) {
+  loopKind_ = kind;
+  running_ = true;
+  dispatcher_ = dispatcher;
+  {
+    AutoLock hold(lock_);
+    stopping_ = false;
+  }
+  ThreadBody();
+}
+
+void FrameworkThread::ThreadBody() {
+  std::unique_ptr<ThreadLocalRecord> ownRecord;
+  if (!CurrentThreadRecord()) {
+    ownRecord = std::make_unique<ThreadLocalRecord>();
+    ownRecord->thread = this;
+    SetCurrentThreadRecord(ownRecord.get());
+  }
+  nativeId_ = GetCurrentThreadId();
+  std::unique_ptr<MessageLoop> loop = MakeLoop();
+  SetLoop(loop.get());
+
+  OnThreadStart();
+  SetEvent(startedEvent_);
+  loop->Run(dispatcher_);
+  OnThreadEnd();
+
+  SetLoop(nullptr);
+  loop.reset();
+  nativeId_ = 0;
+  if (ownRecord) {
+    // A registration left behind would name this object after it is gone.
+    while (ownRecord->registrations > 0) ThreadRegistry::Unregister();
+    SetCurrentThreadRecord(nullptr);
+  }
+}
+
+std::unique_ptr<MessageLoop> FrameworkThread::MakeLoop() const {
+  if (loopKind_ == kUILoop) return std::make_unique<UIMessageLoop>();
+  return std::make_unique<MessageLoop>();
+}
+
+void FrameworkThread::SetLoop(MessageLoop* loop) {
+  AutoLock hold(lock_);
+  loop_ = loop;
+  loopProxy_ = loop ? loop->Proxy() : nullptr;
+}
+
+std::shared_ptr<MessageLoopProxy> FrameworkThread::LoopProxy() const {
+  AutoLock hold(lock_);
+  return loopProxy_;
+}
+
+void FrameworkThread::Stop() {
+  std::shared_ptr<MessageLoopProxy> proxy;
+  {
+    AutoLock hold(lock_);
+    if (stopping_ || !loopProxy_) return;
+    stopping_ = true;
+    proxy = loopProxy_;
+  }
+  proxy->PostNonNestable(MakeWeak([this] { QuitSoon(); }));
+}
+
+void FrameworkThread::QuitSoon() {
+  if (MessageLoop* loop = MessageLoop::Current()) loop->QuitWhenIdle();
+}
+
+}  // namespace kbase

@@ -1,0 +1,50 @@
+#include "app/client_startup_services.h"
+
+#include <gtest/gtest.h>
+#include <ole2.h>
+#include <windows.h>
+
+#include "ui/core/language_strings.h"
+#include "ui/core/temp_folder.h"
+#include "ui/core/ui_registry.h"
+
+namespace {
+
+TEST(ClientStartupServicesTest, InitialisesOleForTheThreadAndReleasesIt) {
+  ClientStartupServices services;
+  ASSERT_TRUE(services.InitializeOle());
+  // Already initialised as a single-threaded apartment: asking for another model fails.
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
+  services.UninitializeOle();
+  const HRESULT again = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  EXPECT_EQ(again, S_OK);  // fully released, so any model may be chosen again
+  if (SUCCEEDED(again)) CoUninitialize();
+}
+
+TEST(ClientStartupServicesTest, StartWindowStepEndsTheMainLoopWithTheQuitMessage) {
+  ClientStartupServices services;
+  services.OpenStartWindow({L"Game_start", 0x00CE0000, 0, true});
+  MSG message = {};
+  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(message.wParam, 0u);
+}
+
+TEST(ClientStartupServicesTest, UiStepsStartAndStopTheUiFramework) {
+  TempFolder resources;
+  resources.Write(L"lang\\zh_CN\\gdstrings.ini", "STRID_APP_TITLE = Tarnwick\n");
+  ClientStartupServices services;
+  services.StartUi(resources.path(), L"themes\\default", L"lang\\zh_CN");
+  EXPECT_EQ(ui::UiRegistry::GetResourcePath(), resources.path() + L"themes\\default\\");
+  EXPECT_EQ(ui::UiRegistry::GetLanguageStrings().GetString(L"STRID_APP_TITLE"), L"Tarnwick");
+  EXPECT_NE(ui::UiRegistry::GetRenderFactory(), nullptr);
+  EXPECT_FALSE(ui::UiRegistry::GetCreateControlCallback());
+  ASSERT_NE(ui::UiRegistry::AddFont(L"app_font", L"Arial", 12, false, false, false, false),
+            nullptr);
+
+  services.ShutdownUi();
+  EXPECT_EQ(ui::UiRegistry::GetRenderFactory(), nullptr);
+  EXPECT_EQ(ui::UiRegistry::GetFont(L"app_font"), nullptr);
+}
+
+}  // namespace
