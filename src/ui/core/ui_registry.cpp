@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "ui/core/dpi_scaler.h"
+#include "ui/core/image_loader.h"
 #include "ui/core/language_strings.h"
 #include "ui/core/xml_document.h"
 #include "ui/render/i_render_context.h"
@@ -44,6 +45,8 @@ struct RegistryState {
   std::unique_ptr<IRenderFactory> renderFactory;
   ULONG_PTR gdiplusToken = 0;
   ImageCache images;
+
+  RegistryState() { images.SetLoader(&LoadImageFromFile); }
 };
 
 RegistryState& State() {
@@ -254,7 +257,7 @@ std::shared_ptr<ImageInfo> UiRegistry::FindCachedImage(const std::wstring& path)
 }
 
 void UiRegistry::SetImageLoader(ImageCache::Loader loader) {
-  State().images.SetLoader(std::move(loader));
+  State().images.SetLoader(loader ? std::move(loader) : ImageCache::Loader(&LoadImageFromFile));
 }
 
 WindowBuilder* UiRegistry::FindCachedDocument(const std::wstring& file) {

@@ -79,9 +79,10 @@ class UiRegistry {
   // Empty for an unknown class.
   static std::wstring GetClassAttributes(const std::wstring& name);
 
-  // Full paths; see ImageCache.
+  // Full paths; see ImageCache. Files are decoded by LoadImageFromFile.
   static std::shared_ptr<ImageInfo> GetImage(const std::wstring& path);
   static std::shared_ptr<ImageInfo> FindCachedImage(const std::wstring& path);
+  // Replaces the decoder (tests count or fake decodes); an empty one restores the default.
   static void SetImageLoader(ImageCache::Loader loader);
 
   // Parsed layouts built repeatedly, kept under the file name exactly as given until the

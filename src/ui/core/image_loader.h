@@ -1,0 +1,15 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ui/core/image_info.h"
+
+namespace ui {
+
+// Decodes a PNG, JPEG, BMP or GIF file (every frame of an animated GIF, with its delays)
+// into native bitmaps through GDI+, which must be running. Nothing when the file is
+// missing, empty, damaged or not an image. The path is stored as given.
+std::unique_ptr<ImageInfo> LoadImageFromFile(const std::wstring& path);
+
+}  // namespace ui
