@@ -20,6 +20,9 @@ function(tarnwick_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  # Where the test data is when a program is started by hand, outside ctest.
+  target_compile_definitions(${name} PRIVATE
+    "TARNWICK_SOURCE_TEST_DATA=L\"${PROJECT_SOURCE_DIR}/tests/data\"")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   tarnwick_warnings(${name})

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <chrono>
-#include <cstdlib>
 
+#include "test_data_folder.h"
 #include "ui/core/image_loader.h"
 #include "ui/core/ui_registry.h"
 
@@ -14,23 +14,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// ctest names the folder; a program started by hand falls back to the source tree.
-std::wstring DataFolderSetting() {
-  wchar_t value[MAX_PATH];
-  DWORD length = GetEnvironmentVariableW(L"TARNWICK_TEST_DATA", value, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) return value;
-  return TARNWICK_SOURCE_TEST_DATA;
-}
-
 }  // namespace
 
 std::wstring DataFolder() {
-  // The setting may be a Unix-style path; the full path form is what Windows code expects.
-  wchar_t full[MAX_PATH];
-  const DWORD length = GetFullPathNameW(DataFolderSetting().c_str(), MAX_PATH, full, nullptr);
-  std::wstring folder = length > 0 && length < MAX_PATH ? full : DataFolderSetting();
-  if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-  return folder;
+  return test_data::Folder();
 }
 
 std::wstring ImagePath(const std::wstring& name) {

@@ -1,10 +1,9 @@
 #include "xml_test_util.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-#include "runtime/string_util.h"
+#include "test_data_folder.h"
 
 namespace ui_test {
 
@@ -32,13 +31,7 @@ std::wstring DescribeTree(const ui::XmlNode& first) {
 }
 
 std::wstring TestDataFolder() {
-  const char* folder = std::getenv("TARNWICK_TEST_DATA");
-  std::wstring path = kbase::Utf8ToWide(folder != nullptr ? folder : "../../tests/data");
-  for (wchar_t& c : path) {
-    if (c == L'/') c = L'\\';
-  }
-  if (!path.empty() && path.back() != L'\\') path += L'\\';
-  return path;
+  return test_data::Folder();
 }
 
 std::string ReadBytes(const std::wstring& path) {
