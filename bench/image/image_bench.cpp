@@ -19,6 +19,8 @@
 #include "ui/core/ui_registry.h"
 #include "ui/render/render_context_gdiplus.h"
 
+#include "common/bench_clock.h"
+
 namespace {
 
 constexpr int kWidth = 1920;
@@ -26,22 +28,11 @@ constexpr int kHeight = 1080;
 constexpr int kRounds = 15;
 constexpr double kRoundSeconds = 0.05;
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 double TimeRun(const std::function<void()>& work, int count) {
-  const double start = Now();
+  const double start = bench::Seconds();
   for (int i = 0; i < count; ++i) work();
   GdiFlush();
-  return Now() - start;
+  return bench::Seconds() - start;
 }
 
 // Iterations that take about one round's time.

@@ -17,6 +17,8 @@
 #include "ui/render/render_context_gdiplus.h"
 #include "ui/render/render_lookup.h"
 
+#include "common/bench_clock.h"
+
 namespace {
 
 constexpr int kWidth = 1920;
@@ -24,22 +26,11 @@ constexpr int kHeight = 1080;
 constexpr int kRounds = 60;
 constexpr double kRoundSeconds = 0.02;
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 double TimeRun(const std::function<void(int)>& work, int count) {
-  const double start = Now();
+  const double start = bench::Seconds();
   for (int i = 0; i < count; ++i) work(i);
   GdiFlush();
-  return Now() - start;
+  return bench::Seconds() - start;
 }
 
 // Iterations that take about one round's time.

@@ -16,20 +16,11 @@
 #include "rapidxml.hpp"
 #include "ui/core/xml_document.h"
 
+#include "common/bench_clock.h"
+
 namespace {
 
 constexpr size_t kMiB = 1024 * 1024;
-
-double Seconds() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / frequency;
-}
 
 // One list row of a layout, the way server lists and settings pages are written.
 std::string Row(int i) {
@@ -117,14 +108,14 @@ struct Times {
 
 template <typename Parser>
 double TimeRound(Parser* parser, const std::string& bytes, int loads) {
-  const double start = Seconds();
+  const double start = bench::Seconds();
   for (int i = 0; i < loads; ++i) {
     if (!parser->Load(bytes)) {
       std::printf("load failed\n");
       return 1e9;
     }
   }
-  return (Seconds() - start) / loads;
+  return (bench::Seconds() - start) / loads;
 }
 
 // Seconds per load, the best of several rounds. The two parsers take turns, so that a

@@ -1,4 +1,5 @@
 #include "runtime/framework_thread.h"
+#include "scripted_thread.h"
 
 #include <gtest/gtest.h>
 
@@ -18,22 +19,7 @@ using kbase::FrameworkThread;
 using kbase::MessageLoop;
 using kbase::ThreadRegistry;
 
-// A framework thread whose hooks run what the test gives them.
-class ScriptedThread : public FrameworkThread {
- public:
-  ScriptedThread() : FrameworkThread("ScriptedThread") {}
-
-  std::function<void()> onStart;
-  std::function<void()> onEnd;
-
- protected:
-  void OnThreadStart() override {
-    if (onStart) onStart();
-  }
-  void OnThreadEnd() override {
-    if (onEnd) onEnd();
-  }
-};
+using loop_test::ScriptedThread;
 
 class TaskCounter : public MessageLoop::TaskObserver {
  public:

@@ -12,6 +12,7 @@
 #include "runtime/message_loop.h"
 #include "runtime/message_loop_proxy.h"
 #include "runtime/tick_time.h"
+#include "scripted_thread.h"
 
 namespace {
 
@@ -20,20 +21,7 @@ using kbase::kMainThreadId;
 using kbase::MessageLoop;
 using kbase::ThreadRegistry;
 
-class ScriptedThread : public FrameworkThread {
- public:
-  ScriptedThread() : FrameworkThread("RegistryTestThread") {}
-  std::function<void()> onStart;
-  std::function<void()> onEnd;
-
- protected:
-  void OnThreadStart() override {
-    if (onStart) onStart();
-  }
-  void OnThreadEnd() override {
-    if (onEnd) onEnd();
-  }
-};
+using loop_test::ScriptedThread;
 
 // Runs `body` as the only task of a framework thread on the calling thread.
 void RunInThreadBody(ScriptedThread& thread, std::function<void()> body) {

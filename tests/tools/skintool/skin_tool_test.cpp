@@ -11,33 +11,18 @@
 #include "runtime/path_util.h"
 #include "runtime/string_util.h"
 
+#include "common/temp_folder.h"
+
 namespace {
 
 // Layout files written for one test into a fresh folder, removed afterwards.
 class SkinToolTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
-    folder_ =
-        std::wstring(temp) + L"tarnwick_skintool_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    CreateDirectoryW(folder_.c_str(), nullptr);
-  }
-
-  void TearDown() override {
-    for (const std::wstring& file : files_) DeleteFileW(file.c_str());
-    RemoveDirectoryW(folder_.c_str());
-  }
+  void SetUp() override { ASSERT_TRUE(temp_.Created()); }
 
   std::wstring Write(const std::wstring& name, const std::string& bytes) {
-    const std::wstring path = folder_ + name;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    files_.push_back(path);
+    const std::wstring path = temp_.Write(name, bytes);
+    EXPECT_FALSE(path.empty()) << "could not write " << kbase::WideToUtf8(name);
     return path;
   }
 
@@ -49,8 +34,8 @@ class SkinToolTest : public ::testing::Test {
     return tool.Run(arguments);
   }
 
-  std::wstring folder_;
-  std::vector<std::wstring> files_;
+  test_files::TempFolder temp_{L"tarnwick_skintool_"};
+  const std::wstring& folder_ = temp_.Path();
   std::vector<std::wstring> out_;
   std::vector<std::wstring> err_;
 };

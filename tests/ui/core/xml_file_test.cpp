@@ -10,6 +10,9 @@
 #include "xml_test_util.h"
 #include "xml_tree_check.h"
 
+#include "common/temp_folder.h"
+#include "runtime/string_util.h"
+
 namespace {
 
 using ui::XmlDocument;
@@ -18,37 +21,21 @@ using ui::XmlNode;
 // A fresh folder under the temporary folder, removed with its files afterwards.
 class XmlFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
-    folder_ = std::wstring(temp) + L"tarnwick_xml_" + std::to_wstring(GetCurrentProcessId()) +
-              L"_" + std::to_wstring(GetTickCount()) + L"\\";
-    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
-  }
+  void SetUp() override { ASSERT_TRUE(temp_.Created()); }
 
-  void TearDown() override {
-    ui::XmlDocument::SetResourceFolderFunction(nullptr);
-    for (const std::wstring& file : files_) DeleteFileW(file.c_str());
-    RemoveDirectoryW(folder_.c_str());
-  }
+  void TearDown() override { ui::XmlDocument::SetResourceFolderFunction(nullptr); }
 
   std::wstring Write(const std::wstring& name, const std::string& bytes) {
-    const std::wstring path = folder_ + name;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    EXPECT_TRUE(WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr));
-    CloseHandle(file);
-    files_.push_back(path);
+    const std::wstring path = temp_.Write(name, bytes);
+    EXPECT_FALSE(path.empty()) << "could not write " << kbase::WideToUtf8(name);
     return path;
   }
 
   static std::wstring folder_for_resources_;
   static std::wstring ResourceFolder() { return folder_for_resources_; }
 
-  std::wstring folder_;
-  std::vector<std::wstring> files_;
+  test_files::TempFolder temp_{L"tarnwick_xml_"};
+  const std::wstring& folder_ = temp_.Path();
 };
 
 std::wstring XmlFileTest::folder_for_resources_;
