@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace ui {
@@ -74,26 +75,51 @@ unsigned char* GdiBitmap::Row(int y) const {
   return bits_ + static_cast<size_t>(memoryRow) * static_cast<size_t>(width_) * 4;
 }
 
+// Visits the area's rows in the order they lie in memory, so that the surface is streamed
+// forwards whichever way up it is.
+template <typename Visit>
+void GdiBitmap::ForEachRow(const UiRect& area, Visit visit) const {
+  if (topDown_) {
+    for (int y = area.top; y < area.bottom; ++y) visit(y, Row(y));
+  } else {
+    for (int y = area.bottom - 1; y >= area.top; --y) visit(y, Row(y));
+  }
+}
+
 void GdiBitmap::ResetPixels(const UiRect& rect, unsigned char value) {
   if (!bits_) return;
   const UiRect area = ClipToSurface(rect);
   if (area.IsEmpty()) return;
   ::GdiFlush();
   const size_t bytes = static_cast<size_t>(area.Width()) * 4;
-  for (int y = area.top; y < area.bottom; ++y) {
-    std::memset(Row(y) + static_cast<size_t>(area.left) * 4, value, bytes);
+  if (area.left == 0 && area.right == width_) {
+    // Whole rows lie back to back in memory: one pass over the block.
+    unsigned char* first = topDown_ ? Row(area.top) : Row(area.bottom - 1);
+    std::memset(first, value, bytes * static_cast<size_t>(area.Height()));
+    return;
   }
+  ForEachRow(area, [&](int, unsigned char* row) {
+    std::memset(row + static_cast<size_t>(area.left) * 4, value, bytes);
+  });
 }
 
 namespace {
 
 void SetAlphas(unsigned char* row, int from, int to, int keyAlpha) {
-  unsigned char* alpha = row + static_cast<size_t>(from) * 4 + 3;
+  const int count = to - from;
   if (keyAlpha == 0) {
-    for (int x = from; x < to; ++x, alpha += 4) *alpha = 255;
+    // Stores only: the colour bytes are neither read nor written.
+    unsigned char* alpha = row + static_cast<size_t>(from) * 4 + 3;
+    for (int i = 0; i < count; ++i) alpha[static_cast<size_t>(i) * 4] = 255;
     return;
   }
-  for (int x = from; x < to; ++x, alpha += 4) *alpha = (*alpha == keyAlpha) ? 0 : 255;
+  // Whole pixels rather than alpha bytes, so that the loop vectorises.
+  const uint32_t key = static_cast<uint32_t>(keyAlpha) << 24;
+  uint32_t* pixel = reinterpret_cast<uint32_t*>(row) + from;
+  for (int i = 0; i < count; ++i) {
+    const uint32_t colour = pixel[i] & 0x00FFFFFFu;
+    pixel[i] = (pixel[i] & 0xFF000000u) == key ? colour : colour | 0xFF000000u;
+  }
 }
 
 }  // namespace
@@ -107,14 +133,13 @@ void GdiBitmap::MakeOpaque(const UiRect& rect, const UiRect& insets, int keyAlph
   // left and right insets, which leaves the four corner areas alone.
   const int bandLeft = area.left > insets.left ? area.left : insets.left;
   const int bandRight = area.right < width_ - insets.right ? area.right : width_ - insets.right;
-  for (int y = area.top; y < area.bottom; ++y) {
-    unsigned char* row = Row(y);
+  ForEachRow(area, [&](int y, unsigned char* row) {
     if (y >= insets.top && y < height_ - insets.bottom) {
       SetAlphas(row, area.left, area.right, keyAlpha);
     } else if (bandLeft < bandRight) {
       SetAlphas(row, bandLeft, bandRight, keyAlpha);
     }
-  }
+  });
 }
 
 }  // namespace ui

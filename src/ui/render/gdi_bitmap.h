@@ -28,6 +28,8 @@ class GdiBitmap : public IBitmap {
   // rect cut to the surface; empty when nothing of it is inside.
   UiRect ClipToSurface(const UiRect& rect) const;
   unsigned char* Row(int y) const;
+  template <typename Visit>
+  void ForEachRow(const UiRect& area, Visit visit) const;
 
   HBITMAP handle_ = nullptr;
   unsigned char* bits_ = nullptr;
