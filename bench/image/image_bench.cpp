@@ -19,7 +19,7 @@
 #include "ui/core/ui_registry.h"
 #include "ui/render/render_context_gdiplus.h"
 
-#include "common/bench_clock.h"
+#include "common/bench_timing.h"
 
 namespace {
 
@@ -27,25 +27,6 @@ constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 constexpr int kRounds = 15;
 constexpr double kRoundSeconds = 0.05;
-
-double TimeRun(const std::function<void()>& work, int count) {
-  const double start = bench::Seconds();
-  for (int i = 0; i < count; ++i) work();
-  GdiFlush();
-  return bench::Seconds() - start;
-}
-
-// Iterations that take about one round's time.
-int Calibrate(const std::function<void()>& work) {
-  int count = 1;
-  while (true) {
-    const double seconds = TimeRun(work, count);
-    if (seconds >= kRoundSeconds / 4 || count >= (1 << 24)) {
-      return std::max(1, static_cast<int>(count * kRoundSeconds / std::max(seconds, 1e-9)));
-    }
-    count *= 4;
-  }
-}
 
 struct Pair {
   double measured;  // seconds per operation, best round
@@ -58,16 +39,20 @@ Pair Compare(
     const std::function<void()>& measured, const std::function<void()>& baseline,
     const std::function<void()>& beforeMeasured = [] {},
     const std::function<void()>& beforeBaseline = [] {}) {
+  const auto measuredRun = [&measured](int) { measured(); };
+  const auto baselineRun = [&baseline](int) { baseline(); };
   beforeMeasured();
-  const int measuredCount = Calibrate(measured);
+  const int measuredCount = bench::Calibrate(measuredRun, kRoundSeconds);
   beforeBaseline();
-  const int baselineCount = Calibrate(baseline);
+  const int baselineCount = bench::Calibrate(baselineRun, kRoundSeconds);
   Pair best{1e30, 1e30};
   for (int round = 0; round < kRounds; ++round) {
     beforeBaseline();
-    best.baseline = std::min(best.baseline, TimeRun(baseline, baselineCount) / baselineCount);
+    best.baseline =
+        std::min(best.baseline, bench::TimeRun(baselineRun, baselineCount) / baselineCount);
     beforeMeasured();
-    best.measured = std::min(best.measured, TimeRun(measured, measuredCount) / measuredCount);
+    best.measured =
+        std::min(best.measured, bench::TimeRun(measuredRun, measuredCount) / measuredCount);
   }
   return best;
 }

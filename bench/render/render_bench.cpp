@@ -17,7 +17,7 @@
 #include "ui/render/render_context_gdiplus.h"
 #include "ui/render/render_lookup.h"
 
-#include "common/bench_clock.h"
+#include "common/bench_timing.h"
 
 namespace {
 
@@ -25,25 +25,6 @@ constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 constexpr int kRounds = 60;
 constexpr double kRoundSeconds = 0.02;
-
-double TimeRun(const std::function<void(int)>& work, int count) {
-  const double start = bench::Seconds();
-  for (int i = 0; i < count; ++i) work(i);
-  GdiFlush();
-  return bench::Seconds() - start;
-}
-
-// Iterations that take about one round's time.
-int Calibrate(const std::function<void(int)>& work) {
-  int count = 1;
-  while (true) {
-    const double seconds = TimeRun(work, count);
-    if (seconds >= kRoundSeconds / 4 || count >= (1 << 24)) {
-      return std::max(1, static_cast<int>(count * kRoundSeconds / std::max(seconds, 1e-9)));
-    }
-    count *= 4;
-  }
-}
 
 struct Result {
   double ours;  // seconds per operation, best round
@@ -54,11 +35,11 @@ struct Result {
 // both alike; the best round of each counts.
 Result Compare(const std::function<void(int)>& ours, const std::function<void(int)>& direct,
                int rounds = kRounds) {
-  const int count = Calibrate(direct);
+  const int count = bench::Calibrate(direct, kRoundSeconds);
   Result best{1e30, 1e30};
   for (int round = 0; round < rounds; ++round) {
-    best.direct = std::min(best.direct, TimeRun(direct, count) / count);
-    best.ours = std::min(best.ours, TimeRun(ours, count) / count);
+    best.direct = std::min(best.direct, bench::TimeRun(direct, count) / count);
+    best.ours = std::min(best.ours, bench::TimeRun(ours, count) / count);
   }
   return best;
 }

@@ -13,6 +13,8 @@
 #include "ui/services/multimedia_wake_timer.h"
 #include "ui/services/timer_queue.h"
 
+#include "common/message_counter.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -119,37 +121,9 @@ std::vector<double> WindowTimerLateness() {
   return samples;
 }
 
-// Counts the wake messages reaching a window, by subclassing it.
-class WakeCounter {
- public:
-  explicit WakeCounter(HWND window) : window_(window) {
-    SetPropW(window_, kProp, this);
-    previous_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
-  }
-  ~WakeCounter() {
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
-    RemovePropW(window_, kProp);
-  }
-  int count() const { return count_; }
-
- private:
-  static constexpr wchar_t kProp[] = L"TarnwickWakeCounter";
-
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = static_cast<WakeCounter*>(GetPropW(window, kProp));
-    if (message == ui::kTimerWakeMessage) ++self->count_;
-    return CallWindowProcW(self->previous_, window, message, wparam, lparam);
-  }
-
-  HWND window_;
-  WNDPROC previous_ = nullptr;
-  int count_ = 0;
-};
-
 // Wake-ups per second of the queue while its only timer waits kLongWaitMs.
 double QueueWakesPerSecond() {
-  WakeCounter wakes(ui::TimerQueue::Instance().window());
+  test_windows::MessageCounter wakes(ui::TimerQueue::Instance().window(), ui::kTimerWakeMessage);
   kbase::WeakCallbackFlag flag;
   bool fired = false;
   const auto start = Clock::now();
@@ -163,7 +137,7 @@ double QueueWakesPerSecond() {
 double PlainPeriodWakesPerSecond() {
   HWND window = CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                 nullptr, nullptr);
-  WakeCounter wakes(window);
+  test_windows::MessageCounter wakes(window, ui::kTimerWakeMessage);
   ui::MultimediaWakeTimer timer;
   const auto start = Clock::now();
   const uint32_t id = timer.Start(16, window);

@@ -16,7 +16,7 @@
 #include "rapidxml.hpp"
 #include "ui/core/xml_document.h"
 
-#include "common/bench_clock.h"
+#include "common/bench_timing.h"
 
 namespace {
 

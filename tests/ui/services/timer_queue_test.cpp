@@ -13,6 +13,8 @@
 #include "ui/services/multimedia_wake_timer.h"
 
 namespace ui {
+#include "common/message_counter.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -59,34 +61,6 @@ class RecordingWakeTimer : public WakeTimer {
 
  private:
   MultimediaWakeTimer real_;
-};
-
-// Counts the wake messages that reach a queue's window, by subclassing it.
-class WakeCounter {
- public:
-  explicit WakeCounter(HWND window) : window_(window) {
-    SetPropW(window_, kProp, this);
-    previous_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
-  }
-  ~WakeCounter() {
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
-    RemovePropW(window_, kProp);
-  }
-  int count() const { return count_; }
-
- private:
-  static constexpr wchar_t kProp[] = L"TarnwickWakeCounter";
-
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = static_cast<WakeCounter*>(GetPropW(window, kProp));
-    if (message == kTimerWakeMessage) ++self->count_;
-    return CallWindowProcW(self->previous_, window, message, wparam, lparam);
-  }
-
-  HWND window_;
-  WNDPROC previous_ = nullptr;
-  int count_ = 0;
 };
 
 class TimerQueueTest : public ::testing::Test {
@@ -174,7 +148,7 @@ TEST_F(TimerQueueTest, LoneDistantTimerWaitsLongUntilAShortOneArrives) {
 }
 
 TEST_F(TimerQueueTest, DistantTimerFiresAfterOneLongWait) {
-  WakeCounter wakes(queue_->window());
+  test_windows::MessageCounter wakes(queue_->window(), kTimerWakeMessage);
   kbase::WeakCallbackFlag flag;
   int firedAfter = -1;
   const auto start = Clock::now();
@@ -205,7 +179,7 @@ TEST_F(TimerQueueTest, TimerOfDestroyedOwnerIsNeverCalled) {
 }
 
 TEST_F(TimerQueueTest, TimersDueTogetherFireInTheSamePoll) {
-  WakeCounter wakes(queue_->window());
+  test_windows::MessageCounter wakes(queue_->window(), kTimerWakeMessage);
   kbase::WeakCallbackFlag flag;
   int wakeOfFirst = -1;
   int wakeOfSecond = -1;
@@ -234,7 +208,7 @@ TEST_F(TimerQueueTest, CallbackMayScheduleATimerThatJoinsAtOnce) {
 }
 
 TEST_F(TimerQueueTest, ZeroIntervalRepeatFiresOncePerWake) {
-  WakeCounter wakes(queue_->window());
+  test_windows::MessageCounter wakes(queue_->window(), kTimerWakeMessage);
   kbase::WeakCallbackFlag flag;
   std::vector<int> wakeOfFiring;
   queue_->Schedule(

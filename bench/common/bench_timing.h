@@ -1,0 +1,43 @@
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace bench {
+
+// Seconds on the performance counter, the clock every benchmark times with.
+inline double Seconds() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / frequency;
+}
+
+// Seconds that count runs of the work take (each run gets its index), with batched GDI
+// drawing flushed so that it is counted.
+inline double TimeRun(const std::function<void(int)>& work, int count) {
+  const double start = Seconds();
+  for (int i = 0; i < count; ++i) work(i);
+  GdiFlush();
+  return Seconds() - start;
+}
+
+// How many runs of the work take about one round of the given length.
+inline int Calibrate(const std::function<void(int)>& work, double roundSeconds) {
+  int count = 1;
+  while (true) {
+    const double seconds = TimeRun(work, count);
+    if (seconds >= roundSeconds / 4 || count >= (1 << 24)) {
+      return std::max(1, static_cast<int>(count * roundSeconds / std::max(seconds, 1e-9)));
+    }
+    count *= 4;
+  }
+}
+
+}  // namespace bench
