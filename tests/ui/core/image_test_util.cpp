@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "test_data_folder.h"
+#include "common/test_data_folder.h"
 #include "ui/core/image_loader.h"
 #include "ui/core/ui_registry.h"
 

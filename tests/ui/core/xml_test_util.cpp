@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "test_data_folder.h"
+#include "common/test_data_folder.h"
 
 namespace ui_test {
 
