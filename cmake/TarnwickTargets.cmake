@@ -32,6 +32,8 @@ function(tarnwick_test name)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    # A hung message loop fails the run instead of stalling it.
+    TIMEOUT 300
     ENVIRONMENT "TARNWICK_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
 endfunction()
 

@@ -106,10 +106,14 @@ TEST(ClipTest, DisabledAutoClipDoesNothingAtEitherEnd) {
 }
 
 TEST(ClipTest, ClipWithoutDeviceContextDoesNothing) {
+  auto context = render_test::MakeContext(40, 40);
+  context->PushClip({0, 0, 20, 20});
   ui::GdiClip clip;
   clip.PushClip(nullptr, {0, 0, 5, 5});
   clip.PushRoundClip(nullptr, {0, 0, 5, 5}, 2, 2);
   clip.PopClip(nullptr);
+  // The surface's own clip is neither narrowed nor popped.
+  EXPECT_EQ((UiRect{0, 0, 20, 20}), FillReach(*context));
 }
 
 }  // namespace
