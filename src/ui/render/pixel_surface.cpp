@@ -25,19 +25,38 @@ int ToDevice(int logical, int origin) {
 
 // Source pixel s falls into destination pixel ceil((2s + 1) * d / (2 * s)) - 1; when
 // enlarging, destination pixel i takes the one whose centre is nearest, ties to the lower.
-int NearestColumn(int index, int sourceLength, int destLength) {
-  const long long s = sourceLength;
-  const long long d = destLength;
+namespace {
+
+template <typename Number>
+int Column(Number index, Number s, Number d) {
   if (d >= s) return static_cast<int>(((2 * index + 1) * s - 1) / (2 * d));
   return static_cast<int>((2 * s * (index + 1) - d) / (2 * d));
 }
 
-int NearestRow(int index, int sourceLength, int destLength) {
-  const long long s = sourceLength;
-  const long long d = destLength;
+template <typename Number>
+int RowOf(Number index, Number s, Number d) {
   if (d >= s) return static_cast<int>(((2 * index + 1) * s - 1) / (2 * d));
-  const long long n = 2 * s * index - d;
+  const Number n = 2 * s * index - d;
   return n < 0 ? 0 : static_cast<int>(n / (2 * d) + 1);
+}
+
+// Below this, every product above fits 32 bits, which spares a 64-bit division.
+constexpr int kSmallLength = 23000;
+
+bool Small(int s, int d) {
+  return s < kSmallLength && d < kSmallLength;
+}
+
+}  // namespace
+
+int NearestColumn(int index, int sourceLength, int destLength) {
+  if (Small(sourceLength, destLength)) return Column<int>(index, sourceLength, destLength);
+  return Column<long long>(index, sourceLength, destLength);
+}
+
+int NearestRow(int index, int sourceLength, int destLength) {
+  if (Small(sourceLength, destLength)) return RowOf<int>(index, sourceLength, destLength);
+  return RowOf<long long>(index, sourceLength, destLength);
 }
 
 PixelSurface::PixelSurface(uint32_t* bits, int width, int height, bool topDown,
@@ -88,6 +107,11 @@ void PixelSurface::Blend(const UiRect& dest, const PixelImage& image, const UiRe
   const bool sameWidth = dest.Width() == source.Width();
   if (!sameWidth) {
     scratch_.resize(static_cast<size_t>(area.Width()));
+    columns_.resize(static_cast<size_t>(area.Width()));
+    for (int x = area.left; x < area.right; ++x) {
+      columns_[static_cast<size_t>(x - area.left)] =
+          NearestColumn(x - left, source.Width(), dest.Width());
+    }
   }
   int gatheredRow = -1;
   for (int y = area.top; y < area.bottom; ++y) {
@@ -98,10 +122,7 @@ void PixelSurface::Blend(const UiRect& dest, const PixelImage& image, const UiRe
     } else {
       // Rows that repeat a source row reuse its stretched copy.
       if (sourceY != gatheredRow) {
-        for (int x = area.left; x < area.right; ++x) {
-          scratch_[static_cast<size_t>(x - area.left)] =
-              from[NearestColumn(x - left, source.Width(), dest.Width())];
-        }
+        for (size_t i = 0; i < scratch_.size(); ++i) scratch_[i] = from[columns_[i]];
         gatheredRow = sourceY;
       }
       from = scratch_.data();

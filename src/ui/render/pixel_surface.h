@@ -57,7 +57,8 @@ class PixelSurface {
   const PixelKernels& kernels_;
   UiPoint origin_;
   UiRect clip_;
-  std::vector<uint32_t> scratch_;
+  std::vector<uint32_t> scratch_;  // a stretched source row
+  std::vector<int> columns_;       // the source column of each destination column
 };
 
 // The source pixel a nearest-pixel stretch of length sourceLength to length destLength
