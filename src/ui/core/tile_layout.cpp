@@ -132,8 +132,8 @@ UiSize TileLayout::EstimateChildren(const std::vector<Control*>& children, UiSiz
   if (count == 0) return UiSize{width, 0};
   const int rows = (count + columns - 1) / columns;
   const int itemHeight = itemSize_.cy > 0 ? itemSize_.cy : std::max(first->GetFixedHeight(), 0);
-  return UiSize{width, rows * itemHeight + padding_.top + padding_.bottom +
-                           (rows - 1) * childMargin_};
+  return UiSize{width,
+                rows * itemHeight + padding_.top + padding_.bottom + (rows - 1) * childMargin_};
 }
 
 }  // namespace ui

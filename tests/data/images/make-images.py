@@ -252,6 +252,9 @@ def main():
     write("transparent.png",
           png(8, 8, lambda x, y: (0, 0, 0, 0) if x < 4 else (255, 0, 0, 255), True))
 
+    # 30 x 30 black at alpha 64: a window shadow's picture.
+    write("shadow.png", png(30, 30, lambda x, y: (0, 0, 0, 64), True))
+
     # 6 x 4: columns red, green, blue; rows 0-1 as they are, rows 2-3 white.
     write("columns.bmp", bmp(6, 4, lambda x, y: WHITE if y >= 2 else (RED, GREEN, BLUE)[x // 2]))
 
