@@ -4,16 +4,15 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
-#include <new>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include "common/allocation_counter.h"
 #include "common/bench_timing.h"
 #include "ui/core/control_test_util.h"
 #include "ui/core/h_box.h"
@@ -21,23 +20,6 @@
 #include "ui/core/ui_registry.h"
 #include "ui/core/v_box.h"
 #include "ui/render/i_render_context.h"
-
-// Every allocation of the process is counted, so that a path can show it makes none.
-namespace {
-std::atomic<long long> allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-  ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 namespace {
 
@@ -300,9 +282,9 @@ void HitTest() {
     bestScan = std::min(bestScan, bench::TimeRun(scan, count) / count);
   }
   counters = Counters{};
-  const long long before = allocations.load();
+  const long long before = bench::AllocationCount();
   ours(0);
-  const long long allocated = allocations.load() - before;
+  const long long allocated = bench::AllocationCount() - before;
   int holding = 0;
   for (ui::Control* c : all) {
     if (dynamic_cast<ui::Box*>(c) && Contains(c->GetPosition(), &point)) ++holding;
