@@ -16,11 +16,13 @@ struct ImageLimits {
   // Pixels of one frame: 4096 x 4096.
   uint64_t maxFramePixels = 16ull << 20;
   // Frames of an animated GIF; each becomes its own bitmap.
-  uint32_t maxFrames = 1024;
-  // Every frame as a 32-bit bitmap of the image's size.
-  uint64_t maxDecodedBytes = 128ull << 20;
-  // PNG chunks other than image data: text, metadata and unknown ones.
-  uint32_t maxPngMetadataChunks = 1024;
+  uint32_t maxFrames = 512;
+  // Every frame as a 32-bit bitmap of the image's size: an animation may take as much
+  // memory as the largest still image.
+  uint64_t maxDecodedBytes = 64ull << 20;
+  // PNG chunks other than image data: text, metadata and unknown ones. The decoder's time
+  // grows with the square of their number.
+  uint32_t maxPngMetadataChunks = 256;
   // PNG chunks in all, image data included.
   uint32_t maxPngChunks = 65536;
 };

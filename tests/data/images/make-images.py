@@ -354,6 +354,35 @@ def write_large_hostile(folder):
     write("frames_65536.gif", gif_repeated(1, 1, palette, 65536), folder)
     # 2,500 frames of 512 x 512: small on disk, 2.6 GB as bitmaps.
     write("frames_2500x512.gif", gif_repeated(512, 512, palette, 2500), folder)
+    write_limit_images(folder)
+
+
+def png_split(width, height, pixel, pieces):
+    """An opaque PNG whose compressed data is spread over the given number of IDAT chunks."""
+    data = png(width, height, pixel, False)
+    header_end = 8 + 8 + 13 + 4
+    length = struct.unpack(">I", data[header_end:header_end + 4])[0]
+    stream = data[header_end + 8:header_end + 8 + length]
+    cuts = [len(stream) * i // pieces for i in range(pieces + 1)]
+    chunks = b"".join(png_chunk(b"IDAT", stream[a:b]) for a, b in zip(cuts, cuts[1:]))
+    return data[:header_end] + chunks + png_chunk(b"IEND", b"")
+
+
+def write_limit_images(folder):
+    """The largest files the image loader accepts, one for each limit, for the benchmark."""
+    palette = [RED, GREEN]
+    write("limit_frames_512.gif", gif_repeated(1, 1, palette, 512), folder)
+    write("limit_frames_64x512.gif", gif_repeated(512, 512, palette, 64), folder)
+    # Every row alike, so that it is quick to write; the decoder still makes 16 M pixels.
+    row = b"\0" + bytes(v for x in range(4096) for v in (x & 255, x >> 4, 90))
+    write("limit_4096.png", b"\x89PNG\r\n\x1a\n" + png_header(4096, 4096, 2) +
+          png_chunk(b"IDAT", zlib.compress(row * 4096, 9)) + png_chunk(b"IEND", b""), folder)
+    # Header, 254 texts and the end: 256 chunks besides the image data.
+    text = b"".join(png_chunk(b"tEXt", b"k\0%d" % (i % 10)) for i in range(254))
+    one = png(1, 1, lambda x, y: RED, False)
+    write("limit_text_chunks.png", one[:33] + text + one[33:], folder)
+    # Header, 65,534 pieces of image data and the end: 65,536 chunks.
+    write("limit_data_chunks.png", png_split(256, 256, lambda x, y: (x, y, 0), 65534), folder)
 
 
 if __name__ == "__main__":
