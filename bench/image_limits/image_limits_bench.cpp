@@ -2,10 +2,7 @@
 // within the limits cost to load (time, and memory left behind), each against decoding a
 // 96 x 96 PNG in the same run.
 
-#include <objidl.h>
 #include <windows.h>
-
-#include <gdiplus.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +12,8 @@
 #include "ui/core/image_loader.h"
 
 #include "common/bench_timing.h"
+#include "common/committed_memory.h"
+#include "common/gdiplus_session.h"
 
 namespace {
 
@@ -28,19 +27,6 @@ std::wstring FullPath(const wchar_t* folder, const wchar_t* file) {
   wchar_t full[MAX_PATH];
   const DWORD length = GetFullPathNameW(given.c_str(), MAX_PATH, full, nullptr);
   return length > 0 && length < MAX_PATH ? full : given;
-}
-
-size_t CommittedPrivateBytes() {
-  size_t total = 0;
-  MEMORY_BASIC_INFORMATION region = {};
-  const char* address = nullptr;
-  while (VirtualQuery(address, &region, sizeof(region)) == sizeof(region)) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-    if (next <= address) break;
-    address = next;
-  }
-  return total;
 }
 
 struct Load {
@@ -89,9 +75,10 @@ bool RunLimits(double baseline) {
   for (const wchar_t* file : files) {
     const std::wstring path = FullPath(TARNWICK_HOSTILE_IMAGES, file);
     TimeLoads(path, 1);  // warms the heap, so that only what each load leaves counts
-    const size_t before = CommittedPrivateBytes();
+    const size_t before = test_memory::CommittedPrivateBytes();
     const Load load = TimeLoads(path, 2);
-    const double kept = (double(CommittedPrivateBytes()) - double(before)) / 2 / 1048576;
+    const double kept =
+        (double(test_memory::CommittedPrivateBytes()) - double(before)) / 2 / 1048576;
     std::printf("  %-28ls %10.1f %10.0f %8d %10.1f%s\n", file, load.seconds * 1e3,
                 load.seconds / baseline, load.frames, kept, load.loaded ? "" : "  REFUSED");
     ok = ok && load.loaded;
@@ -102,16 +89,11 @@ bool RunLimits(double baseline) {
 }  // namespace
 
 int main() {
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
-    std::printf("GDI+ did not start\n");
-    return 1;
-  }
+  bench::GdiplusSession gdiplus;
+  if (!gdiplus.Started()) return 1;
   std::printf("image limits benchmark, best of %d rounds\n", kRounds);
   const Load baseline = TimeLoads(FullPath(TARNWICK_TEST_IMAGES, L"bench_ninegrid.png"), 20);
   std::printf("baseline: decoding the 96 x 96 PNG      %10.3f ms\n", baseline.seconds * 1e3);
   const bool ok = baseline.loaded && RunRefusals(baseline.seconds) && RunLimits(baseline.seconds);
-  Gdiplus::GdiplusShutdown(token);
   return ok ? 0 : 1;
 }

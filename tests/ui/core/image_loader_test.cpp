@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/committed_memory.h"
 #include "runtime/path_util.h"
 #include "runtime/string_util.h"
 #include "ui/core/image_test_util.h"
@@ -132,28 +133,13 @@ TEST(ImageLoaderTest, HostileFilesFailCleanlyAndQuickly) {
   }
 }
 
-// The process's committed private memory, summed over its address space (Wine leaves the
-// process memory counters at 0).
-size_t CommittedPrivateBytes() {
-  size_t total = 0;
-  MEMORY_BASIC_INFORMATION region = {};
-  const char* address = nullptr;
-  while (VirtualQuery(address, &region, sizeof(region)) == sizeof(region)) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-    if (next <= address) break;
-    address = next;
-  }
-  return total;
-}
-
 TEST(ImageLoaderTest, RefusedAnimationsLeaveMemoryFlat) {
   const std::wstring path = HostilePath(L"frames_2500x512.gif", true);
   // Warm up, so that buffers the file system and the heap keep do not count.
   EXPECT_EQ(LoadImageFromFile(path), nullptr);
-  const size_t before = CommittedPrivateBytes();
+  const size_t before = test_memory::CommittedPrivateBytes();
   for (int i = 0; i < 3; ++i) EXPECT_EQ(LoadImageFromFile(path), nullptr) << i;
-  const size_t after = CommittedPrivateBytes();
+  const size_t after = test_memory::CommittedPrivateBytes();
   std::printf("  private memory %.1f MB before, %.1f MB after three loads\n", before / 1048576.0,
               after / 1048576.0);
   EXPECT_GT(before, 0u);
