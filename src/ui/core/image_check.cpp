@@ -111,7 +111,7 @@ void AddGifFrame(const ByteView& bytes, size_t descriptor, uint64_t screenPixels
   const uint8_t packed = bytes.At(descriptor + 8);
   if (++walk->frames > limits.maxFrames) {
     walk->verdict = ImageCheck::kTooManyFrames;
-  } else if (!WithinLimits(width, height, limits)) {  // an empty frame draws nothing
+  } else if (!WithinLimits(width, height, limits)) {  // a frame may be empty
     walk->verdict = ImageCheck::kBadSize;
   } else if (!globalTable && ColourTableBytes(packed) == 0) {
     walk->verdict = ImageCheck::kNoColourTable;

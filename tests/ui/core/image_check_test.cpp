@@ -89,6 +89,27 @@ TEST(ImageCheckTest, BadFilesGetTheirVerdict) {
   }
 }
 
+TEST(ImageCheckTest, LargeFilesGetTheirVerdict) {
+  const VerdictCase cases[] = {
+      {L"text_chunks.png", ImageCheck::kTooManyChunks},
+      {L"frames_20000.gif", ImageCheck::kTooManyFrames},
+      {L"frames_65536.gif", ImageCheck::kTooManyFrames},
+      {L"frames_2500x512.gif", ImageCheck::kTooMuchDecoded},
+      // The largest files within the default limits, each right at one of them.
+      {L"limit_frames_512.gif", ImageCheck::kOk},
+      {L"limit_frames_64x512.gif", ImageCheck::kOk},
+      {L"limit_4096.png", ImageCheck::kOk},
+      {L"limit_text_chunks.png", ImageCheck::kOk},
+      {L"limit_data_chunks.png", ImageCheck::kOk},
+  };
+  for (const VerdictCase& c : cases) {
+    const std::string bytes = ReadFileBytes(image_test::LargeImagePath(c.file));
+    ASSERT_FALSE(bytes.empty()) << testing::PrintToString(c.file);
+    GuardedBytes guarded(bytes);
+    EXPECT_EQ(guarded.Check(), c.verdict) << testing::PrintToString(c.file);
+  }
+}
+
 // Each limit passes a file that reaches it exactly and refuses one just beyond it.
 struct LimitCase {
   const wchar_t* file;

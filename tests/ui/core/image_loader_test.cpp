@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "common/committed_memory.h"
-#include "runtime/path_util.h"
 #include "runtime/string_util.h"
 #include "ui/core/image_test_util.h"
 #include "ui/core/ui_registry.h"
@@ -98,10 +97,8 @@ TEST(ImageLoaderTest, BadFilesGiveNothing) {
   EXPECT_EQ(LoadImageFromFile(L""), nullptr);
 }
 
-// The large hostile images are written by the image script at build time, beside the test
-// program; the small ones are kept with the other test images.
 std::wstring HostilePath(const wchar_t* file, bool large) {
-  return large ? kbase::ModuleFolder() + L"hostile-images\\" + file : ImagePath(file);
+  return large ? image_test::LargeImagePath(file) : ImagePath(file);
 }
 
 struct HostileCase {

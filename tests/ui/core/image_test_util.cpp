@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "common/test_data_folder.h"
+#include "runtime/path_util.h"
 #include "ui/core/image_loader.h"
 #include "ui/core/ui_registry.h"
 
@@ -23,6 +24,10 @@ std::wstring DataFolder() {
 
 std::wstring ImagePath(const std::wstring& name) {
   return DataFolder() + L"images\\" + name;
+}
+
+std::wstring LargeImagePath(const std::wstring& name) {
+  return kbase::ModuleFolder() + L"hostile-images\\" + name;
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
