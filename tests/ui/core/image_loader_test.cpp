@@ -137,8 +137,8 @@ TEST(ImageLoaderTest, RefusedAnimationsLeaveMemoryFlat) {
   const size_t before = test_memory::CommittedPrivateBytes();
   for (int i = 0; i < 3; ++i) EXPECT_EQ(LoadImageFromFile(path), nullptr) << i;
   const size_t after = test_memory::CommittedPrivateBytes();
-  std::printf("  committed private memory %.1f MB before, %.1f MB after three loads\n", before / 1048576.0,
-              after / 1048576.0);
+  std::printf("  committed private memory %.1f MB before, %.1f MB after three loads\n",
+              before / 1048576.0, after / 1048576.0);
   EXPECT_GT(before, 0u);
   EXPECT_LT(after, before + (16u << 20));
   auto normal = LoadImageFromFile(ImagePath(L"delays.gif"));
