@@ -338,8 +338,10 @@ bool Window::OnSetCursor(bool* handled) {
     *handled = true;
     return true;
   }
-  POINT cursor{};
-  ::GetCursorPos(&cursor);
+  // Where the cursor was for the message being handled; asking the system where it is now
+  // costs a round trip to the display.
+  const DWORD position = ::GetMessagePos();
+  POINT cursor{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
   ::ScreenToClient(hwnd_, &cursor);
   Control* control = FindControlAt(UiPoint{cursor.x, cursor.y});
   *handled = control != nullptr;

@@ -521,3 +521,29 @@ TEST(WindowLifetime, OpeningAndClosingLeavesMemoryAndHandlesFlat) {
 
 }  // namespace
 }  // namespace ui
+
+namespace ui {
+namespace {
+
+TEST_F(LayeredWindowTest, RepaintsWhatIsInvalidatedAfterTheFirstFrame) {
+  UiRegistry::AddTextColor(L"changed", L"#FF10A020");
+  TestNativeWindow window;
+  auto* root = new HBox();
+  auto* left = new Control();
+  auto* right = new Control();
+  left->SetAttribute(L"bkcolor", L"content");
+  right->SetAttribute(L"bkcolor", L"content");
+  root->Add(left);
+  root->Add(right);
+  const HWND hwnd = CreateShown(&window, UiRect{0, 0, 60, 40}, root, true, false);
+  ASSERT_TRUE(hwnd);
+  IRenderContext& surface = *window.GetRenderContext();
+  ASSERT_EQ(PixelAt(surface, 10, 10).b, 0xC0);
+  right->SetAttribute(L"bkcolor", L"changed");
+  ASSERT_TRUE(PumpUntil([&] { return PixelAt(surface, 40, 10).g == 0xA0; }, 2000))
+      << "the invalidated control was not repainted";
+  EXPECT_EQ(PixelAt(surface, 10, 10).b, 0xC0);
+}
+
+}  // namespace
+}  // namespace ui
