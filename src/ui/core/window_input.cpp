@@ -11,6 +11,7 @@ namespace {
 // Where reflected child notifications arrive.
 constexpr UINT kReflectBase = 0x2000;
 constexpr DWORD kHoverWithoutToolTip = 400;
+constexpr UiPoint kNowhere{-100000, -100000};
 
 UiPoint PointOf(LPARAM lParam) {
   return UiPoint{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -368,7 +369,8 @@ bool Window::OnKillFocus(LPARAM lParam) {
   pointerCaptured_ = touchCaptured_ = pushed_ = nullptr;
   if (captured && captured->IsButtonUpOnFocusLoss()) {
     ReleaseMouseCapture();
-    return Send(captured, kEventButtonUp);
+    // Released away from every control: losing the focus ends a press, it never clicks.
+    return Send(captured, kEventButtonUp, 0, 0, 0, kNowhere);
   }
   return true;
 }
