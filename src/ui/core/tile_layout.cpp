@@ -114,13 +114,14 @@ UiSize TileLayout::ArrangeChildren(const std::vector<Control*>& children, const 
   return UiSize{width, bottom - content.top};
 }
 
-UiSize TileLayout::EstimateChildren(const std::vector<Control*>& children, UiSize) {
-  int fixedWidth = owner_ ? owner_->GetFixedWidth() : 0;
-  const int columns = ColumnsFor(fixedWidth);
-  if (fixedWidth < 0) {
-    // A box whose width is not fixed is as wide as its columns of items.
-    fixedWidth = std::max(itemSize_.cx, 0) * columns + padding_.left + padding_.right;
-  }
+UiSize TileLayout::EstimateChildren(const std::vector<Control*>& children, UiSize available) {
+  const int fixedWidth = owner_ ? owner_->GetFixedWidth() : kLengthStretch;
+  const int horizontalPadding = padding_.left + padding_.right;
+  // A box that takes the width it is given lays its columns out over that width.
+  const int contentWidth = fixedWidth >= 0 ? fixedWidth - horizontalPadding : available.cx;
+  const int columns = ColumnsFor(contentWidth);
+  int width = fixedWidth;
+  if (fixedWidth == kLengthAuto) width = std::max(itemSize_.cx, 0) * columns + horizontalPadding;
   int count = 0;
   const Control* first = nullptr;
   for (const Control* child : children) {
@@ -128,10 +129,10 @@ UiSize TileLayout::EstimateChildren(const std::vector<Control*>& children, UiSiz
     if (!first) first = child;
     ++count;
   }
-  if (count == 0) return UiSize{fixedWidth, 0};
+  if (count == 0) return UiSize{width, 0};
   const int rows = (count + columns - 1) / columns;
-  int itemHeight = itemSize_.cy > 0 ? itemSize_.cy : std::max(first->GetFixedHeight(), 0);
-  return UiSize{fixedWidth,
+  const int itemHeight = itemSize_.cy > 0 ? itemSize_.cy : std::max(first->GetFixedHeight(), 0);
+  return UiSize{width,
                 rows * itemHeight + padding_.top + padding_.bottom + (rows - 1) * childMargin_};
 }
 

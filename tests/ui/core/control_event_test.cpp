@@ -524,3 +524,34 @@ TEST(ControlFind, HitTestingSkipsMouseDisabledAndEntersOnlyBoxesHoldingThePoint)
 
 }  // namespace
 }  // namespace ui
+
+namespace ui {
+namespace {
+
+TEST(ControlImages, FinishedBackgroundAnimationTellsTheImageHandlers) {
+  Control control;
+  std::vector<EventArgs> seen;
+  control.AttachImageEvent(1, [&seen](EventArgs* args) {
+    seen.push_back(*args);
+    return true;
+  });
+  control.AttachImageEvent(2, [&seen](EventArgs* args) {
+    seen.push_back(*args);
+    return true;
+  });
+  control.OnBkImageAnimationFinished();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].type, kEventNone);
+  EXPECT_EQ(seen[0].sender, &control);
+}
+
+TEST(ControlImages, APlayCountOfZeroForbidsTheBackgroundAnimation) {
+  Control control;
+  control.SetAttribute(L"bkimage", L"file='a.gif' playcount='0'");
+  EXPECT_FALSE(control.IsBkImageAnimationAllowed());
+  control.SetAttribute(L"bkimage", L"file='a.gif' playcount='2'");
+  EXPECT_TRUE(control.IsBkImageAnimationAllowed());
+}
+
+}  // namespace
+}  // namespace ui

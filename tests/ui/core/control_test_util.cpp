@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/core/layout_pass.h"
 #include "ui/core/ui_registry.h"
 
 namespace control_test {
@@ -29,18 +30,7 @@ void TestWindow::AttachRoot(ui::Control* root) {
 
 void TestWindow::Layout(const ui::UiRect& client) {
   needsLayout = false;
-  if (!root_) return;
-  if (root_->IsArrangePending()) {
-    root_->SetPosition(client);
-    return;
-  }
-  auto pending = [](ui::Control* control, void*) -> ui::Control* {
-    return control->IsArrangePending() ? control : nullptr;
-  };
-  while (ui::Control* control =
-             root_->FindControl(pending, nullptr, ui::kFindVisible | ui::kFindMeFirst)) {
-    control->SetPosition(control->GetPosition());
-  }
+  ui::ArrangePendingControls(root_.get(), client);
 }
 
 void TestWindow::RunDeferredDestroy() {

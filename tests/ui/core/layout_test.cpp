@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ui/core/box.h"
+#include "ui/core/child_box.h"
 #include "ui/core/control_test_util.h"
 #include "ui/core/h_box.h"
 #include "ui/core/tab_box.h"
@@ -290,6 +291,18 @@ TEST(TileBoxEstimate, RowsOfItemHeight) {
   EXPECT_EQ(box.EstimateSize(UiSize{500, 500}), (UiSize{100, 0}));
 }
 
+TEST(TileBoxEstimate, StretchWidthTakesItsColumnsFromTheWidthGiven) {
+  TileBox box;
+  box.SetFixedHeight(kLengthAuto);
+  box.SetAttribute(L"itemsize", L"60,20");
+  box.SetAttribute(L"padding", L"10,0,10,0");
+  for (int i = 0; i < 100; ++i) box.Add(MakeChild({20, 10}));
+  // 500 less the padding holds 8 columns: 13 rows.
+  EXPECT_EQ(box.EstimateSize(UiSize{500, 500}), (UiSize{kLengthStretch, 260}));
+  box.SetFixedWidth(kLengthAuto);
+  EXPECT_EQ(box.EstimateSize(UiSize{500, 500}), (UiSize{8 * 60 + 20, 260}));
+}
+
 TEST(TileBoxEstimate, AutoWidthWithoutItemWidthIsOneColumn) {
   TileBox box;
   box.SetFixedWidth(kLengthAuto);
@@ -483,6 +496,49 @@ TEST(Relayout, ChangeInsideAFixedBoxArrangesOnlyThatBox) {
   window.Layout(UiRect{0, 0, 200, 100});
   EXPECT_EQ(TextControl::measurements, 1);
   EXPECT_EQ(changing->GetPosition(), (UiRect{0, 0, 42, 16}));
+}
+
+}  // namespace
+}  // namespace ui
+
+namespace ui {
+namespace {
+
+class ChildBoxTest : public ::testing::Test {
+ protected:
+  ~ChildBoxTest() override { ChildBox::SetLoader(nullptr); }
+};
+
+TEST_F(ChildBoxTest, FillsItselfFromItsFileWhenAttached) {
+  std::vector<std::wstring> asked;
+  ChildBox::SetLoader([&asked](const std::wstring& file) -> Control* {
+    asked.push_back(file);
+    auto* tree = new HBox();
+    tree->SetName(L"inside");
+    return tree;
+  });
+  TestWindow window;
+  auto* root = new VBox();
+  auto* child = new ChildBox();
+  child->SetAttribute(L"xmlfile", L"panel.xml");
+  root->Add(child);
+  window.AttachRoot(root);
+  EXPECT_EQ(asked, (std::vector<std::wstring>{L"panel.xml"}));
+  ASSERT_EQ(child->GetCount(), 1);
+  EXPECT_EQ(child->GetItemAt(0)->GetName(), L"inside");
+  EXPECT_EQ(window.FindControlByName(L"inside"), child->GetItemAt(0));
+}
+
+TEST_F(ChildBoxTest, AFileThatDoesNotBuildLeavesItEmpty) {
+  ChildBox::SetLoader([](const std::wstring&) -> Control* { return nullptr; });
+  TestWindow window;
+  auto* root = new VBox();
+  auto* child = new ChildBox();
+  child->SetAttribute(L"xmlfile", L"broken.xml");
+  child->Add(new Control());
+  root->Add(child);
+  window.AttachRoot(root);
+  EXPECT_EQ(child->GetCount(), 0);
 }
 
 }  // namespace
