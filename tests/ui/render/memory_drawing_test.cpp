@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/render/gdi_bitmap.h"
 #include "ui/render/pixel_kernels.h"
 #include "ui/render/pixel_surface.h"
 #include "ui/render/render_context_gdiplus.h"
@@ -56,26 +57,16 @@ bool Near(uint32_t a, uint32_t b, int tolerance) {
 class Image {
  public:
   Image(int width, int height, bool topDown, unsigned seed) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = topDown ? -height : height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    handle_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bits) FillRandom(static_cast<uint32_t*>(bits), size_t(width) * height, seed);
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (bitmap_.Create(dc, width, height, topDown)) {
+      FillRandom(static_cast<uint32_t*>(bitmap_.GetPixelBits()), size_t(width) * height, seed);
+    }
+    DeleteDC(dc);
   }
-  ~Image() {
-    if (handle_) DeleteObject(handle_);
-  }
-  Image(const Image&) = delete;
-  Image& operator=(const Image&) = delete;
-  HBITMAP Get() const { return handle_; }
+  HBITMAP Get() const { return bitmap_.GetHandle(); }
 
  private:
-  HBITMAP handle_ = nullptr;
+  ui::GdiBitmap bitmap_;
 };
 
 enum class Clip { kNone, kRect, kNested, kRound, kEmpty };
