@@ -264,7 +264,7 @@ int main() {
             },
             [&](int i) { direct.DrawText(RectAt(i, 200, 24), kTexts[i % 6], 0xFE000000, font); }));
     ok &= Print("Clear, whole",
-                Compare([&](int) { context->Clear(); }, [&](int) { direct.Clear(); }, 15));
+                Compare([&](int) { context->Clear(); }, [&](int) { direct.Clear(); }));
     ok &= Print("ResetPixels + MakeOpaque, whole",
                 Compare(
                     [&](int) {

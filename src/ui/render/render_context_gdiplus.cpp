@@ -206,8 +206,13 @@ void RenderContext_GdiPlus::PaintBitmap(const UiRect& paint, HBITMAP bitmap, boo
   grid.tileY = tileY;
   const bool blend = alphaExact_ || hasAlpha || fade < 255;
   GdiPieceTransfer platform(dc_, bitmap, blend, fade);
+  // An opaque image stretched whole is one stretch-copy, which only the platform draws.
+  const bool onePiece = corners.left <= 0 && corners.top <= 0 && corners.right <= 0 &&
+                        corners.bottom <= 0 && !tileX && !tileY;
+  const bool sameSize = dest.Width() == source.Width() && dest.Height() == source.Height();
   PixelImage image;
-  PixelSurface* surface = access_->ReadImage(bitmap, &image) && image.bits != bitmap_.GetPixelBits()
+  PixelSurface* surface = (blend || !onePiece || sameSize) && access_->ReadImage(bitmap, &image) &&
+                                  image.bits != bitmap_.GetPixelBits()
                               ? SurfaceForDrawing()
                               : nullptr;
   if (!surface) {
