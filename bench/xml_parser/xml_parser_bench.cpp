@@ -134,11 +134,12 @@ double TimeRound(Parser* parser, const std::string& bytes, int loads) {
 
 // Seconds per load, the best of several rounds. The two parsers take turns, so that a
 // busy moment of the machine does not favour either.
-Times TimePerLoad(const std::string& bytes, int loads, uint32_t* elements, bool fresh = false) {
+Times TimePerLoad(const std::string& bytes, int loads, uint32_t* elements, bool fresh = false,
+                  int rounds = 7) {
   OurParser ours;
   RapidParser rapid;
   Times best;
-  for (int round = 0; round < 7; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     if (fresh) {
       best.ours = std::min(best.ours, TimeFreshRound<OurParser>(bytes, loads));
       best.rapid = std::min(best.rapid, TimeFreshRound<RapidParser>(bytes, loads));
@@ -169,10 +170,11 @@ void PrintTimes(const char* mode, size_t size, const Times& times, double target
 
 // Repeated loads into one document, as reloading a layout does, and one-shot loads into a
 // new document on fresh memory, as the first build of a window does.
-void CompareOn(const char* title, const std::string& bytes, int loads, double target) {
+// Short rounds meet more of the other work on a shared machine, so they get more of them.
+void CompareOn(const char* title, const std::string& bytes, int loads, double target, int rounds) {
   uint32_t elements = 0;
-  const Times repeated = TimePerLoad(bytes, loads, &elements);
-  const Times fresh = TimePerLoad(bytes, loads, nullptr, true);
+  const Times repeated = TimePerLoad(bytes, loads, &elements, false, rounds);
+  const Times fresh = TimePerLoad(bytes, loads, nullptr, true, rounds);
   std::printf("%s: %zu bytes, %u elements, %d loads per round\n", title, bytes.size(), elements,
               loads);
   PrintTimes("repeated loads", bytes.size(), repeated, target);
@@ -197,13 +199,13 @@ void Growth() {
 
 int main() {
   // Up to the 4 MiB file limit, as the largest layout a file could hold.
-  CompareOn("synthetic layout", SyntheticLayout(4 * kMiB), 4, 1.0);
+  CompareOn("synthetic layout", SyntheticLayout(4 * kMiB), 4, 1.0, 7);
   const std::string sample = ReadSample();
   if (sample.empty()) {
     std::printf("sample layout %s not found\n", TARNWICK_SAMPLE_LAYOUT);
     return 1;
   }
-  CompareOn("real layout (cef.xml)", sample, 5000, 0.8);
+  CompareOn("real layout (cef.xml)", sample, 1000, 0.8, 151);
   Growth();
   return 0;
 }
