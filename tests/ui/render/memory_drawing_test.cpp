@@ -714,4 +714,20 @@ TEST(PixelOperationsTest, RowsRoundLikeThePlatformBlend) {
   }
 }
 
+// A source colour above its own alpha is no premultiplied pixel; the platform lets such a
+// byte carry into the next one, the rows keep it at 255 instead, both alike: red 255 over
+// white stays 255, green and blue keep 239/255 of the white.
+TEST(PixelOperationsTest, BytesPastTheirRangeStayAt255) {
+  const uint32_t sources[5] = {0x10FF0000u, 0x10FF0000u, 0x10FF0000u, 0x10FF0000u, 0x10FF0000u};
+  for (const PixelKernels* kernels : AllKernels()) {
+    uint32_t row[5] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0x00000000u};
+    kernels->blendRow(row, sources, 5, 255);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(0xFFFFEFEFu, row[i]) << KernelName(kernels);
+    EXPECT_EQ(0x10FF0000u, row[4]) << KernelName(kernels);
+    uint32_t solid[3] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
+    kernels->blendSolid(solid, 3, 0x10FF0000u);
+    for (uint32_t pixel : solid) EXPECT_EQ(0xFFFFEFEFu, pixel) << KernelName(kernels);
+  }
+}
+
 }  // namespace
