@@ -98,7 +98,7 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   WindowShadow& GetShadow() { return shadow_; }
   // Read by labels that have no font of their own.
   const FontRecord& GetDefaultFont() const;
-  IRenderContext* GetRenderContext() const { return renderContext_.get(); }
+  IRenderContext* GetRenderContext() const override { return renderContext_.get(); }
   Control* GetPushedControl() const { return pushed_; }
   Control* GetEventHoverControl() const { return eventHover_; }
   bool IsMouseCaptured() const { return mouseCaptured_; }
