@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -118,6 +120,49 @@ TEST_P(MessageLoopTest, TimedTaskWaitsUntilDueThenRunsWithoutFurtherPosts) {
   loop->Run();
   EXPECT_GE(ranAt - posted, 30 * 1000);
   EXPECT_LT(ranAt - posted, 10 * 1000 * 1000);  // generous: only guards against a hang
+}
+
+int64_t PerformanceCounterMicroseconds() {
+  LARGE_INTEGER frequency;
+  LARGE_INTEGER now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  return now.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+TEST_P(MessageLoopTest, DelayedTasksNeverRunBeforeTheirDelayByAFinerClock) {
+  // A loop kept busy looks at the clock on every pass, so a task runs the moment the
+  // millisecond clock shows it due: the case in which a whole-millisecond clock would let
+  // it run before its delay had passed.
+  constexpr int kTasks = 150;
+  constexpr int64_t kDelays[] = {1000, 1500, 3000};
+  bool done = false;
+  std::function<void()> keepBusy = [&] {
+    if (!done) loop->Post(keepBusy);
+  };
+  int ran = 0;
+  int early = 0;
+  int64_t shortest = INT64_MAX;  // elapsed minus delay
+  int64_t postedAt = 0;          // read after the post returned: the stricter end
+  std::function<void()> postNext = [&] {
+    const int64_t delay = kDelays[ran % 3];
+    loop->PostAfter(
+        [&, delay] {
+          const int64_t margin = PerformanceCounterMicroseconds() - postedAt - delay;
+          if (margin < 0) ++early;
+          shortest = std::min(shortest, margin);
+          if (++ran < kTasks) return postNext();
+          done = true;
+          loop->QuitWhenIdle();
+        },
+        delay);
+    postedAt = PerformanceCounterMicroseconds();
+  };
+  loop->Post(keepBusy);
+  postNext();
+  loop->Run();
+  EXPECT_EQ(ran, kTasks);
+  EXPECT_EQ(early, 0) << "ran up to " << -shortest << " us early";
 }
 
 TEST_P(MessageLoopTest, ProxyRefusesEveryPostOnceTheLoopIsGone) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "loop_test_util.h"
+#include "modal_test_util.h"
 #include "runtime/message_loop_proxy.h"
 #include "runtime/ui_message_loop.h"
 #include "test_window.h"
@@ -19,6 +20,7 @@ using kbase::MessageLoop;
 using kbase::TickTime;
 using kbase::UIMessageLoop;
 using kbase::WinUIMessagePump;
+using loop_test::FindDialogOfThisThread;
 
 constexpr UINT kTestMessage = WM_APP + 1;
 
@@ -141,26 +143,16 @@ TEST_P(TimerIntervalTest, TimerIntervalIsClamped) {
   EXPECT_EQ(interval, GetParam().expectedInterval);
 }
 
+// A positive delay counts from the clock's next tick (a reading may be almost a tick old),
+// so a task posted with a delay of d is d plus one millisecond away.
 INSTANTIATE_TEST_SUITE_P(Delays, TimerIntervalTest,
                          ::testing::Values(TimerCase{"ThreeMilliseconds", 3000, 0, 10},
-                                           TimerCase{"FiveSeconds", 5000 * 1000, 0, 5000},
-                                           TimerCase{"RoundedUp", 20 * 1000 + 1, 0, 21},
+                                           TimerCase{"FiveSecondsAway", 5000 * 1000 - 1000, 0,
+                                                     5000},
+                                           TimerCase{"DelayOfFiveSeconds", 5000 * 1000, 0, 5001},
+                                           TimerCase{"RoundedUp", 20 * 1000 + 1, 0, 22},
                                            TimerCase{"Overdue", 1000, 500, 10}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-BOOL CALLBACK RememberDialog(HWND window, LPARAM result) {
-  wchar_t className[16] = {};
-  GetClassNameW(window, className, 16);
-  if (std::wstring(className) != L"#32770") return TRUE;
-  *reinterpret_cast<HWND*>(result) = window;
-  return FALSE;
-}
-
-HWND FindDialogOfThisThread() {
-  HWND found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), &RememberDialog, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
 
 TEST_F(WinUIMessagePumpTest, TasksKeepRunningWhileAForeignModalLoopPumps) {
   std::vector<std::string> order;
