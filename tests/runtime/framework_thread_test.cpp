@@ -25,6 +25,7 @@ using kbase::ThreadRegistry;
 
 using loop_test::Flooder;
 using loop_test::ScriptedThread;
+using loop_test::SpinFor;
 using loop_test::Watchdog;
 using namespace std::chrono_literals;
 
@@ -143,13 +144,6 @@ TEST_P(FrameworkThreadTest, StopBeforeTheLoopExistsIsHonouredOnceItRuns) {
     };
     early.RunHere(GetParam());
     EXPECT_EQ(second, (std::vector<std::string>{"task", "later task"}));
-  }
-}
-
-// Busy enough that the loop is slower than the thread that feeds it.
-void SpinFor(std::chrono::microseconds length) {
-  const auto end = std::chrono::steady_clock::now() + length;
-  while (std::chrono::steady_clock::now() < end) {
   }
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "loop_test_util.h"
+#include "modal_test_util.h"
 #include "runtime/message_loop_proxy.h"
 #include "test_window.h"
 
@@ -120,6 +122,29 @@ TEST_P(MessageLoopTest, TimedTaskWaitsUntilDueThenRunsWithoutFurtherPosts) {
   loop->Run();
   EXPECT_GE(ranAt - posted, 30 * 1000);
   EXPECT_LT(ranAt - posted, 10 * 1000 * 1000);  // generous: only guards against a hang
+}
+
+TEST_P(MessageLoopTest, QuitWhileAnotherThreadKeepsPostingRunsWhatWasQueuedThenEnds) {
+  using namespace std::chrono_literals;
+  // Together longer than the quit's grace, so the bound cannot cut them short by chance.
+  constexpr int kQueued = 300;
+  int queuedRan = 0;
+  loop->Post([&] {
+    for (int i = 0; i < kQueued; ++i) {
+      loop->Post([&] {
+        loop_test::SpinFor(1ms);
+        ++queuedRan;
+      });
+    }
+    loop->QuitWhenIdle();
+  });
+  // Never lets the loop become idle; it gives up by itself only after this long.
+  loop_test::Flooder flooder(loop->Proxy(), 500, nullptr, 30s);
+  loop->Run();
+  const bool floodStillGoing = !flooder.Expired();
+  flooder.Stop();
+  EXPECT_EQ(queuedRan, kQueued);
+  EXPECT_TRUE(floodStillGoing);
 }
 
 int64_t PerformanceCounterMicroseconds() {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -97,6 +98,10 @@ struct ForeignLoopCase {
   bool flood;
 };
 
+void PrintTo(const ForeignLoopCase& value, std::ostream* out) {
+  *out << value.name;
+}
+
 class ForeignLoopTest : public ModalLoopTest,
                         public ::testing::WithParamInterface<ForeignLoopCase> {
  protected:
@@ -167,26 +172,35 @@ INSTANTIATE_TEST_SUITE_P(Tasks, ForeignLoopTest,
                                            ForeignLoopCase{"FloodFromAnotherThread", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// An input message posted while another thread floods the loop with tasks.
+// A message the window should get while another thread floods the loop with tasks:
+// posted input, or what a queue hands out only when no posted message waits (a timer
+// message, a paint message).
+enum class Produce { kPost, kTimer, kPaint };
+
 struct InputCase {
   const char* name;
   UINT message;
   WPARAM wParam;
   LPARAM lParam;
+  Produce produce;
 };
+
+void PrintTo(const InputCase& value, std::ostream* out) {
+  *out << value.name;
+}
 
 class InputUnderFloodTest : public ModalLoopTest, public ::testing::WithParamInterface<InputCase> {
  protected:
-  // On another thread: floods the loop, posts the input once the flood keeps the loop
+  // On another thread: floods the loop, makes the message once the flood keeps the loop
   // busy, waits for the window to handle it, then stops the flood and calls `finish`.
   void DriveFromAnotherThread(HWND target, std::function<void()> finish) {
     driver_ = std::thread([this, target, finish = std::move(finish)] {
       Flooder flooder(proxy, kFloodAhead);
       floodBusy = loop_test::WaitUntil([&] { return flooder.ran() > 1000; }, kFallback);
-      const auto posted = std::chrono::steady_clock::now();
-      PostMessageW(target, GetParam().message, GetParam().wParam, GetParam().lParam);
+      const auto made = std::chrono::steady_clock::now();
+      MakeMessage(target);
       handledInTime = loop_test::WaitUntil([&] { return handled.load(); }, kFallback);
-      took = std::chrono::steady_clock::now() - posted;
+      took = std::chrono::steady_clock::now() - made;
       flooder.Stop();
       floodRanMeanwhile = flooder.ran() > 1000;
       finish();
@@ -197,10 +211,18 @@ class InputUnderFloodTest : public ModalLoopTest, public ::testing::WithParamInt
   TestWindow MakeInputWindow() {
     return TestWindow([this](UINT message, WPARAM, LPARAM) {
       if (message != GetParam().message) return false;
+      if (message == WM_TIMER) KillTimer(window_, 1);
+      if (message == WM_PAINT) ValidateRect(window_, nullptr);
       handledWithBoxOpen = FindDialogOfThisThread() != nullptr;
       handled = true;
       return true;
     });
+  }
+  void Show(const TestWindow& window) {
+    window_ = window.handle();
+    if (GetParam().produce == Produce::kPaint) ShowWindow(window_, SW_SHOWNOACTIVATE);
+    // Nothing is to be painted before the test asks for it.
+    ValidateRect(window_, nullptr);
   }
 
   std::atomic<bool> handled{false};
@@ -211,6 +233,22 @@ class InputUnderFloodTest : public ModalLoopTest, public ::testing::WithParamInt
   std::chrono::duration<double> took{};
 
  private:
+  void MakeMessage(HWND target) {
+    switch (GetParam().produce) {
+      case Produce::kPost:
+        PostMessageW(target, GetParam().message, GetParam().wParam, GetParam().lParam);
+        break;
+      case Produce::kTimer:
+        // Only the window's thread may set its timer: a task does, among the flood.
+        proxy->Post([target] { SetTimer(target, 1, 1, nullptr); });
+        break;
+      case Produce::kPaint:
+        InvalidateRect(target, nullptr, FALSE);
+        break;
+    }
+  }
+
+  HWND window_ = nullptr;
   std::thread driver_;
 };
 
@@ -219,6 +257,7 @@ constexpr auto kInputBound = 5s;
 
 TEST_P(InputUnderFloodTest, InputIsHandledInThePumpsOwnLoop) {
   TestWindow input = MakeInputWindow();
+  Show(input);
   DriveFromAnotherThread(input.handle(), [this] { proxy->Post([this] { loop->QuitWhenIdle(); }); });
   loop->Run();
   JoinDriver();
@@ -230,6 +269,7 @@ TEST_P(InputUnderFloodTest, InputIsHandledInThePumpsOwnLoop) {
 
 TEST_P(InputUnderFloodTest, InputIsHandledInsideAMessageBox) {
   TestWindow input = MakeInputWindow();
+  Show(input);
   int boxResult = 0;
   Watchdog fallback(kFallback * 3, CloseBoxOf(self, IDCANCEL));
   RunWithModalLoop([&] {
@@ -246,11 +286,15 @@ TEST_P(InputUnderFloodTest, InputIsHandledInsideAMessageBox) {
   EXPECT_TRUE(floodRanMeanwhile);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Messages, InputUnderFloodTest,
-    ::testing::Values(InputCase{"KeyDown", WM_KEYDOWN, 'A', 1}, InputCase{"Char", WM_CHAR, 'a', 1},
-                      InputCase{"MouseDown", WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 4)},
-                      InputCase{"MouseMove", WM_MOUSEMOVE, 0, MAKELPARAM(5, 6)}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Messages, InputUnderFloodTest,
+                         ::testing::Values(InputCase{"KeyDown", WM_KEYDOWN, 'A', 1, Produce::kPost},
+                                           InputCase{"Char", WM_CHAR, 'a', 1, Produce::kPost},
+                                           InputCase{"MouseDown", WM_LBUTTONDOWN, MK_LBUTTON,
+                                                     MAKELPARAM(3, 4), Produce::kPost},
+                                           InputCase{"MouseMove", WM_MOUSEMOVE, 0, MAKELPARAM(5, 6),
+                                                     Produce::kPost},
+                                           InputCase{"Timer", WM_TIMER, 1, 0, Produce::kTimer},
+                                           InputCase{"Paint", WM_PAINT, 0, 0, Produce::kPaint}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -137,6 +137,13 @@ class Flooder {
   std::thread thread_;
 };
 
+// Keeps the calling thread busy, as a task that takes a while would.
+inline void SpinFor(std::chrono::microseconds length) {
+  const auto end = std::chrono::steady_clock::now() + length;
+  while (std::chrono::steady_clock::now() < end) {
+  }
+}
+
 // Blocks the calling thread until `condition` holds or `limit` passes; true when it held.
 inline bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
   const auto end = std::chrono::steady_clock::now() + limit;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -126,6 +127,10 @@ struct TimerCase {
   uint32_t overdueBy;  // milliseconds the clock moves on before the loop sees the task
   uint32_t expectedInterval;
 };
+
+void PrintTo(const TimerCase& value, std::ostream* out) {
+  *out << value.name;
+}
 
 class TimerIntervalTest : public WinUIMessagePumpTest,
                           public ::testing::WithParamInterface<TimerCase> {};
