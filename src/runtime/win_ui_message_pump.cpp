@@ -120,8 +120,11 @@ bool WinUIMessagePump::ProcessMessage(const MSG& message) {
     return ProcessReplacementMessage();
   }
   // Handling the message may enter a modal loop (a message box, a menu, a window being
-  // moved): waiting tasks run inside it only if a wake message is queued.
+  // moved): waiting tasks run inside it only if a wake message is queued, and timed tasks
+  // only if the timer is set (a timer that fired where no task could run was not set
+  // again).
   if (tasksMayWait_) WakeForWork();
+  if (!timedWake_.IsNull() && !timerSet_) WakeAt(timedWake_);
   if (CallMsgFilterW(const_cast<MSG*>(&message), kMessageFilterCode)) return true;
   NotifyBeforeMessage(message);
   if (frame_->dispatcher) {

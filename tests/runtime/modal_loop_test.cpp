@@ -92,6 +92,37 @@ TEST_F(ModalLoopTest, TasksPostedBeforeAndDuringABoxRunWhileItIsOpen) {
                                            "posted from another thread, box open"}));
 }
 
+TEST_F(ModalLoopTest, TimedTaskRunsInABoxAfterAnEarlierBoxOpenedInsideATask) {
+  // The first box opens inside a task, where no task may run: the timer that fires there
+  // for the first timed task finds nothing it may run. The second timed task must still
+  // have a timer when the next box opens.
+  std::vector<std::string> ran;
+  int boxResult = 0;
+  std::thread closer;
+  Watchdog fallback(kFallback, CloseBoxOf(self, IDCANCEL));
+  loop->PostAfter([&] { ran.push_back(Where("first timed")); }, 50 * 1000);
+  loop->PostAfter(
+      [&] {
+        ran.push_back(Where("second timed"));
+        if (HWND box = FindDialogOfThisThread()) EndDialog(box, IDOK);
+      },
+      1000 * 1000);
+  loop->Post([&] {
+    closer = std::thread([this] {
+      Sleep(300);
+      CloseBoxOf(self, IDOK)();
+    });
+    MessageBoxW(nullptr, L"Opened inside a task", L"Tarnwick test", MB_OK);
+  });
+  RunWithModalLoop([&] {
+    boxResult = MessageBoxW(nullptr, L"Timed task under a modal loop", L"Tarnwick test", MB_OK);
+  });
+  closer.join();
+  EXPECT_FALSE(fallback.fired());
+  EXPECT_EQ(boxResult, IDOK);
+  EXPECT_EQ(ran, (std::vector<std::string>{"first timed, no box", "second timed, box open"}));
+}
+
 // Whether another thread floods the loop with tasks while the foreign loop waits.
 struct ForeignLoopCase {
   const char* name;
