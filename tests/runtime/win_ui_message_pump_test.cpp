@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -162,6 +163,9 @@ INSTANTIATE_TEST_SUITE_P(Delays, TimerIntervalTest,
 TEST_F(WinUIMessagePumpTest, TasksKeepRunningWhileAForeignModalLoopPumps) {
   std::vector<std::string> order;
   int boxResult = 0;
+  // Closes the box should the timed task never come.
+  loop_test::Watchdog fallback(std::chrono::seconds(15),
+                               loop_test::CloseBoxOf(GetCurrentThreadId(), IDCANCEL));
   TestWindow window([&](UINT message, WPARAM, LPARAM) {
     if (message != kTestMessage) return false;
     // Posted from native message handling, not from a task: the box's own loop is all
@@ -183,6 +187,7 @@ TEST_F(WinUIMessagePumpTest, TasksKeepRunningWhileAForeignModalLoopPumps) {
   });
   loop->Post([&] { window.Post(kTestMessage); });
   loop->Run();
+  EXPECT_FALSE(fallback.fired());
   EXPECT_EQ(boxResult, IDOK);
   EXPECT_EQ(order, (std::vector<std::string>{"task, box open", "task, box open",
                                              "timed task closes box", "box returned"}));
