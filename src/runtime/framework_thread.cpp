@@ -99,7 +99,12 @@ void FrameworkThread::PostQuitTask(const std::shared_ptr<MessageLoopProxy>& prox
 }
 
 void FrameworkThread::QuitSoon() {
-  if (MessageLoop* loop = MessageLoop::Current()) loop->QuitWhenIdle();
+  // The tasks posted before Stop have run by now (this task was queued behind them); the
+  // ones posted after it only get the quit's grace on a loop that is never idle, so that
+  // a stop takes effect however fast other threads post.
+  if (MessageLoop* loop = MessageLoop::Current()) {
+    loop->QuitWhenIdle(MessageLoop::QuitAfter::kEarlierTasks);
+  }
 }
 
 }  // namespace kbase

@@ -23,10 +23,10 @@ class FrameworkThread : public Thread, public virtual SupportWeakCallback {
   // loop has quit and the body has finished. The dispatcher is handed to the loop's run.
   void RunHere(LoopKind kind, WinMessagePump::Dispatcher* dispatcher = nullptr);
 
-  // Any thread: lets the ready tasks run, then quits the loop when it is idle (see
-  // MessageLoop::QuitWhenIdle for a loop that never becomes idle). A stop asked for before
-  // the loop exists is kept and takes effect as soon as the loop is made. Only the first
-  // call of a run does anything.
+  // Any thread: lets the ready tasks run, then quits the loop when it is idle. A loop
+  // that other threads keep busy quits at most MessageLoop::kQuitGrace after the tasks
+  // posted before the Stop have run. A stop asked for before the loop exists is kept and
+  // takes effect as soon as the loop is made. Only the first call of a run does anything.
   void Stop();
 
   // The quit task that Stop posts: quits the calling thread's current run once idle.

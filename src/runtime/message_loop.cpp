@@ -100,11 +100,12 @@ void MessageLoop::Run(WinMessagePump::Dispatcher* dispatcher) {
   frame_ = frame.previous;
 }
 
-void MessageLoop::QuitWhenIdle() {
+void MessageLoop::QuitWhenIdle(QuitAfter after) {
   if (!frame_ || frame_->quitRequested) return;
   frame_->quitRequested = true;
   frame_->quitAt = TickTime::Now();
-  frame_->readyUntil = taken_ + work_.Size() + IncomingSize();
+  frame_->readyUntil = taken_;
+  if (after == QuitAfter::kQueuedTasks) frame_->readyUntil += work_.Size() + IncomingSize();
 }
 
 bool MessageLoop::QuitOverdue() {

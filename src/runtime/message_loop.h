@@ -79,11 +79,15 @@ class MessageLoop : public MessagePump::Delegate {
   // QuitWhenIdle. A dispatcher takes over translating and dispatching native messages
   // (UI loop only).
   void Run(WinMessagePump::Dispatcher* dispatcher = nullptr);
-  // Ends the current run as soon as no ready task is left. Tasks queued at the call run
-  // first; tasks that arrive later run while the loop has not become idle, but once the
-  // earlier ones have run and kQuitGrace has passed the run ends even while posts keep
-  // coming, and the later ones wait.
-  void QuitWhenIdle();
+  // Which tasks a quit waits for even when the loop never becomes idle.
+  enum class QuitAfter {
+    kQueuedTasks,   // every task queued at the call
+    kEarlierTasks,  // none more: the caller is a task queued behind the ones it waits for
+  };
+  // Ends the current run as soon as no ready task is left. If other threads keep the loop
+  // busy, the run ends once the tasks `after` names have run and kQuitGrace has passed
+  // since the call; tasks that came later and have not run by then are left queued.
+  void QuitWhenIdle(QuitAfter after = QuitAfter::kQueuedTasks);
   static constexpr int64_t kQuitGrace = 100 * 1000;
   int RunDepth() const { return frame_ ? frame_->depth : 0; }
 
