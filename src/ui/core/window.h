@@ -96,8 +96,9 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   double heightPercent = 0;
 
   WindowShadow& GetShadow() { return shadow_; }
-  const FontRecord& GetDefaultFont() const { return defaultFont_; }
-  IRenderContext* GetRenderContext() const { return renderContext_.get(); }
+  // Read by labels that have no font of their own.
+  const FontRecord& GetDefaultFont() const;
+  IRenderContext* GetRenderContext() const override { return renderContext_.get(); }
   Control* GetPushedControl() const { return pushed_; }
   Control* GetEventHoverControl() const { return eventHover_; }
   bool IsMouseCaptured() const { return mouseCaptured_; }
@@ -193,7 +194,7 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   bool mouseCaptured_ = false;
   bool mouseLeaveArmed_ = false;
   std::wstring resourceSubFolder_;
-  FontRecord defaultFont_;
+  mutable FontRecord defaultFont_;
   std::map<std::wstring, std::wstring> windowClasses_;
   std::map<std::wstring, std::vector<Control*>> optionGroups_;
   std::vector<std::pair<IUIMessageFilter*, std::weak_ptr<kbase::WeakFlag>>> messageFilters_;

@@ -11,6 +11,7 @@ namespace {
 // Where reflected child notifications arrive.
 constexpr UINT kReflectBase = 0x2000;
 constexpr DWORD kHoverWithoutToolTip = 400;
+constexpr UiPoint kNowhere{-100000, -100000};
 
 UiPoint PointOf(LPARAM lParam) {
   return UiPoint{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -338,8 +339,10 @@ bool Window::OnSetCursor(bool* handled) {
     *handled = true;
     return true;
   }
-  POINT cursor{};
-  ::GetCursorPos(&cursor);
+  // Where the cursor was for the message being handled; asking the system where it is now
+  // costs a round trip to the display.
+  const DWORD position = ::GetMessagePos();
+  POINT cursor{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
   ::ScreenToClient(hwnd_, &cursor);
   Control* control = FindControlAt(UiPoint{cursor.x, cursor.y});
   *handled = control != nullptr;
@@ -366,7 +369,8 @@ bool Window::OnKillFocus(LPARAM lParam) {
   pointerCaptured_ = touchCaptured_ = pushed_ = nullptr;
   if (captured && captured->IsButtonUpOnFocusLoss()) {
     ReleaseMouseCapture();
-    return Send(captured, kEventButtonUp);
+    // Released away from every control: losing the focus ends a press, it never clicks.
+    return Send(captured, kEventButtonUp, 0, 0, 0, kNowhere);
   }
   return true;
 }
