@@ -71,8 +71,8 @@ class Watchdog {
   std::thread thread_;
 };
 
-// Closes the message box of `threadId` with `result` once it has been open for `after`,
-// if nothing closed it before. Waits for the box to appear first.
+// An action that closes the message box of `threadId` with `result` by posting the
+// command to it, from any thread; it waits up to 10 s for a box to appear.
 inline std::function<void()> CloseBoxOf(DWORD threadId, WPARAM result) {
   return [threadId, result] {
     for (int tries = 0; tries < 1000; ++tries) {
