@@ -138,8 +138,10 @@ TEST_P(MessageLoopTest, QuitWhileAnotherThreadKeepsPostingRunsWhatWasQueuedThenE
     }
     loop->QuitWhenIdle();
   });
-  // Never lets the loop become idle; it gives up by itself only after this long.
-  loop_test::Flooder flooder(loop->Proxy(), 500, nullptr, 30s);
+  // Never lets the loop become idle (its tasks are slower than its posts); it gives up by
+  // itself only after this long.
+  loop_test::Flooder flooder(
+      loop->Proxy(), 500, [] { loop_test::SpinFor(20us); }, 30s);
   loop->Run();
   const bool floodStillGoing = !flooder.Expired();
   flooder.Stop();
