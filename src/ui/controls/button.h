@@ -14,6 +14,7 @@ class ButtonTemplate : public LabelTemplate<Base> {
   void Activate() override;
   void HandleEvent(EventArgs* args) override;
   bool CanTakeTabFocus() const override;
+  bool IsClickTarget() const override { return true; }
 };
 
 using Button = ButtonTemplate<Control>;

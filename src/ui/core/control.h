@@ -128,6 +128,9 @@ class Control : public PlaceHolder, public IImageHost {
   virtual bool IsPressed() const { return pressed_; }
   virtual void SetPressed(bool pressed) { pressed_ = pressed; }
   virtual bool IsActivatable() const { return IsVisible() && IsEnabled(); }
+  // Whether the control takes clicks of its own even inside a window's caption band
+  // (buttons and edits do); elsewhere in the band a press moves the window.
+  virtual bool IsClickTarget() const { return false; }
   virtual void Activate() {}
   virtual Control* FindControl(FindControlProc proc, void* data, unsigned int flags,
                                const UiPoint& scrollOffset = UiPoint{});

@@ -96,6 +96,7 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   double heightPercent = 0;
 
   WindowShadow& GetShadow() { return shadow_; }
+  const WindowShadow& GetShadow() const { return shadow_; }
   // Read by labels that have no font of their own.
   const FontRecord& GetDefaultFont() const;
   IRenderContext* GetRenderContext() const override { return renderContext_.get(); }
@@ -136,6 +137,8 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   bool RegisterWindowClass();
   bool RegisterSuperClass();
 
+  // Limits the tracking sizes to the window's min and max sizes.
+  void ApplyTrackSizes(MINMAXINFO* info) const;
   bool RunMessageFilters(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   void OnPaint();
   void LayoutIfNeeded(const UiRect& client);

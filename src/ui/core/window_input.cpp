@@ -39,15 +39,10 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* 
       if (root_) root_->Relayout();
       if (wParam != SIZE_MINIMIZED) shadow_.MaximizedChanged(wParam == SIZE_MAXIMIZED);
       return 0;
-    case WM_GETMINMAXINFO: {
-      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      if (minSize_.cx > 0) info->ptMinTrackSize.x = minSize_.cx;
-      if (minSize_.cy > 0) info->ptMinTrackSize.y = minSize_.cy;
-      if (maxSize_.cx > 0) info->ptMaxTrackSize.x = maxSize_.cx;
-      if (maxSize_.cy > 0) info->ptMaxTrackSize.y = maxSize_.cy;
+    case WM_GETMINMAXINFO:
+      ApplyTrackSizes(reinterpret_cast<MINMAXINFO*>(lParam));
       *handled = false;
       return 0;
-    }
     case WM_KILLFOCUS:
       OnKillFocus(lParam);
       *handled = false;
@@ -136,6 +131,18 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* 
   }
   *handled = false;
   return 0;
+}
+
+void Window::ApplyTrackSizes(MINMAXINFO* info) const {
+  const UiRect band = shadow_.IsAttached() ? shadow_.GetCorner() : UiRect{};
+  const int bandWidth = band.left + band.right;
+  const int bandHeight = band.top + band.bottom;
+  // A size that is only the shadow's band was never set.
+  auto usable = [](int value, int bandSum) { return value > 0 && value != bandSum; };
+  if (usable(maxSize_.cx, bandWidth)) info->ptMaxTrackSize.x = maxSize_.cx;
+  if (usable(maxSize_.cy, bandHeight)) info->ptMaxTrackSize.y = maxSize_.cy;
+  if (usable(minSize_.cx, bandWidth)) info->ptMinTrackSize.x = minSize_.cx;
+  if (usable(minSize_.cy, bandHeight)) info->ptMinTrackSize.y = minSize_.cy;
 }
 
 bool Window::RunMessageFilters(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
