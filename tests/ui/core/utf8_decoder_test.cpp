@@ -114,7 +114,9 @@ TEST(Utf8DecoderRandomTest, Sse2AndPlainPathsAgree) {
       bytes.insert(random.Below(uint32_t(bytes.size()) + 1), "\xE4\xB8\xAD");
     const std::wstring fast = Decode(bytes);
     ASSERT_EQ(fast, DecodePlain(bytes)) << i;
-    if (damage == 0) ASSERT_EQ(fast, SystemDecode(bytes)) << i;
+    if (damage == 0) {
+      ASSERT_EQ(fast, SystemDecode(bytes)) << i;
+    }
   }
 }
 
