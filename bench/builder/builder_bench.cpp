@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/bench_timing.h"
+#include "common/control_count.h"
 #include "runtime/string_util.h"
 #include "ui/core/control.h"
 #include "ui/core/ui_registry.h"
@@ -92,17 +93,6 @@ class TreeBatch {
   std::vector<std::unique_ptr<ui::Control>> trees_;
 };
 
-int CountControls(ui::Control* root) {
-  int count = 0;
-  root->FindControl(
-      [](ui::Control*, void* data) -> ui::Control* {
-        ++*static_cast<int*>(data);
-        return nullptr;
-      },
-      &count, 0);
-  return count;
-}
-
 void BenchLargeLayout(const std::wstring& file, uint32_t elements) {
   const double parseMs = BestMs([&](int) {
     ui::XmlDocument document;
@@ -115,7 +105,7 @@ void BenchLargeLayout(const std::wstring& file, uint32_t elements) {
   });
   std::unique_ptr<ui::Control> sample(ui::WindowBuilder().Build(file.c_str()));
   std::printf("large layout: %u elements, %d controls built\n", elements,
-              sample ? CountControls(sample.get()) : 0);
+              sample ? bench::CountControls(sample.get()) : 0);
   std::printf("  parse only (baseline)   %8.3f ms\n", parseMs);
   std::printf("  parse and build         %8.3f ms  ratio %.2f  (%.2f us an element)\n", buildMs,
               buildMs / parseMs, buildMs * 1000.0 / elements);

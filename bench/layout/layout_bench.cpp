@@ -14,6 +14,7 @@
 
 #include "common/allocation_counter.h"
 #include "common/bench_timing.h"
+#include "common/control_count.h"
 #include "ui/core/control_test_util.h"
 #include "ui/core/h_box.h"
 #include "ui/core/tile_box.h"
@@ -123,26 +124,15 @@ ui::Control* TileSection() {
   return tile;
 }
 
-int CountControls(ui::Control* root) {
-  int count = 0;
-  root->FindControl(
-      [](ui::Control*, void* data) -> ui::Control* {
-        ++*static_cast<int*>(data);
-        return nullptr;
-      },
-      &count, 0);
-  return count;
-}
-
 // A tree of about the given number of controls under a fixed 1280 x 720 column.
 ui::Control* BuildTree(int controls, BenchText** changeable) {
   auto* root = new Column();
   root->SetAttribute(L"bkcolor", L"page");
   int count = 1;
   for (int s = 0; count < controls; ++s) {
-    ui::Control* section = (s % 2 == 0) ? RowsSection(s == 0 ? changeable : nullptr)
-                                        : TileSection();
-    count += CountControls(section);
+    ui::Control* section =
+        (s % 2 == 0) ? RowsSection(s == 0 ? changeable : nullptr) : TileSection();
+    count += bench::CountControls(section);
     root->Add(section);
   }
   return root;
@@ -162,7 +152,7 @@ void FullLayoutGrowth() {
     for (int round = 0; round < (size >= 100000 ? 5 : 9); ++round) {
       TestWindow window;
       window.AttachRoot(BuildTree(size, nullptr));
-      controls = CountControls(window.GetRoot());
+      controls = bench::CountControls(window.GetRoot());
       counters = Counters{};
       const double start = bench::Seconds();
       window.Layout(kClient);
@@ -177,9 +167,10 @@ void FullLayoutGrowth() {
                 estimatesPerControl <= 3.0 ? "ok" : "OVER 3 estimates",
                 linear ? "" : ", NOT LINEAR (over 2x the time per control of 1,000)");
   }
-  std::printf("(a text control is %u bytes, a row box %u: 100,000 controls do not fit in the "
-              "caches)\n",
-              static_cast<unsigned>(sizeof(BenchText)), static_cast<unsigned>(sizeof(Row)));
+  std::printf(
+      "(a text control is %u bytes, a row box %u: 100,000 controls do not fit in the "
+      "caches)\n",
+      static_cast<unsigned>(sizeof(BenchText)), static_cast<unsigned>(sizeof(Row)));
 }
 
 void NestedAutoBoxes() {
@@ -196,15 +187,15 @@ void NestedAutoBoxes() {
   }
   parent->Add(Leaf());
   window.AttachRoot(root);
-  const int controls = CountControls(root);
+  const int controls = bench::CountControls(root);
   counters = Counters{};
   TextControl::measurements = 0;
   window.Layout(kClient);
-  std::printf("\n%d nested auto-size boxes: %lld estimates for %d controls (%.2f per control), "
-              "%d text measurements  %s\n",
-              kDepth, counters.estimates, controls,
-              static_cast<double>(counters.estimates) / controls, TextControl::measurements,
-              counters.estimates <= 3 * controls ? "ok" : "OVER 3 per control");
+  std::printf(
+      "\n%d nested auto-size boxes: %lld estimates for %d controls (%.2f per control), "
+      "%d text measurements  %s\n",
+      kDepth, counters.estimates, controls, static_cast<double>(counters.estimates) / controls,
+      TextControl::measurements, counters.estimates <= 3 * controls ? "ok" : "OVER 3 per control");
 }
 
 void Relayout() {
@@ -212,7 +203,7 @@ void Relayout() {
   BenchText* changeable = nullptr;
   window.AttachRoot(BuildTree(10000, &changeable));
   window.Layout(kClient);
-  const int controls = CountControls(window.GetRoot());
+  const int controls = bench::CountControls(window.GetRoot());
 
   // The window relayouts its root, nothing else changed.
   window.GetRoot()->RelayoutSelf();
@@ -221,10 +212,11 @@ void Relayout() {
   double start = bench::Seconds();
   window.Layout(kClient);
   const double unchanged = bench::Seconds() - start;
-  std::printf("\nRelayout of %d controls with nothing changed: %.2f ms, %lld arranged, "
-              "%d text measurements  %s\n",
-              controls, unchanged * 1e3, counters.arranged, TextControl::measurements,
-              TextControl::measurements == 0 ? "ok" : "MISSED (target 0)");
+  std::printf(
+      "\nRelayout of %d controls with nothing changed: %.2f ms, %lld arranged, "
+      "%d text measurements  %s\n",
+      controls, unchanged * 1e3, counters.arranged, TextControl::measurements,
+      TextControl::measurements == 0 ? "ok" : "MISSED (target 0)");
 
   changeable->SetText(L"a longer text than before");
   counters = Counters{};
@@ -232,11 +224,12 @@ void Relayout() {
   start = bench::Seconds();
   window.Layout(kClient);
   const double changed = bench::Seconds() - start;
-  const int rowControls = CountControls(changeable->GetParent());
-  std::printf("After one text change inside a fixed-height row: %.3f ms, %lld arranged "
-              "(the row holds %d), %d text measurements; ratio to the root relayout %.4f  %s\n",
-              changed * 1e3, counters.arranged, rowControls, TextControl::measurements,
-              changed / unchanged, counters.arranged <= rowControls ? "ok" : "MISSED");
+  const int rowControls = bench::CountControls(changeable->GetParent());
+  std::printf(
+      "After one text change inside a fixed-height row: %.3f ms, %lld arranged "
+      "(the row holds %d), %d text measurements; ratio to the root relayout %.4f  %s\n",
+      changed * 1e3, counters.arranged, rowControls, TextControl::measurements, changed / unchanged,
+      counters.arranged <= rowControls ? "ok" : "MISSED");
 }
 
 ui::Control* HitTestProc(ui::Control* control, void*) {
@@ -248,7 +241,7 @@ void HitTest() {
   window.AttachRoot(BuildTree(500, nullptr));
   window.Layout(kClient);
   ui::Control* root = window.GetRoot();
-  const int controls = CountControls(root);
+  const int controls = bench::CountControls(root);
 
   // Every control with its rectangle, for a plain scan as the baseline.
   std::vector<ui::Control*> all;
@@ -289,13 +282,15 @@ void HitTest() {
   for (ui::Control* c : all) {
     if (dynamic_cast<ui::Box*>(c) && Contains(c->GetPosition(), &point)) ++holding;
   }
-  std::printf("\nHit test at (%d, %d) in %d controls: %.3f us, %lld allocations; a scan of "
-              "every rectangle %.3f us (ratio %.3f)  %s\n",
-              point.x, point.y, controls, best * 1e6, allocated, bestScan * 1e6, best / bestScan,
-              best < 50e-6 && allocated == 0 ? "ok" : "MISSED (target < 50 us, 0 allocations)");
-  std::printf("controls asked %lld, boxes entered %lld of the %d boxes holding the point; found "
-              "the deepest control there: %s\n",
-              counters.visited, counters.entered, holding, target == scanned ? "yes" : "NO");
+  std::printf(
+      "\nHit test at (%d, %d) in %d controls: %.3f us, %lld allocations; a scan of "
+      "every rectangle %.3f us (ratio %.3f)  %s\n",
+      point.x, point.y, controls, best * 1e6, allocated, bestScan * 1e6, best / bestScan,
+      best < 50e-6 && allocated == 0 ? "ok" : "MISSED (target < 50 us, 0 allocations)");
+  std::printf(
+      "controls asked %lld, boxes entered %lld of the %d boxes holding the point; found "
+      "the deepest control there: %s\n",
+      counters.visited, counters.entered, holding, target == scanned ? "yes" : "NO");
 }
 
 void Paint() {
@@ -325,10 +320,11 @@ void Paint() {
   const long long paintedFull = counters.painted;
   counters = Counters{};
   small(0);
-  std::printf("\nPaint of %d controls on 1280 x 720: full %.2f ms (%lld controls painted); "
-              "10 x 10 dirty rectangle %.3f ms (%lld controls painted); ratio %.4f\n",
-              CountControls(root), bestFull * 1e3, paintedFull, bestSmall * 1e3,
-              counters.painted, bestSmall / bestFull);
+  std::printf(
+      "\nPaint of %d controls on 1280 x 720: full %.2f ms (%lld controls painted); "
+      "10 x 10 dirty rectangle %.3f ms (%lld controls painted); ratio %.4f\n",
+      bench::CountControls(root), bestFull * 1e3, paintedFull, bestSmall * 1e3, counters.painted,
+      bestSmall / bestFull);
 }
 
 }  // namespace

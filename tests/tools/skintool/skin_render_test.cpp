@@ -57,8 +57,7 @@ class SkinFolder {
   // The client's own shadow picture, in its place.
   bool CopyShippedShadow() {
     const std::wstring shipped =
-        kbase::ModuleFolder() +
-        L"..\\..\\bin\\resources\\themes\\default\\public\\bk\\bk_shadow.png";
+        kbase::ModuleFolder() + L"..\\bin\\resources\\themes\\default\\public\\bk\\bk_shadow.png";
     const std::wstring copy = Theme() + L"public\\bk\\bk_shadow.png";
     if (!::CopyFileW(shipped.c_str(), copy.c_str(), FALSE)) return false;
     files_.push_back(copy);
@@ -73,10 +72,6 @@ class SkinFolder {
   std::wstring base_;
   std::vector<std::wstring> files_;
   std::vector<std::wstring> folders_;
-};
-
-struct Argb {
-  int a, r, g, b;
 };
 
 class RenderTest : public ::testing::Test {
@@ -99,10 +94,27 @@ class RenderTest : public ::testing::Test {
     picture_.reset(Gdiplus::Bitmap::FromFile(path.c_str()));
     return picture_ && picture_->GetLastStatus() == Gdiplus::Ok;
   }
-  Argb At(int x, int y) {
+  // Renders with the options and loads the picture, which must have the size given.
+  void Render(const std::wstring& layout, const std::wstring& png, unsigned width, unsigned height,
+              const std::vector<std::wstring>& options = {}) {
+    std::vector<std::wstring> arguments{L"render", layout, png};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    ASSERT_EQ(Run(arguments), 0) << testing::PrintToString(out_);
+    ASSERT_TRUE(Load(png));
+    EXPECT_EQ(picture_->GetWidth(), width);
+    EXPECT_EQ(picture_->GetHeight(), height);
+  }
+  // "alpha,red,green,blue" of a pixel, in straight alpha.
+  std::string At(int x, int y) {
     Gdiplus::Color color;
     picture_->GetPixel(x, y, &color);
-    return Argb{color.GetA(), color.GetR(), color.GetG(), color.GetB()};
+    return std::to_string(color.GetA()) + "," + std::to_string(color.GetR()) + "," +
+           std::to_string(color.GetG()) + "," + std::to_string(color.GetB());
+  }
+  int AlphaAt(int x, int y) {
+    Gdiplus::Color color;
+    picture_->GetPixel(x, y, &color);
+    return color.GetA();
   }
 
   SkinFolder skin_;
@@ -116,25 +128,12 @@ TEST_F(RenderTest, DrawsTheLayoutAtItsOwnSizeOrTheGivenOne) {
                   "<Window size=\"100,60\" shadowattached=\"false\"><VBox bkcolor=\"red\">"
                   "<Control height=\"20\" bkcolor=\"blue\"/></VBox></Window>");
   const std::wstring png = skin_.Output(L"plain.png");
-  ASSERT_EQ(Run({L"render", layout, png}), 0) << testing::PrintToString(out_);
-  ASSERT_TRUE(Load(png));
-  EXPECT_EQ(picture_->GetWidth(), 100u);
-  EXPECT_EQ(picture_->GetHeight(), 60u);
-  const Argb top = At(50, 10);
-  EXPECT_EQ(top.a, 255);
-  EXPECT_EQ(top.b, 255);
-  EXPECT_EQ(top.r, 0);
-  const Argb below = At(50, 40);
-  EXPECT_EQ(below.a, 255);
-  EXPECT_EQ(below.r, 255);
-  EXPECT_EQ(below.b, 0);
+  Render(layout, png, 100, 60);
+  EXPECT_EQ(At(50, 10), "255,0,0,255");
+  EXPECT_EQ(At(50, 40), "255,255,0,0");
   picture_.reset();
-
-  ASSERT_EQ(Run({L"render", layout, png, L"--size", L"80x30"}), 0);
-  ASSERT_TRUE(Load(png));
-  EXPECT_EQ(picture_->GetWidth(), 80u);
-  EXPECT_EQ(picture_->GetHeight(), 30u);
-  EXPECT_EQ(At(40, 25).r, 255);
+  Render(layout, png, 80, 30, {L"--size", L"80x30"});
+  EXPECT_EQ(At(40, 25), "255,255,0,0");
 }
 
 TEST_F(RenderTest, TheShadowBandKeepsItsAlpha) {
@@ -142,19 +141,14 @@ TEST_F(RenderTest, TheShadowBandKeepsItsAlpha) {
   const std::wstring layout = skin_.Write(
       L"skin\\shadowed.xml", "<Window size=\"100,60\"><VBox bkcolor=\"red\"/></Window>");
   const std::wstring png = skin_.Output(L"shadowed.png");
-  ASSERT_EQ(Run({L"render", layout, png}), 0) << testing::PrintToString(out_);
-  ASSERT_TRUE(Load(png));
-  EXPECT_EQ(picture_->GetWidth(), 128u);
-  EXPECT_EQ(picture_->GetHeight(), 88u);
-  const Argb content = At(64, 44);
-  EXPECT_EQ(content.a, 255);
-  EXPECT_EQ(content.r, 255);
-  EXPECT_EQ(At(0, 44).a, 0);
-  const Argb band = At(12, 44);
-  EXPECT_GT(band.a, 40);
-  EXPECT_LT(band.a, 255);
-  EXPECT_EQ(band.r, 0);
-  EXPECT_GT(band.a, At(5, 44).a);
+  Render(layout, png, 128, 88);
+  EXPECT_EQ(At(64, 44), "255,255,0,0");
+  EXPECT_EQ(AlphaAt(0, 44), 0);
+  // The band is black, darkest next to the content.
+  EXPECT_GT(AlphaAt(12, 44), 40);
+  EXPECT_LT(AlphaAt(12, 44), 255);
+  EXPECT_EQ(At(12, 44), std::to_string(AlphaAt(12, 44)) + ",0,0,0");
+  EXPECT_GT(AlphaAt(12, 44), AlphaAt(5, 44));
 }
 
 TEST_F(RenderTest, LayoutsThatDoNotBuildFail) {

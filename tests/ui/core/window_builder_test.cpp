@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/string_util.h"
@@ -41,6 +43,10 @@ class WindowBuilderTest : public ::testing::Test {
 
   void WriteLayout(const std::wstring& file, const std::wstring& text) {
     folder_.Write(file, kbase::WideToUtf8(text));
+  }
+  // Layout files under names, each as "name", "text".
+  void WriteLayouts(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> files) {
+    for (const auto& file : files) WriteLayout(file.first, file.second);
   }
 
   UiScope ui_;
@@ -220,15 +226,14 @@ struct IncludeCase {
 };
 
 TEST_F(WindowBuilderTest, IncludesBuildOtherFilesIntoTheParent) {
-  WriteLayout(L"item.xml", LR"(<Window><Control name="item"/></Window>)");
-  WriteLayout(L"parts\\pair.xml", LR"(<Window><HBox><Control/><Control/></HBox></Window>)");
-  // A file including itself, and two files including each other.
-  WriteLayout(L"self.xml",
-              LR"(<Window><VBox name="self"><Include source="self.xml"/></VBox></Window>)");
-  WriteLayout(L"ping.xml",
-              LR"(<Window><VBox name="ping"><Include source="pong.xml"/></VBox></Window>)");
-  WriteLayout(L"pong.xml",
-              LR"(<Window><VBox name="pong"><Include source="PING.xml"/></VBox></Window>)");
+  // Among them a file including itself, and two files including each other.
+  WriteLayouts({
+      {L"item.xml", LR"(<Window><Control name="item"/></Window>)"},
+      {L"parts\\pair.xml", LR"(<Window><HBox><Control/><Control/></HBox></Window>)"},
+      {L"self.xml", LR"(<Window><VBox name="self"><Include source="self.xml"/></VBox></Window>)"},
+      {L"ping.xml", LR"(<Window><VBox name="ping"><Include source="pong.xml"/></VBox></Window>)"},
+      {L"pong.xml", LR"(<Window><VBox name="pong"><Include source="PING.xml"/></VBox></Window>)"},
+  });
   const IncludeCase cases[] = {
       {LR"(<Include source="item.xml" count="3"/>)",
        "VBox[Control#first,Control#item,Control#item,Control#item,Control#last]"},
@@ -383,6 +388,12 @@ TEST_F(LayoutEventTest, BubbledEventsBindOnBoxesOnly) {
   EXPECT_EQ(Named(L"target")->GetFixedWidth(), 5);
 }
 
+// Builds a "Window" element with the attributes, and nothing else, for the window.
+void BuildWindowElement(const std::wstring& attributes, Window* window) {
+  WindowBuilder builder;
+  builder.Build((L"<Window " + attributes + L"/>").c_str(), nullptr, window);
+}
+
 // The window's own attributes, measured without a native window.
 struct WindowAttributeCase {
   const wchar_t* attributes;
@@ -413,8 +424,7 @@ TEST_F(WindowBuilderTest, WindowSizesAllowForTheShadowInForceWhateverTheOrder) {
   for (const WindowAttributeCase& c : cases) {
     SCOPED_TRACE(kbase::WideToUtf8(c.attributes));
     TestNativeWindow window;
-    WindowBuilder builder;
-    builder.Build((std::wstring(L"<Window ") + c.attributes + L"/>").c_str(), nullptr, &window);
+    BuildWindowElement(c.attributes, &window);
     EXPECT_EQ(window.GetInitSize(), c.initSize);
     EXPECT_EQ(window.GetMinSize(), c.minSize);
     EXPECT_EQ(window.GetMaxSize(), c.maxSize);
@@ -474,8 +484,7 @@ TEST_F(WindowBuilderTest, HeightPercentTakesAShareOfTheWorkArea) {
   for (const Expected& c : cases) {
     SCOPED_TRACE(kbase::WideToUtf8(c.attributes));
     TestNativeWindow window;
-    WindowBuilder builder;
-    builder.Build((std::wstring(L"<Window ") + c.attributes + L"/>").c_str(), nullptr, &window);
+    BuildWindowElement(c.attributes, &window);
     EXPECT_EQ(window.GetInitSize(), c.size);
     EXPECT_GT(window.heightPercent, 0.0);
   }
@@ -531,13 +540,13 @@ TEST_F(WindowBuilderTest, CachedBuildsGiveIndependentTreesWithoutReadingAgain) {
 }
 
 TEST_F(WindowBuilderTest, ChildBoxesLoadTheirFilesThroughTheBuilder) {
-  WriteLayout(L"panel.xml", LR"(<Window><HBox name="inside"><Control/></HBox></Window>)");
-  WriteLayout(L"itself.xml",
-              LR"(<Window><VBox name="outer"><ChildBox xmlfile="itself.xml"/></VBox></Window>)");
-  WriteLayout(L"tick.xml",
-              LR"(<Window><VBox name="tick"><ChildBox xmlfile="tock.xml"/></VBox></Window>)");
-  WriteLayout(L"tock.xml",
-              LR"(<Window><VBox name="tock"><ChildBox xmlfile="tick.xml"/></VBox></Window>)");
+  WriteLayouts({
+      {L"panel.xml", LR"(<Window><HBox name="inside"><Control/></HBox></Window>)"},
+      {L"itself.xml",
+       LR"(<Window><VBox name="outer"><ChildBox xmlfile="itself.xml"/></VBox></Window>)"},
+      {L"tick.xml", LR"(<Window><VBox name="tick"><ChildBox xmlfile="tock.xml"/></VBox></Window>)"},
+      {L"tock.xml", LR"(<Window><VBox name="tock"><ChildBox xmlfile="tick.xml"/></VBox></Window>)"},
+  });
   WindowBuilder builder;
   Control* root = builder.Build(
       LR"(<Window><VBox>
