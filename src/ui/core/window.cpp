@@ -1,6 +1,7 @@
 #include "ui/core/window.h"
 
 #include <algorithm>
+#include <set>
 
 #include "ui/core/box.h"
 #include "ui/core/control_search.h"
@@ -25,14 +26,24 @@ bool ClassRegistered(ATOM atom) {
   return atom != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+// Classes this process registered already; asking the system again costs a failed call.
+std::set<std::wstring>& KnownClasses() {
+  static std::set<std::wstring> known;
+  return known;
+}
+
 Control* ForgetIfSame(Control* reference, Control* control) {
   return reference == control ? nullptr : reference;
 }
 
 }  // namespace
 
-Window::Window() {
-  // The default font: the system's GUI font, in whatever character set the text needs.
+Window::Window() = default;
+
+const FontRecord& Window::GetDefaultFont() const {
+  if (defaultFont_.handle) return defaultFont_;
+  // The system's GUI font, in whatever character set the text needs; made when first asked
+  // for, as most windows never need it.
   LOGFONTW font{};
   ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
   font.lfCharSet = DEFAULT_CHARSET;
@@ -42,6 +53,7 @@ Window::Window() {
   defaultFont_.bold = font.lfWeight >= FW_BOLD;
   defaultFont_.underline = font.lfUnderline != 0;
   defaultFont_.italic = font.lfItalic != 0;
+  return defaultFont_;
 }
 
 Window::~Window() {
@@ -73,13 +85,16 @@ std::wstring Window::GetWindowClassName() const {
 
 bool Window::RegisterWindowClass() {
   const std::wstring name = GetWindowClassName();
+  if (KnownClasses().count(name)) return true;
   WNDCLASSW wc{};
   wc.style = GetClassStyle();
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = ModuleHandle();
   wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = name.c_str();
-  return ClassRegistered(::RegisterClassW(&wc));
+  if (!ClassRegistered(::RegisterClassW(&wc))) return false;
+  KnownClasses().insert(name);
+  return true;
 }
 
 bool Window::RegisterSuperClass() {
@@ -453,7 +468,8 @@ void Window::OnPaint() {
   }
   if (needsLayout_ && root_->IsArrangePending() && root_->HasAutoSize()) ResizeToRootEstimate();
   RECT updateRect{};
-  if (!::GetUpdateRect(hwnd_, &updateRect, FALSE) && !firstLayoutPending_) {
+  const bool hasUpdate = ::GetUpdateRect(hwnd_, &updateRect, FALSE) != FALSE;
+  if (!hasUpdate && !firstLayoutPending_) {
     ::BeginPaint(hwnd_, &ps);
     ::EndPaint(hwnd_, &ps);
     return;
@@ -467,7 +483,9 @@ void Window::OnPaint() {
   if (alive.expired()) return;
   if (pendingTab_) MoveTabFocus(true);
   if (alive.expired()) return;
-  UiRect update{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom};
+  // The update rectangle as it was before BeginPaint: a layered window's paint structure
+  // does not describe it.
+  UiRect update{updateRect.left, updateRect.top, updateRect.right, updateRect.bottom};
   if (renderContext_->GetWidth() != client.Width() ||
       renderContext_->GetHeight() != client.Height()) {
     renderContext_->Resize(client.Width(), client.Height());
