@@ -5,6 +5,7 @@
 
 #include "layout_check.h"
 #include "skin_render.h"
+#include "ui/controls/control_classes.h"
 #include "ui/core/xml_document.h"
 
 namespace {
@@ -32,7 +33,10 @@ std::wstring FailureLine(const std::wstring& file, const ui::XmlDocument& docume
 
 }  // namespace
 
-SkinTool::SkinTool(LineWriter out, LineWriter err) : out_(std::move(out)), err_(std::move(err)) {}
+SkinTool::SkinTool(LineWriter out, LineWriter err) : out_(std::move(out)), err_(std::move(err)) {
+  // The tool knows every class the client's layouts can name.
+  ui::AddControlClasses();
+}
 
 int SkinTool::Run(const std::vector<std::wstring>& arguments) {
   if (arguments.empty()) return Usage(kUsageError);

@@ -41,7 +41,7 @@ class SkinToolTest : public ::testing::Test {
 };
 
 TEST_F(SkinToolTest, CheckReportsEachFile) {
-  const std::wstring good = Write(L"good.xml", "<Window><VBox><Control/></VBox></Window>");
+  const std::wstring good = Write(L"good.xml", "<Window><VBox><Label/></VBox></Window>");
   const std::wstring one = Write(L"one.xml", "\xEF\xBB\xBF<Global/>");
   const std::wstring commented = Write(L"commented.xml", "<!-- the window -->\n<Window/>\n");
   EXPECT_EQ(Run({L"check", good, one, commented}), 0);
