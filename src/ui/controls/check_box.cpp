@@ -6,29 +6,6 @@
 
 namespace ui {
 
-namespace {
-
-// "selectedhotcolor" and the like: the state named between the prefix and the suffix.
-bool StateBetween(const std::wstring& name, const wchar_t* prefix, const wchar_t* suffix,
-                  ControlState* state) {
-  static const struct {
-    const wchar_t* word;
-    ControlState state;
-  } kStates[] = {{L"normal", ControlState::kNormal},
-                 {L"hot", ControlState::kHot},
-                 {L"pushed", ControlState::kPushed},
-                 {L"disabled", ControlState::kDisabled}};
-  for (const auto& entry : kStates) {
-    if (name == std::wstring(prefix) + entry.word + suffix) {
-      *state = entry.state;
-      return true;
-    }
-  }
-  return false;
-}
-
-}  // namespace
-
 template <typename Base>
 void CheckBoxTemplate<Base>::SetSelected(bool selected, bool sendEvent) {
   if (selected == selected_) return;
@@ -85,11 +62,11 @@ void CheckBoxTemplate<Base>::SetAttribute(const std::wstring& name, const std::w
   ControlState state = ControlState::kNormal;
   if (name == L"selected") {
     SetSelected(ParseBoolValue(value), true);
-  } else if (StateBetween(name, L"selected", L"image", &state)) {
+  } else if (ParseStateInName(name, L"selected", L"image", &state)) {
     SetSelectedImage(state, value);
-  } else if (StateBetween(name, L"selectedfore", L"image", &state)) {
+  } else if (ParseStateInName(name, L"selectedfore", L"image", &state)) {
     SetSelectedForeImage(state, value);
-  } else if (StateBetween(name, L"selected", L"color", &state)) {
+  } else if (ParseStateInName(name, L"selected", L"color", &state)) {
     SetSelectedStateColor(state, value);
   } else if (name == L"selectedtextcolor") {
     SetSelectedTextColor(value);

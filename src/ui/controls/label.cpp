@@ -26,23 +26,6 @@ bool HasWord(const std::wstring& words, const wchar_t* word) {
   return false;
 }
 
-bool ParseTextState(const std::wstring& name, ControlState* state) {
-  static const struct {
-    const wchar_t* name;
-    ControlState state;
-  } kNames[] = {{L"normaltextcolor", ControlState::kNormal},
-                {L"hottextcolor", ControlState::kHot},
-                {L"pushedtextcolor", ControlState::kPushed},
-                {L"disabledtextcolor", ControlState::kDisabled}};
-  for (const auto& entry : kNames) {
-    if (name == entry.name) {
-      *state = entry.state;
-      return true;
-    }
-  }
-  return false;
-}
-
 }  // namespace
 
 // Whole words, so that "vcenter" does not also read as "center".
@@ -163,7 +146,7 @@ void LabelTemplate<Base>::SetAttribute(const std::wstring& name, const std::wstr
     SetTextId(value);
   } else if (name == L"font") {
     SetFont(value);
-  } else if (ParseTextState(name, &state)) {
+  } else if (ParseStateInName(name, L"", L"textcolor", &state)) {
     SetStateTextColor(state, value);
   } else if (name == L"textpadding") {
     SetTextPadding(ParseRectValue(value));

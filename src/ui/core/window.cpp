@@ -134,42 +134,39 @@ HWND Window::CreateNativeWindow(HWND parent, const std::wstring& title, DWORD st
 LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Window* window = nullptr;
   if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    window = static_cast<Window*>(create->lpCreateParams);
+    window = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     window->hwnd_ = hwnd;
     ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
   } else {
     window = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   }
-  if (message == WM_NCDESTROY && window) {
-    const LRESULT result = ::CallWindowProcW(window->previousProc_, hwnd, message, wParam, lParam);
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    window->OnFinalMessage(hwnd);
-    return result;
-  }
-  if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  return window->HandleNativeMessage(message, wParam, lParam);
+  return Dispatch(window, hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Window* window = nullptr;
   if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    window = static_cast<Window*>(create->lpCreateParams);
+    window = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     window->hwnd_ = hwnd;
     window->subclassed_ = true;
     ::SetPropW(hwnd, kWindowProperty, window);
   } else {
     window = static_cast<Window*>(::GetPropW(hwnd, kWindowProperty));
   }
-  if (message == WM_NCDESTROY && window) {
-    const LRESULT result = ::CallWindowProcW(window->previousProc_, hwnd, message, wParam, lParam);
-    ::RemovePropW(hwnd, kWindowProperty);
-    window->OnFinalMessage(hwnd);
-    return result;
-  }
+  return Dispatch(window, hwnd, message, wParam, lParam);
+}
+
+LRESULT Window::Dispatch(Window* window, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  return window->HandleNativeMessage(message, wParam, lParam);
+  if (message != WM_NCDESTROY) return window->HandleNativeMessage(message, wParam, lParam);
+  const LRESULT result = ::CallWindowProcW(window->previousProc_, hwnd, message, wParam, lParam);
+  if (window->subclassed_) {
+    ::RemovePropW(hwnd, kWindowProperty);
+  } else {
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  }
+  window->OnFinalMessage(hwnd);
+  return result;
 }
 
 void Window::InitWindow(HWND hwnd) {
