@@ -65,16 +65,20 @@ bool WritePng(const std::wstring& path, ui::IRenderContext& surface) {
   return bitmap.Save(path.c_str(), &pngEncoder, nullptr) == Gdiplus::Ok;
 }
 
-// The window's size without its band, from the request, else the layout, else the default.
+// The window's size without its band: the request's (a layout size, scaled like one), else
+// the layout's (scaled already), else the default.
 void SizeWindow(ui::Window& window, const RenderRequest& request) {
+  if (request.width > 0 && request.height > 0) {
+    window.SetInitSize(request.width, request.height);
+    return;
+  }
   const ui::UiRect band =
       window.GetShadow().IsAttached() ? window.GetShadow().GetCorner() : ui::UiRect{};
   const ui::UiSize size = window.GetInitSize();
-  int width = request.width > 0 ? request.width : size.cx - band.left - band.right;
-  int height = request.height > 0 ? request.height : size.cy - band.top - band.bottom;
-  if (width <= 0) width = kDefaultWidth;
-  if (height <= 0) height = kDefaultHeight;
-  window.SetInitSize(width, height, request.width <= 0 && request.height <= 0 ? false : true);
+  const int width = size.cx - band.left - band.right;
+  const int height = size.cy - band.top - band.bottom;
+  window.SetInitSize(width > 0 ? width : kDefaultWidth, height > 0 ? height : kDefaultHeight,
+                     false);
 }
 
 std::wstring RenderInWindow(const RenderRequest& request) {

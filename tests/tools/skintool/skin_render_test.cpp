@@ -136,6 +136,14 @@ TEST_F(RenderTest, DrawsTheLayoutAtItsOwnSizeOrTheGivenOne) {
   EXPECT_EQ(At(40, 25), "255,255,0,0");
 }
 
+TEST_F(RenderTest, ALayoutWithoutSizeGetsTheDefault) {
+  const std::wstring layout = skin_.Write(
+      L"skin\\unsized.xml", "<Window shadowattached=\"false\"><VBox bkcolor=\"blue\"/></Window>");
+  const std::wstring png = skin_.Output(L"unsized.png");
+  Render(layout, png, 400, 300);
+  EXPECT_EQ(At(399, 299), "255,0,0,255");
+}
+
 TEST_F(RenderTest, TheShadowBandKeepsItsAlpha) {
   ASSERT_TRUE(skin_.CopyShippedShadow());
   const std::wstring layout = skin_.Write(
