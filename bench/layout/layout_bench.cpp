@@ -14,6 +14,7 @@
 
 #include "common/allocation_counter.h"
 #include "common/bench_timing.h"
+#include "common/control_count.h"
 #include "ui/core/control_test_util.h"
 #include "ui/core/h_box.h"
 #include "ui/core/tile_box.h"
@@ -123,17 +124,6 @@ ui::Control* TileSection() {
   return tile;
 }
 
-int CountControls(ui::Control* root) {
-  int count = 0;
-  root->FindControl(
-      [](ui::Control*, void* data) -> ui::Control* {
-        ++*static_cast<int*>(data);
-        return nullptr;
-      },
-      &count, 0);
-  return count;
-}
-
 // A tree of about the given number of controls under a fixed 1280 x 720 column.
 ui::Control* BuildTree(int controls, BenchText** changeable) {
   auto* root = new Column();
@@ -142,7 +132,7 @@ ui::Control* BuildTree(int controls, BenchText** changeable) {
   for (int s = 0; count < controls; ++s) {
     ui::Control* section =
         (s % 2 == 0) ? RowsSection(s == 0 ? changeable : nullptr) : TileSection();
-    count += CountControls(section);
+    count += bench::CountControls(section);
     root->Add(section);
   }
   return root;
@@ -162,7 +152,7 @@ void FullLayoutGrowth() {
     for (int round = 0; round < (size >= 100000 ? 5 : 9); ++round) {
       TestWindow window;
       window.AttachRoot(BuildTree(size, nullptr));
-      controls = CountControls(window.GetRoot());
+      controls = bench::CountControls(window.GetRoot());
       counters = Counters{};
       const double start = bench::Seconds();
       window.Layout(kClient);
@@ -197,7 +187,7 @@ void NestedAutoBoxes() {
   }
   parent->Add(Leaf());
   window.AttachRoot(root);
-  const int controls = CountControls(root);
+  const int controls = bench::CountControls(root);
   counters = Counters{};
   TextControl::measurements = 0;
   window.Layout(kClient);
@@ -213,7 +203,7 @@ void Relayout() {
   BenchText* changeable = nullptr;
   window.AttachRoot(BuildTree(10000, &changeable));
   window.Layout(kClient);
-  const int controls = CountControls(window.GetRoot());
+  const int controls = bench::CountControls(window.GetRoot());
 
   // The window relayouts its root, nothing else changed.
   window.GetRoot()->RelayoutSelf();
@@ -234,7 +224,7 @@ void Relayout() {
   start = bench::Seconds();
   window.Layout(kClient);
   const double changed = bench::Seconds() - start;
-  const int rowControls = CountControls(changeable->GetParent());
+  const int rowControls = bench::CountControls(changeable->GetParent());
   std::printf(
       "After one text change inside a fixed-height row: %.3f ms, %lld arranged "
       "(the row holds %d), %d text measurements; ratio to the root relayout %.4f  %s\n",
@@ -251,7 +241,7 @@ void HitTest() {
   window.AttachRoot(BuildTree(500, nullptr));
   window.Layout(kClient);
   ui::Control* root = window.GetRoot();
-  const int controls = CountControls(root);
+  const int controls = bench::CountControls(root);
 
   // Every control with its rectangle, for a plain scan as the baseline.
   std::vector<ui::Control*> all;
@@ -333,7 +323,7 @@ void Paint() {
   std::printf(
       "\nPaint of %d controls on 1280 x 720: full %.2f ms (%lld controls painted); "
       "10 x 10 dirty rectangle %.3f ms (%lld controls painted); ratio %.4f\n",
-      CountControls(root), bestFull * 1e3, paintedFull, bestSmall * 1e3, counters.painted,
+      bench::CountControls(root), bestFull * 1e3, paintedFull, bestSmall * 1e3, counters.painted,
       bestSmall / bestFull);
 }
 

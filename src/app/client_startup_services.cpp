@@ -3,6 +3,7 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include "ui/controls/control_classes.h"
 #include "ui/core/ui_registry.h"
 
 void ClientStartupServices::PrepareEngineFolder() {
@@ -29,7 +30,9 @@ void ClientStartupServices::UninitializeEngine() {
 
 void ClientStartupServices::StartUi(const std::wstring& resourceFolder, const std::wstring& theme,
                                     const std::wstring& language) {
-  // The client makes no controls of its own classes through the builder's callback.
+  // Layouts name the controls of the control library; the client makes none of its own
+  // classes through the builder's callback.
+  ui::AddControlClasses();
   ui::UiRegistry::Startup(resourceFolder, nullptr, theme, language);
 }
 

@@ -1,7 +1,11 @@
 #include "skin_tool.h"
 
+#include <cwchar>
 #include <utility>
 
+#include "layout_check.h"
+#include "skin_render.h"
+#include "ui/controls/control_classes.h"
 #include "ui/core/xml_document.h"
 
 namespace {
@@ -13,6 +17,10 @@ constexpr int kUsageError = 2;
 const wchar_t* const kUsage[] = {
     L"usage: skintool check FILE...   report whether each layout file loads",
     L"       skintool dump FILE       print the element tree of a layout file",
+    L"       skintool render LAYOUT OUT.png [--size WxH]",
+    L"                                draw the window a layout builds into a PNG file",
+    L"  check and render take --resources DIR and --theme NAME (default: found from the",
+    L"  layout's place below a folder named resources)",
 };
 
 std::wstring FailureLine(const std::wstring& file, const ui::XmlDocument& document) {
@@ -25,14 +33,21 @@ std::wstring FailureLine(const std::wstring& file, const ui::XmlDocument& docume
 
 }  // namespace
 
-SkinTool::SkinTool(LineWriter out, LineWriter err) : out_(std::move(out)), err_(std::move(err)) {}
+SkinTool::SkinTool(LineWriter out, LineWriter err) : out_(std::move(out)), err_(std::move(err)) {
+  // The tool knows every class the client's layouts can name.
+  ui::AddControlClasses();
+}
 
 int SkinTool::Run(const std::vector<std::wstring>& arguments) {
   if (arguments.empty()) return Usage(kUsageError);
   const std::wstring& command = arguments[0];
-  const std::vector<std::wstring> files(arguments.begin() + 1, arguments.end());
-  if (command == L"check" && !files.empty()) return Check(files);
-  if (command == L"dump" && files.size() == 1) return Dump(files[0]);
+  const std::vector<std::wstring> rest(arguments.begin() + 1, arguments.end());
+  Options options;
+  if (!ParseOptions(rest, &options)) return Usage(kUsageError);
+  const size_t fileCount = options.files.size();
+  if (command == L"check" && fileCount > 0 && options.width == 0) return Check(options);
+  if (command == L"dump" && rest.size() == 1) return Dump(rest[0]);
+  if (command == L"render" && fileCount == 2) return Render(options);
   if (command == L"help" || command == L"-h" || command == L"--help") return Usage(kAllLoaded);
   return Usage(kUsageError);
 }
@@ -42,18 +57,66 @@ int SkinTool::Usage(int status) {
   return status;
 }
 
-int SkinTool::Check(const std::vector<std::wstring>& files) {
-  int status = kAllLoaded;
-  for (const std::wstring& file : files) {
-    ui::XmlDocument document;
-    if (Load(file, &document)) {
-      const uint32_t count = document.ElementCount();
-      out_(file + L": OK, " + std::to_wstring(count) + (count == 1 ? L" element" : L" elements"));
+bool SkinTool::ParseOptions(const std::vector<std::wstring>& arguments, Options* options) {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::wstring& argument = arguments[i];
+    const bool takesValue =
+        argument == L"--size" || argument == L"--resources" || argument == L"--theme";
+    if (!takesValue) {
+      options->files.push_back(argument);
+      continue;
+    }
+    if (++i == arguments.size()) return false;
+    const std::wstring& value = arguments[i];
+    if (argument == L"--resources") {
+      options->resources = value;
+    } else if (argument == L"--theme") {
+      options->theme = value;
     } else {
-      status = kLoadFailed;
+      wchar_t* end = nullptr;
+      options->width = static_cast<int>(std::wcstol(value.c_str(), &end, 10));
+      if (*end != L'x' && *end != L'X') return false;
+      options->height = static_cast<int>(std::wcstol(end + 1, &end, 10));
+      if (*end != 0 || options->width <= 0 || options->height <= 0) return false;
     }
   }
+  return true;
+}
+
+int SkinTool::Check(const Options& options) {
+  int status = kAllLoaded;
+  for (const std::wstring& file : options.files) {
+    ui::XmlDocument document;
+    if (!Load(file, &document)) {
+      status = kLoadFailed;
+      continue;
+    }
+    const SkinLocation where = SkinLocation::Find(file, options.resources, options.theme);
+    const std::vector<std::wstring> problems = CheckLayout(document, where);
+    for (const std::wstring& problem : problems) out_(file + L": FAIL, " + problem);
+    if (!problems.empty()) {
+      status = kLoadFailed;
+      continue;
+    }
+    const uint32_t count = document.ElementCount();
+    out_(file + L": OK, " + std::to_wstring(count) + (count == 1 ? L" element" : L" elements"));
+  }
   return status;
+}
+
+int SkinTool::Render(const Options& options) {
+  RenderRequest request;
+  request.where = SkinLocation::Find(options.files[0], options.resources, options.theme);
+  request.output = options.files[1];
+  request.width = options.width;
+  request.height = options.height;
+  const std::wstring failure = RenderLayout(request);
+  if (!failure.empty()) {
+    out_(options.files[0] + L": FAIL, " + failure);
+    return kLoadFailed;
+  }
+  out_(options.files[0] + L": rendered to " + request.output);
+  return kAllLoaded;
 }
 
 bool SkinTool::Load(const std::wstring& file, ui::XmlDocument* document) {

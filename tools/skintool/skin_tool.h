@@ -10,12 +10,19 @@ class XmlNode;
 }  // namespace ui
 
 // The skin designers' command-line tool. It loads layout files exactly as the framework
-// does and reports what the parser makes of them:
+// does and reports what the parser and the window builder make of them:
 //   skintool check FILE...  one line per file: OK with the element count, or FAIL with the
 //                           parser's message and the text where it stopped, or with
-//                           "no root element" for a file that holds no element at all
+//                           "no root element" for a file that holds no element at all;
+//                           for a file that parses, one FAIL line for each class the
+//                           builder does not know and each missing image or layout file
 //   skintool dump FILE      the element tree, one element a line, indented by depth
-// Exit status: 0 when every file loaded, 1 when one did not, 2 for a usage error.
+//   skintool render LAYOUT OUT.png [--size WxH]
+//                           the window the layout builds, drawn with its alpha into a PNG
+// check and render find the resource folder and theme from the layout's place below a
+// folder named "resources"; "--resources DIR" and "--theme NAME" give them instead.
+// Exit status: 0 when every file loaded (and built), 1 when one did not, 2 for a usage
+// error.
 class SkinTool {
  public:
   using LineWriter = std::function<void(const std::wstring& line)>;
@@ -31,7 +38,18 @@ class SkinTool {
   static std::wstring Escape(const std::wstring& text);
 
  private:
-  int Check(const std::vector<std::wstring>& files);
+  struct Options {
+    std::vector<std::wstring> files;
+    std::wstring resources;
+    std::wstring theme;
+    int width = 0;
+    int height = 0;
+  };
+  // False for an option without its value or a size that is not WxH.
+  static bool ParseOptions(const std::vector<std::wstring>& arguments, Options* options);
+
+  int Check(const Options& options);
+  int Render(const Options& options);
   // Loads the file and writes its failure line when it does not load or has no element.
   bool Load(const std::wstring& file, ui::XmlDocument* document);
   int Dump(const std::wstring& file);

@@ -12,12 +12,13 @@ class ChildBox : public Box {
  public:
   // Builds the control tree of a layout file, or nothing when the file does not build.
   using Loader = std::function<Control*(const std::wstring& file)>;
-  // The window builder installs how layout files are built; without a loader no file
-  // builds.
+  // Replaces how files are built (the window builder's document cache); none restores it.
   static void SetLoader(Loader loader);
 
   void SetAttribute(const std::wstring& name, const std::wstring& value) override;
-  // Replaces the control's Init: builds the file's tree and adds it as the only child.
+  // Replaces the control's Init: builds the file's tree and adds it as the only child. A
+  // box already filled from its file stays as it is when it is attached again; a box inside
+  // the tree of its own file stays empty.
   void Init() override;
 
   const std::wstring& GetChildLayoutXml() const { return xmlFile_; }
@@ -25,6 +26,8 @@ class ChildBox : public Box {
 
  private:
   std::wstring xmlFile_;
+  std::wstring loadedFile_;
+  bool insideOwnFile_ = false;
 };
 
 }  // namespace ui

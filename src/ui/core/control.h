@@ -167,6 +167,7 @@ class Control : public PlaceHolder, public IImageHost {
   void SetBorderSize(const UiRect& sides, bool scale = true);
   int GetBorderSize() const { return borderSize_; }
   UiRect GetBorderSides() const { return borderSides_; }
+  UiSize GetBorderRound() const { return borderRound_; }
   void SetBorderRound(UiSize round, bool scale = true);
   void SetBkImage(const std::wstring& text);
   void SetStateImage(int layer, ControlState state, const std::wstring& text);

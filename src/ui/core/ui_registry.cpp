@@ -14,6 +14,8 @@
 #include "ui/core/dpi_scaler.h"
 #include "ui/core/image_loader.h"
 #include "ui/core/language_strings.h"
+#include "ui/core/window.h"
+#include "ui/core/window_builder.h"
 #include "ui/core/xml_document.h"
 #include "ui/render/i_render_context.h"
 #include "ui/render/render_factory_gdiplus.h"
@@ -32,7 +34,6 @@ constexpr int kInitCommonControlsOrdinal = 17;
 struct RegistryState {
   std::wstring resourcePath;
   CreateControlCallback createControlCallback;
-  GlobalStyleBuilder globalStyleBuilder;
   std::map<std::wstring, std::unique_ptr<FontRecord>> fonts;
   std::wstring defaultFontId;
   std::map<std::wstring, UiColor> textColors;
@@ -137,6 +138,14 @@ void RemoveRenderLookups() {
   RenderLookup::SetRectScaler(nullptr);
 }
 
+// The style file is built for a window of its own, which takes its root attributes and
+// goes with anything else the file might build.
+void BuildGlobalStyle() {
+  Window styleWindow;
+  WindowBuilder builder;
+  delete builder.Build(kGlobalStyleFile, nullptr, &styleWindow);
+}
+
 }  // namespace
 
 FontRecord::~FontRecord() {
@@ -151,7 +160,7 @@ void UiRegistry::Startup(const std::wstring& resourceFolder, CreateControlCallba
   SetResourcePath(resourceFolder + theme);
   XmlDocument::SetResourceFolderFunction(&UiRegistry::GetResourcePath);
   state.createControlCallback = std::move(callback);
-  if (state.globalStyleBuilder) state.globalStyleBuilder(kGlobalStyleFile);
+  BuildGlobalStyle();
   state.language.LoadFromFile(resourceFolder + language + kLanguageFile);
   StartGdiplus(state);
   InitCommonControlsLibrary();
@@ -164,10 +173,6 @@ void UiRegistry::Shutdown() {
   XmlDocument::SetResourceFolderFunction(nullptr);
   RemoveAllFonts();
   StopGdiplus(state);
-}
-
-void UiRegistry::SetGlobalStyleBuilder(GlobalStyleBuilder builder) {
-  State().globalStyleBuilder = std::move(builder);
 }
 
 void UiRegistry::SetResourcePath(const std::wstring& path) {

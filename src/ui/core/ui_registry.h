@@ -30,24 +30,18 @@ struct FontRecord {
 
 // Makes a control for a class name the builder does not know, or nothing.
 using CreateControlCallback = std::function<Control*(const std::wstring& className)>;
-// Reads the global style file (a name relative to the theme folder) and registers its
-// fonts, colours and classes.
-using GlobalStyleBuilder = std::function<void(const std::wstring& file)>;
 
 // The process-wide state of the UI framework. UI thread only.
 class UiRegistry {
  public:
   UiRegistry() = delete;
 
-  // Installs the GDI+ render factory, starts the framework on resourceFolder + theme, reads
-  // its "global.xml" and the strings of resourceFolder + language + "\gdstrings.ini", and
-  // starts GDI+. Missing files leave the tables empty.
+  // Installs the GDI+ render factory, starts the framework on resourceFolder + theme, builds
+  // its "global.xml" (fonts, colours, classes) and reads the strings of resourceFolder + language +
+  // "\gdstrings.ini", and starts GDI+. Missing files leave the tables empty.
   static void Startup(const std::wstring& resourceFolder, CreateControlCallback callback,
                       const std::wstring& theme, const std::wstring& language);
   static void Shutdown();
-
-  // How Startup reads "global.xml"; without one the style file is not read.
-  static void SetGlobalStyleBuilder(GlobalStyleBuilder builder);
 
   // A path that does not end in a separator gets "\" appended.
   static void SetResourcePath(const std::wstring& path);

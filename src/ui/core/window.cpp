@@ -4,6 +4,7 @@
 #include <set>
 
 #include "ui/core/box.h"
+#include "ui/core/control_search.h"
 #include "ui/core/dpi_scaler.h"
 #include "ui/core/i_ui_message_filter.h"
 #include "ui/core/language_strings.h"
@@ -286,6 +287,7 @@ bool Window::AttachRoot(Control* root) {
     QueueDeferredDestroy(root_);
   }
   root_ = root;
+  shadow_.RootReplaced(root);
   needsLayout_ = true;
   // A Tab waiting for the old tree's layout does not carry over to the new one.
   pendingTab_ = false;
@@ -324,18 +326,7 @@ Control* Window::FindControlByName(const std::wstring& name) const {
 }
 
 Control* Window::FindSubControlByName(Control* parent, const std::wstring& name) const {
-  if (!parent) return nullptr;
-  struct Search {
-    const std::wstring* name;
-  } search{&name};
-  return parent->FindControl(
-      [](Control* c, void* data) -> Control* {
-        const std::wstring& wanted = *static_cast<Search*>(data)->name;
-        return !c->GetName().empty() && ::_wcsicmp(c->GetName().c_str(), wanted.c_str()) == 0
-                   ? c
-                   : nullptr;
-      },
-      &search, kFindMeFirst);
+  return FindControlByNameBelow(parent, name);
 }
 
 void Window::ForgetControl(Control* control) {

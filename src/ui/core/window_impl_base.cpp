@@ -7,6 +7,7 @@
 
 #include "ui/core/box.h"
 #include "ui/core/dpi_scaler.h"
+#include "ui/core/window_builder.h"
 
 namespace ui {
 
@@ -83,7 +84,8 @@ LRESULT WindowImplBase::OnCreate() {
     return alive.expired() ? nullptr : CreateControl(className);
   };
   const SkinBuilder& builder = CurrentSkinBuilder();
-  Control* root = builder ? builder(path, create, this) : nullptr;
+  Control* root =
+      builder ? builder(path, create, this) : WindowBuilder().Build(path.c_str(), create, this);
   if (!root) {
     const std::wstring text = LoadFailureText(path);
     CurrentMessageBox()(nullptr, text.c_str(), L"Fenwyk", MB_ICONHAND);

@@ -19,7 +19,7 @@ class WindowImplBase : public Window, public IUIMessageFilter {
   // or none when the file does not build.
   using SkinBuilder =
       std::function<Control*(const std::wstring& path, CreateControlCallback create, Window*)>;
-  // How windows build their skin; the window builder installs itself here.
+  // Replaces how windows build their skin (the window builder); none restores it.
   static void SetSkinBuilder(SkinBuilder builder);
   // The failure message box; tests replace it so that nothing waits for a person.
   using MessageBoxFunction = std::function<int(HWND, const wchar_t*, const wchar_t*, UINT)>;

@@ -46,6 +46,7 @@ Control* WindowShadow::WrapRoot(Control* root) {
   if (!attached_ || !root) return root;
   auto* box = new ShadowBox();
   shadowBox_ = box;
+  shadowBoxAlive_ = box->WeakFlagOf();
   box->GetLayout()->SetPadding(appliedCorner_, false);
   const int width = root->GetFixedWidth();
   box->SetFixedWidth(width > 0 ? width + appliedCorner_.left + appliedCorner_.right : width, true,
@@ -60,21 +61,35 @@ Control* WindowShadow::WrapRoot(Control* root) {
 }
 
 void WindowShadow::MaximizedChanged(bool maximized) {
-  if (!attached_ || !shadowBox_) return;
+  Box* box = GetShadowBox();
+  if (!attached_ || !box) return;
+  maximized_ = maximized;
   appliedCorner_ = maximized ? UiRect{} : savedCorner_;
   SetBand(appliedCorner_);
-  if (defaultImage_) RoundRoot(shadowBox_, maximized ? 0 : 3);
+  if (defaultImage_) RoundRoot(box, maximized ? 0 : 3);
 }
 
 void WindowShadow::DpiChanged() {
-  if (!attached_ || !shadowBox_) return;
-  appliedCorner_ = ScaledBand(rawCorner_);
-  savedCorner_ = appliedCorner_;
+  if (!attached_ || !GetShadowBox()) return;
+  savedCorner_ = ScaledBand(rawCorner_);
+  // A maximized window shows no band; the new one waits for the restore.
+  appliedCorner_ = maximized_ ? UiRect{} : savedCorner_;
   SetBand(appliedCorner_);
 }
 
+void WindowShadow::RootReplaced(const Control* root) {
+  if (root != shadowBox_) {
+    shadowBox_ = nullptr;
+    shadowBoxAlive_.reset();
+  }
+}
+
+Box* WindowShadow::GetShadowBox() const {
+  return shadowBoxAlive_.expired() ? nullptr : shadowBox_;
+}
+
 void WindowShadow::SetBand(const UiRect& band) {
-  shadowBox_->GetLayout()->SetPadding(band, false);
+  GetShadowBox()->GetLayout()->SetPadding(band, false);
 }
 
 }  // namespace ui

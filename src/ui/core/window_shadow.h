@@ -1,7 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "runtime/weak_callback.h"
 #include "ui/render/render_types.h"
 
 namespace ui {
@@ -20,8 +22,12 @@ class WindowShadow {
   Control* WrapRoot(Control* root);
   // The band collapses while the window is maximized and comes back on restore.
   void MaximizedChanged(bool maximized);
-  // The window's DPI changed: the extents are scaled anew from the layout's numbers.
+  // The window's DPI changed: the extents are scaled anew from the layout's numbers; a
+  // maximized window keeps no band until it is restored.
   void DpiChanged();
+  // The window took a new root: unless it is the shadow box, the box is no longer the
+  // window's and the shadow lets go of it.
+  void RootReplaced(const Control* root);
 
   bool IsAttached() const { return attached_; }
   void SetAttached(bool attached) { attached_ = attached; }
@@ -33,7 +39,8 @@ class WindowShadow {
   void SetCorner(const UiRect& corner);
   // The band's widths in force.
   UiRect GetCorner() const { return appliedCorner_; }
-  Box* GetShadowBox() const { return shadowBox_; }
+  // The wrapping box while it is the window's root and alive, else none.
+  Box* GetShadowBox() const;
 
  private:
   void SetBand(const UiRect& band);
@@ -45,6 +52,9 @@ class WindowShadow {
   UiRect rawCorner_;
   UiRect savedCorner_;
   Box* shadowBox_ = nullptr;
+  // The box goes with the control tree; its flag tells the shadow when it has gone.
+  std::weak_ptr<kbase::WeakFlag> shadowBoxAlive_;
+  bool maximized_ = false;
 };
 
 }  // namespace ui

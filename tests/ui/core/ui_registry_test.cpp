@@ -228,26 +228,23 @@ class StartupTest : public ::testing::Test {
  protected:
   ~StartupTest() override {
     UiRegistry::Shutdown();
-    UiRegistry::SetGlobalStyleBuilder(nullptr);
+    UiRegistry::SetDefaultTextColorName(L"textdefaultcolor");
+    UiRegistry::SetDefaultDisabledTextColorName(L"textdefaultdisablecolor");
   }
   TempFolder folder_;
 };
 
 TEST_F(StartupTest, StartsOnThemeAndLanguageThenShutsDown) {
   folder_.Write(L"lang\\zh_CN\\gdstrings.ini", "STRID_OK = OK\n");
-  folder_.Write(L"themes\\default\\global.xml", "<Global><Font id=\"from_style\"/></Global>");
-  // Stands in for the window builder: reads the style file by its relative name.
-  std::vector<std::wstring> styleReads;
-  UiRegistry::SetGlobalStyleBuilder([&](const std::wstring& file) {
-    styleReads.push_back(file + L" in " + UiRegistry::GetResourcePath());
-    XmlDocument document;
-    ASSERT_TRUE(document.LoadFromFile(file)) << document.LastErrorMessage();
-    XmlNode font = document.GetRoot().FirstChild();
-    EXPECT_STREQ(document.GetRoot().Name(), L"Global");
-    ASSERT_STREQ(font.Name(), L"Font");
-    UiRegistry::AddFont(font.AttributeValue(0), L"Arial", 12, false, false, false, true);
-  });
-  Control* const madeControl = reinterpret_cast<Control*>(&styleReads);
+  // The style file is built from the theme folder: its fonts, colours and classes are
+  // registered and its root's attributes name the default colours.
+  folder_.Write(L"themes\\default\\global.xml",
+                "<Global defaultfontcolor=\"style_text\" disabledfontcolor=\"style_grey\">"
+                "<Font id=\"from_style\" name=\"Arial\" default=\"true\"/>"
+                "<TextColor name=\"style_text\" value=\"#FF102030\"/>"
+                "<Class name=\"style_class\" width=\"7\"/></Global>");
+  int madeControls = 0;
+  Control* const madeControl = reinterpret_cast<Control*>(&madeControls);
 
   UiRegistry::Startup(
       folder_.path(), [&](const std::wstring&) { return madeControl; }, L"themes\\default",
@@ -255,7 +252,12 @@ TEST_F(StartupTest, StartsOnThemeAndLanguageThenShutsDown) {
 
   const std::wstring theme = folder_.path() + L"themes\\default\\";
   EXPECT_EQ(UiRegistry::GetResourcePath(), theme);
-  EXPECT_EQ(styleReads, std::vector<std::wstring>{L"global.xml in " + theme});
+  EXPECT_EQ(UiRegistry::GetTextColor(L"style_text"), 0xFF102030u);
+  EXPECT_EQ(UiRegistry::GetDefaultTextColorName(), L"style_text");
+  EXPECT_EQ(UiRegistry::GetDefaultDisabledTextColorName(), L"style_grey");
+  EXPECT_EQ(UiRegistry::GetClassAttributes(L"style_class"), L"width=\"7\"");
+  ASSERT_NE(UiRegistry::GetFont(L"from_style"), nullptr);
+  EXPECT_EQ(UiRegistry::GetFont(L"from_style")->size, 12);
   EXPECT_EQ(UiRegistry::GetLanguageStrings().GetString(L"STRID_OK"), L"OK");
   ASSERT_TRUE(UiRegistry::GetCreateControlCallback());
   EXPECT_EQ(UiRegistry::GetCreateControlCallback()(L"Custom"), madeControl);

@@ -1,0 +1,33 @@
+#include "ui/controls/control_classes.h"
+
+#include "ui/controls/button.h"
+#include "ui/controls/check_box.h"
+#include "ui/controls/label.h"
+#include "ui/controls/option.h"
+#include "ui/core/window_builder.h"
+
+namespace ui {
+
+namespace {
+
+template <typename T>
+Control* Make() {
+  return new T();
+}
+
+}  // namespace
+
+void AddControlClasses() {
+  const struct {
+    const wchar_t* name;
+    Control* (*make)();
+  } classes[] = {
+      {L"Label", &Make<Label>},         {L"Button", &Make<Button>},
+      {L"Option", &Make<Option>},       {L"CheckBox", &Make<CheckBox>},
+      {L"LabelBox", &Make<LabelBox>},   {L"ButtonBox", &Make<ButtonBox>},
+      {L"OptionBox", &Make<OptionBox>}, {L"CheckBoxBox", &Make<CheckBoxBox>},
+  };
+  for (const auto& c : classes) WindowBuilder::AddControlClass(c.name, c.make);
+}
+
+}  // namespace ui
