@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "common/test_data_folder.h"
 #include "ui/controls/button.h"
+#include "ui/controls/control_classes.h"
 #include "ui/controls/label.h"
 #include "ui/core/control_test_util.h"
 #include "ui/core/h_box.h"
@@ -21,11 +22,11 @@ using window_test::At;
 using window_test::Drain;
 using window_test::PumpUntil;
 
-// A skinned window whose skin the test builds in code.
+// A skinned window built from tests/data/ui/core/skins/frame/main.xml.
 class SkinWindow : public WindowImplBase {
  public:
   std::wstring GetWindowClassName() const override { return L"TarnwickSkinTest"; }
-  std::wstring GetSkinFolder() override { return L"skin"; }
+  std::wstring GetSkinFolder() override { return L"frame"; }
   std::wstring GetSkinFile() override { return skinFile; }
   void OnInitWindow() override { ++inits; }
 
@@ -42,67 +43,37 @@ struct Shown {
 class WindowImplBaseTest : public ::testing::Test {
  protected:
   WindowImplBaseTest() {
+    AddControlClasses();
+    UiRegistry::SetResourcePath(test_data::Folder() + L"ui\\core\\skins\\");
+    UiRegistry::AddTextColor(L"white", L"#FFFFFFFF");
     WindowImplBase::SetMessageBoxFunction(
         [this](HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
           shown_.push_back(Shown{text, caption, type});
           return IDOK;
         });
-    WindowImplBase::SetSkinBuilder(
-        [this](const std::wstring& path, CreateControlCallback, Window*) -> Control* {
-          paths_.push_back(path);
-          return makeSkin_ ? makeSkin_() : nullptr;
-        });
   }
   ~WindowImplBaseTest() override {
-    WindowImplBase::SetSkinBuilder(nullptr);
     WindowImplBase::SetMessageBoxFunction(nullptr);
     Drain();
   }
 
-  // A 300 x 200 window: a caption band of 30 with a label and a button in it, and the
-  // system buttons.
+  // The layout's 272 x 172 window in a 300 x 200 native window with its shadow band: a
+  // caption band of 30 with a title label, a button and the system buttons.
   SkinWindow* Create(bool shadow = true) {
-    makeSkin_ = [this] {
-      auto* root = new VBox();
-      auto* caption = new HBox();
-      caption->SetFixedHeight(30);
-      label_ = new Label();
-      label_->SetFixedWidth(100);
-      label_->SetText(L"Title");
-      button_ = new Button();
-      button_->SetFixedWidth(40);
-      button_->SetFixedHeight(24);
-      button_->SetName(L"action");
-      caption->Add(label_);
-      caption->Add(button_);
-      for (const wchar_t* name : {L"minbtn", L"maxbtn", L"restorebtn", L"closebtn"}) {
-        auto* system = new Button();
-        system->SetName(name);
-        system->SetFixedWidth(20);
-        system->SetFixedHeight(20);
-        if (std::wstring(name) == L"restorebtn") system->SetVisible(false);
-        caption->Add(system);
-      }
-      root->Add(caption);
-      root->Add(new Control());
-      root_ = root->WeakFlagOf();
-      return root;
-    };
     auto* window = new SkinWindow();
     window->GetShadow().SetAttached(shadow);
-    window->sizeBox = UiRect{4, 4, 4, 4};
-    window->caption = UiRect{0, 0, 0, 30};
     const HWND hwnd = window->CreateNativeWindow(nullptr, L"skinned", WS_POPUP | WS_CAPTION, 0,
                                                  false, UiRect{0, 0, 300, 200});
     if (!hwnd) return nullptr;
+    label_ = static_cast<Label*>(window->FindControlByName(L"title"));
+    button_ = static_cast<Button*>(window->FindControlByName(L"action"));
+    root_ = window->FindControlByName(L"body")->WeakFlagOf();
     ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     ::UpdateWindow(hwnd);
     return window;
   }
 
   std::vector<Shown> shown_;
-  std::vector<std::wstring> paths_;
-  std::function<Control*()> makeSkin_;
   Label* label_ = nullptr;
   Button* button_ = nullptr;
   std::weak_ptr<kbase::WeakFlag> root_;
@@ -112,22 +83,30 @@ class WindowImplBaseTest : public ::testing::Test {
 TEST_F(WindowImplBaseTest, BuildsItsSkinWrapsItAndRunsItsInitHook) {
   SkinWindow* window = Create();
   ASSERT_TRUE(window);
-  EXPECT_EQ(paths_, (std::vector<std::wstring>{L"skin\\main.xml"}));
+  EXPECT_TRUE(shown_.empty());
   EXPECT_EQ(window->inits, 1);
-  EXPECT_EQ(window->GetResourceSubFolder(), L"skin\\");
+  EXPECT_EQ(window->GetResourceSubFolder(), L"frame\\");
   EXPECT_EQ(::GetWindowLongW(window->GetHWND(), GWL_STYLE) & WS_CAPTION, 0);
+  ASSERT_TRUE(label_ && button_);
   EXPECT_EQ(label_->GetPosition().left, 14);  // inside the shadow band
+  EXPECT_EQ(label_->GetText(), L"Title");
+  EXPECT_EQ(window->caption, (UiRect{0, 0, 0, 30}));
+  RECT placed{};
+  ::GetWindowRect(window->GetHWND(), &placed);
+  EXPECT_EQ(placed.right - placed.left, 300);
+  EXPECT_EQ(placed.bottom - placed.top, 200);
   ::DestroyWindow(window->GetHWND());
 }
 
 TEST_F(WindowImplBaseTest, AMissingSkinShowsTheFailureAndMakesNoWindow) {
   auto* window = new SkinWindow();
+  window->skinFile = L"missing.xml";
   auto alive = window->WeakFlagOf();
   const HWND hwnd =
       window->CreateNativeWindow(nullptr, L"missing", WS_POPUP, 0, false, UiRect{0, 0, 100, 100});
   EXPECT_EQ(hwnd, nullptr);
   ASSERT_EQ(shown_.size(), 1u);
-  EXPECT_EQ(shown_[0].text, L"Failed to load xml file skin\\main.xml");
+  EXPECT_EQ(shown_[0].text, L"Failed to load xml file frame\\missing.xml");
   EXPECT_EQ(shown_[0].caption, L"Fenwyk");
   EXPECT_EQ(shown_[0].type, static_cast<UINT>(MB_ICONHAND));
   // The object went with the native window it never got.
@@ -142,8 +121,7 @@ TEST_F(WindowImplBaseTest, AVeryLongSkinPathIsCutInTheMessage) {
       nullptr);
   ASSERT_EQ(shown_.size(), 1u);
   EXPECT_EQ(shown_[0].text.size(), 259u);
-  EXPECT_EQ(shown_[0].text.substr(0, 24), L"Failed to load xml file ");
-  EXPECT_EQ(paths_.back().size(), 5009u);
+  EXPECT_EQ(shown_[0].text.substr(0, 30), L"Failed to load xml file frame\\");
 }
 
 struct HitCase {
@@ -247,11 +225,21 @@ TEST_F(WindowImplBaseTest, SystemCloseClosesTheWindowAndFreesItsTree) {
   ASSERT_TRUE(window);
   const HWND hwnd = window->GetHWND();
   auto windowAlive = window->WeakFlagOf();
-  ASSERT_FALSE(root_.expired());
+  std::vector<std::weak_ptr<kbase::WeakFlag>> controls;
+  window->GetRoot()->FindControl(
+      [](Control* control, void* data) -> Control* {
+        static_cast<std::vector<std::weak_ptr<kbase::WeakFlag>>*>(data)->push_back(
+            control->WeakFlagOf());
+        return nullptr;
+      },
+      &controls, 0);
+  ASSERT_EQ(controls.size(), 10u);  // the shadow box, the body and the eight below it
   ::SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_FALSE(::IsWindow(hwnd));
   EXPECT_TRUE(windowAlive.expired());
-  EXPECT_TRUE(root_.expired()) << "the control tree outlived its window";
+  int alive = 0;
+  for (const auto& control : controls) alive += control.expired() ? 0 : 1;
+  EXPECT_EQ(alive, 0) << "controls outlived their window";
 }
 
 TEST_F(WindowImplBaseTest, TheCloseButtonClosesAfterTheFade) {
