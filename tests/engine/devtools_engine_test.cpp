@@ -1,0 +1,232 @@
+// The engine on a real browser over the DevTools protocol, against a local server.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/browser_process.h"
+#include "engine/cef_app.h"
+#include "engine/devtools_backend.h"
+#include "engine/engine_core.h"
+#include "engine/http_test_server.h"
+#include "engine/recording_client.h"
+
+using namespace engine_test;
+
+namespace {
+
+const char kBridge[] =
+    "var Host = {};\n"
+    "(() => {\n"
+    "  Host.twice = (n) => { native function twice(n); return twice(n); };\n"
+    "  Host.fail = () => { native function fail(); return fail(); };\n"
+    "})();\n";
+
+std::wstring ConfiguredBrowser() {
+  return engine::BrowserProcess::ConfiguredBrowser(TARNWICK_ENGINE_INI);
+}
+
+class DevToolsEngine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    browser_ = ConfiguredBrowser();
+    if (browser_.empty())
+      GTEST_SKIP() << "no browser named in "
+                   << "build/bin/cef/engine.ini";
+    ASSERT_TRUE(server_.Started());
+    handler_ = new FunctionHandler();
+    handler_->Add("twice", [](const CefV8ValueList& a, CefRefPtr<CefV8Value>& r, CefString&) {
+      r = CefV8Value::CreateInt(a.empty() ? -1 : a[0]->GetIntValue() * 2);
+      return true;
+    });
+    handler_->Add("fail", [](const CefV8ValueList&, CefRefPtr<CefV8Value>&, CefString& e) {
+      e = "Invalid arguments.";
+      return false;
+    });
+    app_ = new RecordingApp(log_, {{"v8/host", kBridge, handler_.get()}});
+    backend_ = std::make_shared<engine::DevToolsBackend>(browser_);
+    engine::UseBackend(backend_);
+    ASSERT_TRUE(CefInitialize(CefMainArgs(), ZeroSettings(), app_.get(), nullptr))
+        << backend_->LastError();
+    client_ = new RecordingClient(log_);
+  }
+
+  void TearDown() override {
+    if (browser_.empty()) return;
+    CefShutdown();
+    engine::UseBackend(nullptr);
+  }
+
+  void Open(const std::string& url) {
+    CefWindowInfo info;
+    info.style = WS_OVERLAPPEDWINDOW;
+    info.width = 400;
+    info.height = 300;
+    ASSERT_TRUE(CefBrowserHost::CreateBrowser(info, client_.get(), url, CefBrowserSettings(),
+                                              nullptr, nullptr));
+    ASSERT_TRUE(WaitFor([&] { return client_->Browser() != nullptr; }));
+  }
+
+  bool WaitForLoadEnd(const std::string& detail) {
+    const bool ended = WaitFor([&] {
+      for (const Event& e : log_.Named("OnLoadEnd")) {
+        if (e.detail == detail) return true;
+      }
+      return false;
+    });
+    if (!ended) {
+      for (const Event& e : log_.All()) ADD_FAILURE() << e.what << " " << e.detail;
+    }
+    return ended;
+  }
+
+  std::wstring browser_;
+  HttpTestServer server_;
+  EventLog log_;
+  CefRefPtr<FunctionHandler> handler_;
+  CefRefPtr<RecordingApp> app_;
+  std::shared_ptr<engine::DevToolsBackend> backend_;
+  CefRefPtr<RecordingClient> client_;
+};
+
+TEST_F(DevToolsEngine, PagesLoadWithTheirStatus) {
+  server_.Set("/missing", {404, "<html><title>gone</title>missing</html>", ""});
+  Open(server_.Url("/ok"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/ok") + "|200"));
+  client_->Browser()->GetMainFrame()->LoadURL(server_.Url("/missing"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/missing") + "|404"));
+  EXPECT_TRUE(WaitFor([&] {
+    return !log_.Named("OnTitleChange").empty() &&
+           log_.Named("OnTitleChange").back().detail == "gone";
+  }));
+  auto order = log_.Sequence({"OnAddressChange", "OnLoadStart", "OnLoadEnd"});
+  ASSERT_GE(order.size(), 3u);
+  EXPECT_EQ(order[0], "OnAddressChange");
+  EXPECT_EQ(order[1], "OnLoadStart");
+  EXPECT_EQ(order[2], "OnLoadEnd");
+}
+
+TEST_F(DevToolsEngine, CancelledNavigationsLeaveTheOldPage) {
+  server_.Set("/start", {200,
+                         "<html><title>start</title><a id=l href='/blocked-link'>x</a>"
+                         "<form id=f method=post action='/blocked-form'></form></html>",
+                         ""});
+  server_.Set("/hop", {302, "", "/blocked-redirect"});
+  client_->cancelNavigation = [](const std::string& url, bool) {
+    return url.find("blocked") != std::string::npos;
+  };
+  Open(server_.Url("/start"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/start") + "|200"));
+  CefRefPtr<CefFrame> frame = client_->Browser()->GetMainFrame();
+  frame->ExecuteJavaScript("document.getElementById('l').click()", "", 0);
+  ASSERT_TRUE(WaitFor([&] { return log_.Count("OnBeforeBrowse") >= 2; }));
+  frame->ExecuteJavaScript("document.getElementById('f').submit()", "", 0);
+  ASSERT_TRUE(WaitFor([&] { return log_.Count("OnBeforeBrowse") >= 3; }));
+  frame->LoadURL(server_.Url("/hop"));
+  ASSERT_TRUE(WaitFor([&] {
+    for (const Event& e : log_.Named("OnBeforeBrowse")) {
+      if (e.detail == server_.Url("/blocked-redirect") + "|redirect|main") return true;
+    }
+    return false;
+  }));
+  Sleep(500);
+  EXPECT_EQ(server_.Requests("/blocked-link"), 0);
+  EXPECT_EQ(server_.Requests("/blocked-form"), 0);
+  EXPECT_EQ(server_.Requests("/blocked-redirect"), 0);
+  EXPECT_EQ(server_.Requests("/hop"), 1);
+  EXPECT_EQ(frame->GetURL().ToString(), server_.Url("/start"));
+  EXPECT_EQ(log_.Count("OnLoadEnd"), 1u);
+}
+
+TEST_F(DevToolsEngine, PopupsAreAskedAboutAndSeeNoRequest) {
+  server_.Set("/opener", {200,
+                          "<html><title>opener</title><a id=b target=_blank href='/popup-b'>b</a>"
+                          "<script>window.open('/popup-a', 'named');</script></html>",
+                          ""});
+  Open(server_.Url("/opener"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/opener") + "|200"));
+  client_->Browser()->GetMainFrame()->ExecuteJavaScript("document.getElementById('b').click()", "",
+                                                        0);
+  ASSERT_TRUE(WaitFor([&] { return log_.Count("OnBeforePopup") >= 2; }));
+  Sleep(1000);
+  auto popups = log_.Named("OnBeforePopup");
+  EXPECT_EQ(popups[0].detail, server_.Url("/popup-a") + "|named|no gesture|main");
+  EXPECT_EQ(popups[1].detail.rfind(server_.Url("/popup-b") + "|", 0), 0u) << popups[1].detail;
+  EXPECT_EQ(server_.Requests("/popup-a"), 0);
+  EXPECT_EQ(server_.Requests("/popup-b"), 0);
+  EXPECT_EQ(log_.Count("OnAfterCreated"), 1u);
+}
+
+TEST_F(DevToolsEngine, DialogsReachTheHandlerAndNativeFunctionsAnswer) {
+  client_->dialogAnswer = [](CefRefPtr<CefJSDialogCallback> callback, bool&) {
+    callback->Continue(true, "typed");
+    return true;
+  };
+  server_.Set(
+      "/script",
+      {200,
+       "<html><script>"
+       "alert('a'); var ok = confirm('c'); var said = prompt('p', 'd');"
+       "var r = Host.twice(21); var e = ''; try { Host.fail(); } catch (x) { e = x.message; }"
+       "document.title = [ok, said, r, e].join(',');"
+       "</script></html>",
+       ""});
+  Open(server_.Url("/script"));
+  ASSERT_TRUE(WaitFor([&] {
+    auto titles = log_.Named("OnTitleChange");
+    return !titles.empty() && titles.back().detail == "true,typed,42,Invalid arguments.";
+  })) << (log_.Named("OnTitleChange").empty() ? "" : log_.Named("OnTitleChange").back().detail);
+  auto dialogs = log_.Named("OnJSDialog");
+  ASSERT_EQ(dialogs.size(), 3u);
+  EXPECT_EQ(dialogs[0].detail.substr(0, 4), "0|a|");
+  EXPECT_EQ(dialogs[2].detail.substr(0, 6), "2|p|d|");
+}
+
+TEST_F(DevToolsEngine, ProcessMessagesMakeTheRoundTrip) {
+  Open(server_.Url("/messages"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/messages") + "|200"));
+  app_->onRendererMessage = [](CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame>,
+                               CefRefPtr<CefProcessMessage> message) {
+    CefRefPtr<CefProcessMessage> reply = CefProcessMessage::Create("pong");
+    reply->GetArgumentList()->SetInt(0, message->GetArgumentList()->GetInt(0) + 1);
+    browser->GetMainFrame()->SendProcessMessage(PID_BROWSER, reply);
+  };
+  std::atomic<int> got{0};
+  client_->onMessage = [&](CefRefPtr<CefBrowser>, CefRefPtr<CefProcessMessage> m) {
+    got = m->GetArgumentList()->GetInt(0);
+  };
+  CefRefPtr<CefProcessMessage> ping = CefProcessMessage::Create("ping");
+  ping->GetArgumentList()->SetInt(0, 6);
+  client_->Browser()->GetMainFrame()->SendProcessMessage(PID_RENDERER, ping);
+  ASSERT_TRUE(WaitFor([&] { return got.load() == 7; }));
+}
+
+TEST_F(DevToolsEngine, ShutdownEndsTheBrowser) {
+  Open(server_.Url("/bye"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/bye") + "|200"));
+  const int port = backend_->Port();
+  CefShutdown();
+  EXPECT_EQ(log_.Count("OnBeforeClose"), 1u);
+  // Nothing listens on the browser's DevTools port any more.
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(port));
+  address.sin_addr.s_addr = inet_addr("127.0.0.1");
+  EXPECT_NE(connect(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  closesocket(s);
+}
+
+TEST(DevToolsStart, MissingOrWrongBrowserFailsCleanly) {
+  EXPECT_TRUE(engine::BrowserProcess::ConfiguredBrowser(L"C:\\no\\such\\engine.ini").empty());
+  for (const std::wstring& browser : {std::wstring(), std::wstring(L"/nonexistent/browser")}) {
+    auto backend = std::make_shared<engine::DevToolsBackend>(browser);
+    engine::UseBackend(backend);
+    EXPECT_FALSE(CefInitialize(CefMainArgs(), ZeroSettings(), nullptr, nullptr));
+    EXPECT_FALSE(backend->LastError().empty());
+    EXPECT_EQ(engine::EngineCore::Get(), nullptr);
+  }
+  engine::UseBackend(nullptr);
+}
+
+}  // namespace
