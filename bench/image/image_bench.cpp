@@ -20,6 +20,7 @@
 #include "ui/render/render_context_gdiplus.h"
 
 #include "common/bench_timing.h"
+#include "common/gdiplus_session.h"
 
 namespace {
 
@@ -129,15 +130,10 @@ bool RunDrawBenchmark(const std::wstring& path) {
 }  // namespace
 
 int main() {
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
-    std::printf("GDI+ did not start\n");
-    return 1;
-  }
+  bench::GdiplusSession gdiplus;
+  if (!gdiplus.Started()) return 1;
   const std::wstring path = BenchImagePath();
   std::printf("image benchmark, best of %d rounds\n", kRounds);
   const bool ok = RunCacheBenchmark(path) && RunDrawBenchmark(path);
-  Gdiplus::GdiplusShutdown(token);
   return ok ? 0 : 1;
 }

@@ -46,23 +46,32 @@ int SkinTool::Check(const std::vector<std::wstring>& files) {
   int status = kAllLoaded;
   for (const std::wstring& file : files) {
     ui::XmlDocument document;
-    if (document.LoadFromFile(file)) {
+    if (Load(file, &document)) {
       const uint32_t count = document.ElementCount();
       out_(file + L": OK, " + std::to_wstring(count) + (count == 1 ? L" element" : L" elements"));
     } else {
-      out_(FailureLine(file, document));
       status = kLoadFailed;
     }
   }
   return status;
 }
 
+bool SkinTool::Load(const std::wstring& file, ui::XmlDocument* document) {
+  if (!document->LoadFromFile(file)) {
+    out_(FailureLine(file, *document));
+    return false;
+  }
+  // The parser accepts blanks, comments and NULs alone, but a layout needs its root.
+  if (document->ElementCount() == 0) {
+    out_(file + L": FAIL, no root element");
+    return false;
+  }
+  return true;
+}
+
 int SkinTool::Dump(const std::wstring& file) {
   ui::XmlDocument document;
-  if (!document.LoadFromFile(file)) {
-    out_(FailureLine(file, document));
-    return kLoadFailed;
-  }
+  if (!Load(file, &document)) return kLoadFailed;
   // Walks the links without recursion: a layout may nest deeper than the stack allows.
   ui::XmlNode node = document.GetRoot();
   int depth = 0;

@@ -9,6 +9,9 @@
 #include <cstring>
 #include <vector>
 
+#include "ui/core/file_handle.h"
+#include "ui/core/image_check.h"
+
 namespace ui {
 
 namespace gp = Gdiplus::DllExports;
@@ -25,6 +28,71 @@ struct BitmapDeleter {
 };
 using BitmapPtr = std::unique_ptr<Gdiplus::GpBitmap, BitmapDeleter>;
 
+struct StreamReleaser {
+  void operator()(IStream* stream) const {
+    if (stream) stream->Release();
+  }
+};
+using StreamPtr = std::unique_ptr<IStream, StreamReleaser>;
+
+// Global memory holding a file, freed when it goes unless a stream has taken it over.
+class GlobalBytes {
+ public:
+  explicit GlobalBytes(size_t size) : memory_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
+  ~GlobalBytes() {
+    if (memory_) GlobalFree(memory_);
+  }
+  GlobalBytes(const GlobalBytes&) = delete;
+  GlobalBytes& operator=(const GlobalBytes&) = delete;
+
+  HGLOBAL Get() const { return memory_; }
+  HGLOBAL Release() {
+    HGLOBAL memory = memory_;
+    memory_ = nullptr;
+    return memory;
+  }
+
+ private:
+  HGLOBAL memory_;
+};
+
+// Reads the file into the memory and checks it there. False when it cannot be read or
+// promises more than the limits allow.
+bool ReadAndCheck(HANDLE file, size_t size, HGLOBAL memory) {
+  auto* bytes = static_cast<uint8_t*>(GlobalLock(memory));
+  if (!bytes) return false;
+  DWORD read = 0;
+  const bool whole =
+      ReadFile(file, bytes, static_cast<DWORD>(size), &read, nullptr) && read == size;
+  const bool fits = whole && CheckImageBytes(bytes, size) == ImageCheck::kOk;
+  GlobalUnlock(memory);
+  return fits;
+}
+
+// A stream over the file's bytes once they pass the checks. The decoder reads these very
+// bytes, so a file changed on disk meanwhile cannot slip past the checks.
+StreamPtr OpenCheckedImage(const std::wstring& path) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER fileSize = {};
+  if (!file.IsOpen() || !GetFileSizeEx(file.Get(), &fileSize) || fileSize.QuadPart <= 0 ||
+      static_cast<uint64_t>(fileSize.QuadPart) > ImageLimits().maxFileBytes) {
+    return nullptr;
+  }
+  const size_t size = static_cast<size_t>(fileSize.QuadPart);
+  GlobalBytes memory(size);
+  if (!memory.Get() || !ReadAndCheck(file.Get(), size, memory.Get())) return nullptr;
+  IStream* stream = nullptr;
+  if (CreateStreamOnHGlobal(memory.Get(), TRUE, &stream) != S_OK || !stream) return nullptr;
+  memory.Release();  // the stream frees it now
+  // The memory block may be larger than the file; the decoder must see only the file.
+  ULARGE_INTEGER streamSize = {};
+  streamSize.QuadPart = size;
+  StreamPtr owned(stream);
+  if (owned->SetSize(streamSize) != S_OK) return nullptr;
+  return owned;
+}
+
 // The frames of the first frame dimension; 0 when GDI+ cannot say.
 UINT CountFrames(Gdiplus::GpBitmap* bitmap) {
   UINT dimensions = 0;
@@ -36,6 +104,14 @@ UINT CountFrames(Gdiplus::GpBitmap* bitmap) {
   UINT count = 0;
   if (gp::GdipImageGetFrameCount(bitmap, &ids[0], &count) != Gdiplus::Ok) return 0;
   return count;
+}
+
+// What the decoder found must keep within the limits the header check applied, since every
+// frame becomes a bitmap of the whole image.
+bool FramesFit(UINT frameCount, UINT width, UINT height) {
+  const ImageLimits limits;
+  const uint64_t bytes = uint64_t{frameCount} * width * height * 4;
+  return frameCount <= limits.maxFrames && bytes <= limits.maxDecodedBytes;
 }
 
 bool ReadFrameDelays(Gdiplus::GpBitmap* bitmap, std::vector<uint32_t>* delays) {
@@ -117,8 +193,11 @@ bool MakeFrames(Gdiplus::GpBitmap* bitmap, UINT frameCount, bool scanAlpha, Imag
 }  // namespace
 
 std::unique_ptr<ImageInfo> LoadImageFromFile(const std::wstring& path) {
+  // Declared first so that it outlives the bitmap, which reads from it.
+  StreamPtr stream = OpenCheckedImage(path);
+  if (!stream) return nullptr;
   Gdiplus::GpBitmap* raw = nullptr;
-  if (gp::GdipCreateBitmapFromFile(path.c_str(), &raw) != Gdiplus::Ok || !raw) return nullptr;
+  if (gp::GdipCreateBitmapFromStream(stream.get(), &raw) != Gdiplus::Ok || !raw) return nullptr;
   BitmapPtr bitmap(raw);
 
   auto image = std::make_unique<ImageInfo>();
@@ -131,7 +210,7 @@ std::unique_ptr<ImageInfo> LoadImageFromFile(const std::wstring& path) {
   image->height = static_cast<int>(height);
 
   const UINT frameCount = CountFrames(bitmap.get());
-  if (frameCount == 0) return nullptr;
+  if (frameCount == 0 || !FramesFit(frameCount, width, height)) return nullptr;
   if (frameCount > 1 && !ReadFrameDelays(bitmap.get(), &image->frameDelays)) return nullptr;
 
   Gdiplus::PixelFormat format = 0;

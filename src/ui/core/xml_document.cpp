@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <new>
 
+#include "ui/core/file_handle.h"
 #include "ui/core/utf8_decoder.h"
 #include "ui/core/xml_parser.h"
 
@@ -17,22 +18,6 @@ namespace {
 using namespace xml_errors;
 
 XmlDocument::ResourceFolderFunction g_resourceFolderFunction = nullptr;
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (IsOpen()) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-
-  bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // Reads the whole file into *bytes. Returns null on success, else the failure text.
 const wchar_t* ReadWholeFile(const std::wstring& path, std::unique_ptr<char[]>* bytes,

@@ -6,10 +6,14 @@ coder and JPEG as a baseline file whose 8 x 8 blocks are each of one colour (so 
 block is a DC coefficient and an end-of-block code). Run it from anywhere; it writes
 next to itself. The output is deterministic, so the files stay unchanged when it is run
 again.
+
+With "--large FOLDER" it writes the large hostile images instead (megabytes each, so they
+are made by the build rather than kept in the repository).
 """
 
 import os
 import struct
+import sys
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -24,8 +28,8 @@ CYAN = (0, 255, 255)
 MAGENTA = (255, 0, 255)
 
 
-def write(name, data):
-    with open(os.path.join(HERE, name), "wb") as out:
+def write(name, data, folder=HERE):
+    with open(os.path.join(folder, name), "wb") as out:
         out.write(data)
 
 
@@ -34,6 +38,10 @@ def write(name, data):
 def png_chunk(kind, body):
     crc = zlib.crc32(kind + body) & 0xFFFFFFFF
     return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", crc)
+
+
+def png_header(width, height, colour_type):
+    return png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0))
 
 
 def png(width, height, pixel, alpha):
@@ -46,8 +54,7 @@ def png(width, height, pixel, alpha):
             rows.extend(p[:3])
             if alpha:
                 rows.append(p[3] if len(p) > 3 else 255)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6 if alpha else 2, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) +
+    return (b"\x89PNG\r\n\x1a\n" + png_header(width, height, 6 if alpha else 2) +
             png_chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + png_chunk(b"IEND", b""))
 
 
@@ -77,21 +84,25 @@ def lzw_codes(indices, min_code_size):
     clear = 1 << min_code_size
     end = clear + 1
     codes = [clear]
-    table = {(i,): i for i in range(clear)}
+    # A string is known by the code of its prefix and its last index.
+    table = {}
     next_code = end + 1
-    prefix = ()
+    prefix = None
     for k in indices:
-        grown = prefix + (k,)
-        if grown in table:
+        if prefix is None:
+            prefix = k
+            continue
+        grown = table.get((prefix, k))
+        if grown is not None:
             prefix = grown
             continue
-        codes.append(table[prefix])
+        codes.append(prefix)
         if next_code < 4096:
-            table[grown] = next_code
+            table[(prefix, k)] = next_code
             next_code += 1
-        prefix = (k,)
-    if prefix:
-        codes.append(table[prefix])
+        prefix = k
+    if prefix is not None:
+        codes.append(prefix)
     codes.append(end)
 
     # Widths as the decoder sees them: it adds an entry for every code but the first after
@@ -140,26 +151,45 @@ def lzw(indices, min_code_size):
     return bytes(blocks)
 
 
-def gif(width, height, palette, frames):
-    """frames: list of (delay in hundredths, index function (x, y) -> palette index)."""
+def gif_table_bits(palette):
     size_bits = 1
     while (1 << size_bits) < len(palette):
         size_bits += 1
-    colours = bytearray()
-    for i in range(1 << size_bits):
-        colours.extend(palette[i] if i < len(palette) else BLACK)
+    return size_bits
+
+
+def gif_head(width, height, palette):
+    """Signature, screen, global colour table and the loop-forever extension."""
+    size_bits = gif_table_bits(palette)
     data = bytearray(b"GIF89a")
     data += struct.pack("<HHBBB", width, height, 0x80 | (size_bits - 1), 0, 0)
-    data += colours
+    for i in range(1 << size_bits):
+        data.extend(palette[i] if i < len(palette) else BLACK)
     # Loop forever, as animated skin images are made.
     data += b"\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00"
-    min_code_size = max(2, size_bits)
+    return data
+
+
+def gif_frame(width, height, palette, delay, index):
+    """Graphic control extension, descriptor and image data of one full-size frame."""
+    data = b"\x21\xF9\x04" + struct.pack("<BHB", 0x04, delay, 0) + b"\x00"
+    data += b"\x2C" + struct.pack("<HHHHB", 0, 0, width, height, 0)
+    pixels = [index(x, y) for y in range(height) for x in range(width)]
+    return data + lzw(pixels, max(2, gif_table_bits(palette)))
+
+
+def gif(width, height, palette, frames):
+    """frames: list of (delay in hundredths, index function (x, y) -> palette index)."""
+    data = gif_head(width, height, palette)
     for delay, index in frames:
-        data += b"\x21\xF9\x04" + struct.pack("<BHB", 0x04, delay, 0) + b"\x00"
-        data += b"\x2C" + struct.pack("<HHHHB", 0, 0, width, height, 0)
-        data += lzw([index(x, y) for y in range(height) for x in range(width)], min_code_size)
-    data += b"\x3B"
-    return bytes(data)
+        data += gif_frame(width, height, palette, delay, index)
+    return bytes(data + b"\x3B")
+
+
+def gif_repeated(width, height, palette, count):
+    """count equal frames of one colour, encoded once."""
+    frame = gif_frame(width, height, palette, 5, lambda x, y: 1)
+    return bytes(gif_head(width, height, palette) + frame * count + b"\x3B")
 
 
 # ---------------------------------------------------------------- JPEG
@@ -252,12 +282,16 @@ def main():
     write("transparent.png",
           png(8, 8, lambda x, y: (0, 0, 0, 0) if x < 4 else (255, 0, 0, 255), True))
 
+    # 30 x 30 black at alpha 64: a window shadow's picture.
+    write("shadow.png", png(30, 30, lambda x, y: (0, 0, 0, 64), True))
+
     # 6 x 4: columns red, green, blue; rows 0-1 as they are, rows 2-3 white.
     write("columns.bmp", bmp(6, 4, lambda x, y: WHITE if y >= 2 else (RED, GREEN, BLUE)[x // 2]))
 
     # 16 x 16 in four 8 x 8 blocks: red, green / blue, white.
     quadrant = {(0, 0): RED, (1, 0): GREEN, (0, 1): BLUE, (1, 1): WHITE}
-    write("quadrants.jpg", jpeg_blocks(16, 16, lambda bx, by: quadrant[(bx, by)]))
+    quadrants_jpeg = jpeg_blocks(16, 16, lambda bx, by: quadrant[(bx, by)])
+    write("quadrants.jpg", quadrants_jpeg)
 
     # Six frames with every delay class: 0 and 2 (100 ms), 3 and 4 (50 ms), 5, 7.
     palette = [RED, GREEN, BLUE, WHITE, YELLOW, CYAN, MAGENTA, BLACK]
@@ -276,6 +310,86 @@ def main():
         return (40 + x, 80 + y, 160, min(255, 64 + edge * 24))
     write("bench_ninegrid.png", png(96, 96, bench_pixel, True))
 
+    write_small_hostile(grid, quadrants_jpeg)
+
+
+# ---------------------------------------------------------------- hostile images
+# Files whose headers promise more than a skin image ever needs, or that break the
+# platform's decoder. The image loader must refuse each of them before decoding.
+
+def with_png_size(data, width, height):
+    """The PNG with its header's size replaced (and the header's CRC made right again)."""
+    header_end = 8 + 8 + 13 + 4
+    colour_type = data[8 + 8 + 9]
+    return data[:8] + png_header(width, height, colour_type) + data[header_end:]
+
+
+def with_jpeg_size(data, width, height):
+    """The JPEG with the size in its start-of-frame segment replaced."""
+    at = data.index(b"\xFF\xC0") + 5
+    return data[:at] + struct.pack(">HH", height, width) + data[at + 4:]
+
+
+def with_bmp_size(data, width, height):
+    return data[:18] + struct.pack("<ii", width, height) + data[26:]
+
+
+def write_small_hostile(grid, quadrants):
+    # One 1 x 1 frame and no colour table anywhere: the platform's decoder crashes on it.
+    write("no_colour_table.gif",
+          bytes.fromhex("47494638396101000100000000"  # header, screen: no global table
+                        "2C000000000100010000"  # frame: no local table either
+                        "0202440100"  # LZW code size and data
+                        "3B"))
+    write("huge_frame.jpg", with_jpeg_size(quadrants, 40000, 40000))
+    write("huge_header.png", with_png_size(grid, 65535, 65535))
+    write("huge_columns.bmp", with_bmp_size(bmp(6, 4, lambda x, y: WHITE), 40000, -40000))
+
+
+def write_large_hostile(folder):
+    os.makedirs(folder, exist_ok=True)
+    # 1 x 1 with 100,000 text chunks: 1.5 MB that take the decoder seconds.
+    text = b"".join(png_chunk(b"tEXt", b"k\0%d" % (i % 10)) for i in range(100000))
+    one = png(1, 1, lambda x, y: RED, False)
+    write("text_chunks.png", one[:33] + text + one[33:], folder)
+    palette = [RED, GREEN]
+    write("frames_20000.gif", gif_repeated(1, 1, palette, 20000), folder)
+    write("frames_65536.gif", gif_repeated(1, 1, palette, 65536), folder)
+    # 2,500 frames of 512 x 512: small on disk, 2.6 GB as bitmaps.
+    write("frames_2500x512.gif", gif_repeated(512, 512, palette, 2500), folder)
+    write_limit_images(folder)
+
+
+def png_split(width, height, pixel, pieces):
+    """An opaque PNG whose compressed data is spread over the given number of IDAT chunks."""
+    data = png(width, height, pixel, False)
+    header_end = 8 + 8 + 13 + 4
+    length = struct.unpack(">I", data[header_end:header_end + 4])[0]
+    stream = data[header_end + 8:header_end + 8 + length]
+    cuts = [len(stream) * i // pieces for i in range(pieces + 1)]
+    chunks = b"".join(png_chunk(b"IDAT", stream[a:b]) for a, b in zip(cuts, cuts[1:]))
+    return data[:header_end] + chunks + png_chunk(b"IEND", b"")
+
+
+def write_limit_images(folder):
+    """The largest files the image loader accepts, one for each limit, for the benchmark."""
+    palette = [RED, GREEN]
+    write("limit_frames_512.gif", gif_repeated(1, 1, palette, 512), folder)
+    write("limit_frames_64x512.gif", gif_repeated(512, 512, palette, 64), folder)
+    # Every row alike, so that it is quick to write; the decoder still makes 16 M pixels.
+    row = b"\0" + bytes(v for x in range(4096) for v in (x & 255, x >> 4, 90))
+    write("limit_4096.png", b"\x89PNG\r\n\x1a\n" + png_header(4096, 4096, 2) +
+          png_chunk(b"IDAT", zlib.compress(row * 4096, 9)) + png_chunk(b"IEND", b""), folder)
+    # Header, 254 texts and the end: 256 chunks besides the image data.
+    text = b"".join(png_chunk(b"tEXt", b"k\0%d" % (i % 10)) for i in range(254))
+    one = png(1, 1, lambda x, y: RED, False)
+    write("limit_text_chunks.png", one[:33] + text + one[33:], folder)
+    # Header, 65,534 pieces of image data and the end: 65,536 chunks.
+    write("limit_data_chunks.png", png_split(256, 256, lambda x, y: (x, y, 0), 65534), folder)
+
 
 if __name__ == "__main__":
-    main()
+    if len(sys.argv) == 3 and sys.argv[1] == "--large":
+        write_large_hostile(sys.argv[2])
+    else:
+        main()

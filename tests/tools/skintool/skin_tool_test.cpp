@@ -43,11 +43,26 @@ class SkinToolTest : public ::testing::Test {
 TEST_F(SkinToolTest, CheckReportsEachFile) {
   const std::wstring good = Write(L"good.xml", "<Window><VBox><Label/></VBox></Window>");
   const std::wstring one = Write(L"one.xml", "\xEF\xBB\xBF<Global/>");
-  const std::wstring comments = Write(L"comments.xml", "<!-- nothing yet -->");
-  EXPECT_EQ(Run({L"check", good, one, comments}), 0);
+  const std::wstring commented = Write(L"commented.xml", "<!-- the window -->\n<Window/>\n");
+  EXPECT_EQ(Run({L"check", good, one, commented}), 0);
   EXPECT_EQ(out_, (std::vector<std::wstring>{good + L": OK, 3 elements", one + L": OK, 1 element",
-                                             comments + L": OK, 0 elements"}));
+                                             commented + L": OK, 1 element"}));
   EXPECT_TRUE(err_.empty());
+}
+
+TEST_F(SkinToolTest, AFileWithoutElementsHasNoRootElement) {
+  const std::string contents[] = {"<!-- nothing yet -->", " \r\n\t ", std::string("\0\0\0", 3),
+                                  "\xEF\xBB\xBF<!-- a -->\n<!--b-->"};
+  for (const std::string& text : contents) {
+    SCOPED_TRACE(testing::PrintToString(text));
+    const std::wstring good = Write(L"good.xml", "<Window/>");
+    const std::wstring file = Write(L"blank.xml", text);
+    EXPECT_EQ(Run({L"check", file, good}), 1);
+    EXPECT_EQ(out_, (std::vector<std::wstring>{file + L": FAIL, no root element",
+                                               good + L": OK, 1 element"}));
+    EXPECT_EQ(Run({L"dump", file}), 1);
+    EXPECT_EQ(out_, std::vector<std::wstring>{file + L": FAIL, no root element"});
+  }
 }
 
 TEST_F(SkinToolTest, CheckFailsWhenAnyFileFails) {
@@ -164,6 +179,11 @@ TEST_F(SkinToolTest, ProgramPrintsUtf8LinesAndExitStatus) {
   EXPECT_EQ(result.exitCode, 1u);
   EXPECT_EQ(result.output, kbase::WideToUtf8(good + L": OK, 1 element\n" + bad +
                                              L": FAIL, Expected start tag, at \"junk\"\n"));
+
+  const std::wstring blank = Write(L"blank.xml", "<!-- later -->");
+  result = RunProgram(L"check \"" + blank + L"\"");
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_EQ(result.output, kbase::WideToUtf8(blank + L": FAIL, no root element\n"));
 
   result = RunProgram(L"dump \"" + good + L"\"");
   EXPECT_EQ(result.exitCode, 0u);

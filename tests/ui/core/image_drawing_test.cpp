@@ -212,7 +212,8 @@ TEST_F(DrawImageTest, AttributeWithoutFileDrawsNothing) {
 }
 
 TEST_F(DrawImageTest, UnloadableFileIsForgottenAndNotTriedAgain) {
-  const wchar_t* files[] = {L"missing.png", L"empty.png", L"truncated.png", L"text.png"};
+  const wchar_t* files[] = {L"missing.png", L"empty.png",           L"truncated.png",
+                            L"text.png",    L"no_colour_table.gif", L"huge_frame.jpg"};
   for (const wchar_t* file : files) {
     SCOPED_TRACE(testing::PrintToString(file));
     const int before = decodes_.total();

@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/committed_memory.h"
+#include "runtime/string_util.h"
 #include "ui/core/image_test_util.h"
 #include "ui/core/ui_registry.h"
 #include "ui/render/render_test_util.h"
@@ -91,6 +95,55 @@ TEST(ImageLoaderTest, BadFilesGiveNothing) {
     EXPECT_EQ(UiRegistry::FindCachedImage(ImagePath(file)), nullptr);
   }
   EXPECT_EQ(LoadImageFromFile(L""), nullptr);
+}
+
+std::wstring HostilePath(const wchar_t* file, bool large) {
+  return large ? image_test::LargeImagePath(file) : ImagePath(file);
+}
+
+struct HostileCase {
+  const wchar_t* file;
+  bool large;
+};
+
+const HostileCase kHostileImages[] = {
+    {L"no_colour_table.gif", false},  // crashed the decoder
+    {L"huge_frame.jpg", false},       // 40000 x 40000: crashed the decoder
+    {L"huge_header.png", false},     {L"huge_columns.bmp", false},
+    {L"text_chunks.png", true},  // 100,000 text chunks: seconds to decode
+    {L"frames_20000.gif", true},     {L"frames_65536.gif", true},
+    {L"frames_2500x512.gif", true},  // hundreds of megabytes left behind by each decode
+};
+
+TEST(ImageLoaderTest, HostileFilesFailCleanlyAndQuickly) {
+  using Clock = std::chrono::steady_clock;
+  for (const HostileCase& c : kHostileImages) {
+    const std::wstring path = HostilePath(c.file, c.large);
+    ASSERT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << kbase::WideToUtf8(path);
+    const Clock::time_point start = Clock::now();
+    const bool refused = LoadImageFromFile(path) == nullptr;
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    std::printf("  %-22s %s in %.1f ms\n", kbase::WideToUtf8(c.file).c_str(),
+                refused ? "refused" : "LOADED", ms);
+    EXPECT_TRUE(refused) << kbase::WideToUtf8(c.file);
+    EXPECT_EQ(UiRegistry::GetImage(path), nullptr);
+  }
+}
+
+TEST(ImageLoaderTest, RefusedAnimationsLeaveMemoryFlat) {
+  const std::wstring path = HostilePath(L"frames_2500x512.gif", true);
+  // Warm up, so that buffers the file system and the heap keep do not count.
+  EXPECT_EQ(LoadImageFromFile(path), nullptr);
+  const size_t before = test_memory::CommittedPrivateBytes();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(LoadImageFromFile(path), nullptr) << i;
+  const size_t after = test_memory::CommittedPrivateBytes();
+  std::printf("  committed private memory %.1f MB before, %.1f MB after three loads\n",
+              before / 1048576.0, after / 1048576.0);
+  EXPECT_GT(before, 0u);
+  EXPECT_LT(after, before + (16u << 20));
+  auto normal = LoadImageFromFile(ImagePath(L"delays.gif"));
+  ASSERT_NE(normal, nullptr);
+  EXPECT_EQ(normal->FrameCount(), 6);
 }
 
 TEST(ImageLoaderTest, PixelsArriveInPlace) {

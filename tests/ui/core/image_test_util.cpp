@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdio>
 
 #include "common/test_data_folder.h"
+#include "runtime/path_util.h"
 #include "ui/core/image_loader.h"
 #include "ui/core/ui_registry.h"
 
@@ -22,6 +24,21 @@ std::wstring DataFolder() {
 
 std::wstring ImagePath(const std::wstring& name) {
   return DataFolder() + L"images\\" + name;
+}
+
+std::wstring LargeImagePath(const std::wstring& name) {
+  return kbase::ModuleFolder() + L"hostile-images\\" + name;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  std::string bytes;
+  FILE* file = _wfopen(path.c_str(), L"rb");
+  if (!file) return bytes;
+  char buffer[65536];
+  size_t read = 0;
+  while ((read = fread(buffer, 1, sizeof(buffer), file)) > 0) bytes.append(buffer, read);
+  fclose(file);
+  return bytes;
 }
 
 void TestImageHost::Invalidate() {

@@ -17,6 +17,11 @@ namespace image_test {
 std::wstring ImagePath(const std::wstring& name);
 // The test data folder, ending in a backslash.
 std::wstring DataFolder();
+// The full path of a large hostile image, written by the image script at build time beside
+// the test program.
+std::wstring LargeImagePath(const std::wstring& name);
+// The whole file; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
 
 // A control as far as images are concerned: an item rectangle, a background image with its
 // animation switches, and counters for what the image code asks of it.
