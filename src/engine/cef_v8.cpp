@@ -1,7 +1,10 @@
 #include "engine/cef_v8.h"
 
 #include <cmath>
+#include <map>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "engine/engine_core.h"
 #include "engine/v8_object.h"
@@ -10,8 +13,13 @@ using engine::LocalObject;
 using engine::V8ContextData;
 
 namespace {
-// Contexts entered on this thread, innermost last.
-thread_local std::vector<CefRefPtr<CefV8Context>> enteredContexts;
+
+// Contexts entered on each thread, innermost last. A map rather than a thread-local
+// vector: objects with destructors in thread-local storage are not reliably destroyed at
+// thread exit with this toolchain.
+std::mutex enteredLock;
+std::map<std::thread::id, std::vector<CefRefPtr<CefV8Context>>> enteredContexts;
+
 }  // namespace
 
 CefRefPtr<CefV8Value> CefV8Value::CreateUndefined() {
@@ -223,7 +231,9 @@ CefRefPtr<CefV8Value> LocalObject::Call(CefRefPtr<CefV8Context> context, CefRefP
 }  // namespace engine
 
 CefRefPtr<CefV8Context> CefV8Context::GetCurrentContext() {
-  return enteredContexts.empty() ? nullptr : enteredContexts.back();
+  std::lock_guard<std::mutex> hold(enteredLock);
+  auto it = enteredContexts.find(std::this_thread::get_id());
+  return it == enteredContexts.end() ? nullptr : it->second.back();
 }
 
 CefRefPtr<CefV8Context> CefV8Context::GetEnteredContext() {
@@ -253,14 +263,22 @@ CefRefPtr<CefV8Value> CefV8Context::GetGlobal() const {
 }
 
 bool CefV8Context::Enter() {
-  enteredContexts.push_back(this);
+  std::lock_guard<std::mutex> hold(enteredLock);
+  enteredContexts[std::this_thread::get_id()].push_back(this);
   return true;
 }
 
 bool CefV8Context::Exit() {
-  for (auto it = enteredContexts.rbegin(); it != enteredContexts.rend(); ++it) {
+  CefRefPtr<CefV8Context> left;  // released after the lock
+  std::lock_guard<std::mutex> hold(enteredLock);
+  auto entry = enteredContexts.find(std::this_thread::get_id());
+  if (entry == enteredContexts.end()) return false;
+  auto& stack = entry->second;
+  for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
     if (it->get() == this) {
-      enteredContexts.erase(std::next(it).base());
+      left = *it;
+      stack.erase(std::next(it).base());
+      if (stack.empty()) enteredContexts.erase(entry);
       return true;
     }
   }

@@ -70,6 +70,60 @@ cef_log_severity_t SeverityOf(const std::string& type) {
   return LOGSEVERITY_INFO;
 }
 
+int HexValue(const std::string& text, size_t at) {
+  if (at + 4 > text.size()) return -1;
+  int value = 0;
+  for (size_t i = at; i < at + 4; ++i) {
+    const char c = text[i];
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
+    if (digit < 0) return -1;
+    value = value * 16 + digit;
+  }
+  return value;
+}
+
+// JSON text with every unpaired surrogate escape replaced by U+FFFD: pages may put lone
+// surrogates in any string, and a JSON parser would refuse the whole message for one.
+std::string PairSurrogates(const std::string& text) {
+  if (text.find("\\u") == std::string::npos) return text;
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 >= text.size()) {
+      out += text[i];
+      continue;
+    }
+    if (text[i + 1] != 'u') {
+      out += text[i];
+      out += text[++i];
+      continue;
+    }
+    const int unit = HexValue(text, i + 2);
+    const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+    const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+    const int next = high && i + 7 < text.size() && text[i + 6] == '\\' && text[i + 7] == 'u'
+                         ? HexValue(text, i + 8)
+                         : -1;
+    if (high && next >= 0xDC00 && next <= 0xDFFF) {
+      out.append(text, i, 12);
+      i += 11;
+    } else if (high || low) {
+      out += "\\ufffd";
+      i += 5;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+json ParseJson(const std::string& text) {
+  return json::parse(PairSurrogates(text), nullptr, false);
+}
+
 // Runs protocol handling; a message of the wrong shape is dropped, never thrown out.
 template <class F>
 void Guarded(F&& f) {
@@ -266,7 +320,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
 
   // The reading thread: answers go to their waiters, events to the thread they belong on.
   void OnMessage(const std::string& text) {
-    json message = json::parse(text, nullptr, false);
+    json message = ParseJson(text);
     if (message.is_discarded() || !message.is_object()) return;
     Guarded([&] {
       if (message.contains("id")) {
@@ -557,7 +611,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     } else if (method == "Runtime.consoleAPICalled") {
       OnConsole(browser, params);
     } else if (method == "Runtime.bindingCalled" && Text(params, "name") == kNotifyBinding) {
-      json payload = json::parse(Text(params, "payload"), nullptr, false);
+      json payload = ParseJson(Text(params, "payload"));
       if (payload.is_object() && payload.contains("title")) {
         browser.NotifyTitle(Text(payload, "title"));
       }
@@ -932,7 +986,7 @@ void DevToolsBackend::Impl::NativeCall(const std::string& session, const json& p
   if (body.empty() && entries != request.end() && entries->is_array()) {
     for (const json& e : *entries) body += Base64Decode(Text(e, "bytes"));
   }
-  json call = json::parse(body, nullptr, false);
+  json call = ParseJson(body);
   auto frame = frameContexts_.find({session, Text(params, "frameId")});
   auto context =
       frame == frameContexts_.end() ? contexts_.end() : contexts_.find({session, frame->second});

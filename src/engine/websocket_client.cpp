@@ -3,6 +3,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <mutex>
@@ -159,12 +160,21 @@ class WebSocketClient::Impl {
     return true;
   }
 
+  // Reads through a buffer: under Wine every recv is a trip through the Wine server, so a
+  // frame's head and payload should not cost one each.
   bool RecvAll(char* data, size_t size) {
     while (size > 0) {
-      const int got = recv(socket_, data, static_cast<int>(size), 0);
-      if (got <= 0) return false;
-      data += got;
-      size -= got;
+      if (bufferAt_ == bufferEnd_) {
+        const int got = recv(socket_, buffer_, sizeof(buffer_), 0);
+        if (got <= 0) return false;
+        bufferAt_ = 0;
+        bufferEnd_ = static_cast<size_t>(got);
+      }
+      const size_t n = std::min(size, bufferEnd_ - bufferAt_);
+      std::memcpy(data, buffer_ + bufferAt_, n);
+      bufferAt_ += n;
+      data += n;
+      size -= n;
     }
     return true;
   }
@@ -256,6 +266,9 @@ class WebSocketClient::Impl {
   }
 
   SOCKET socket_ = INVALID_SOCKET;
+  char buffer_[64 * 1024];
+  size_t bufferAt_ = 0;
+  size_t bufferEnd_ = 0;
   std::atomic<bool> open_{false};
   std::mutex sendLock_;
   std::minstd_rand maskSource_{std::random_device{}()};

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include <winsock2.h>
+
 #include "engine/browser_process.h"
 #include "engine/cef_app.h"
 #include "engine/devtools_backend.h"
@@ -20,6 +22,7 @@ const char kBridge[] =
     "(() => {\n"
     "  Host.twice = (n) => { native function twice(n); return twice(n); };\n"
     "  Host.fail = () => { native function fail(); return fail(); };\n"
+    "  Host.size = (s) => { native function size(s); return size(s); };\n"
     "})();\n";
 
 std::wstring ConfiguredBrowser() {
@@ -37,6 +40,10 @@ class DevToolsEngine : public ::testing::Test {
     handler_ = new FunctionHandler();
     handler_->Add("twice", [](const CefV8ValueList& a, CefRefPtr<CefV8Value>& r, CefString&) {
       r = CefV8Value::CreateInt(a.empty() ? -1 : a[0]->GetIntValue() * 2);
+      return true;
+    });
+    handler_->Add("size", [](const CefV8ValueList& a, CefRefPtr<CefV8Value>& r, CefString&) {
+      r = CefV8Value::CreateInt(a.empty() ? -1 : static_cast<int>(a[0]->GetStringValue().length()));
       return true;
     });
     handler_->Add("fail", [](const CefV8ValueList&, CefRefPtr<CefV8Value>&, CefString& e) {
@@ -215,6 +222,107 @@ TEST_F(DevToolsEngine, ShutdownEndsTheBrowser) {
   address.sin_addr.s_addr = inet_addr("127.0.0.1");
   EXPECT_NE(connect(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
   closesocket(s);
+}
+
+TEST_F(DevToolsEngine, PageStringsOfAnySizeAndEncodingPassThrough) {
+  server_.Set("/strings",
+              {200,
+               "<html><script>"
+               "const big = 'x'.repeat(200000) + '\\ud800' + '\u4e2d';"
+               "document.title = 'n=' + Host.size(big) + ' ' + 'y'.repeat(300000) + '\\udc00';"
+               "</script></html>",
+               ""});
+  Open(server_.Url("/strings"));
+  ASSERT_TRUE(WaitFor([&] {
+    auto titles = log_.Named("OnTitleChange");
+    return !titles.empty() && titles.back().detail.rfind("n=", 0) == 0;
+  }));
+  const std::string title = log_.Named("OnTitleChange").back().detail;
+  EXPECT_EQ(title.substr(0, 9), "n=200002 ");
+  EXPECT_EQ(title.size(), 9u + 300000u + 3u) << "the lone surrogate arrives as U+FFFD";
+}
+
+TEST_F(DevToolsEngine, ABrowserThatGoesAwayEndsItsPages) {
+  Open(server_.Url("/doomed"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/doomed") + "|200"));
+  ASSERT_TRUE(backend_->SendRaw(R"({"id": 424242, "method": "Browser.close"})"));
+  ASSERT_TRUE(WaitFor([&] { return log_.Count("OnRenderProcessTerminated") == 1; }));
+  // The page's target may be reported gone before the connection is.
+  const std::string status = log_.Named("OnRenderProcessTerminated")[0].detail;
+  EXPECT_TRUE(status == std::to_string(TS_PROCESS_CRASHED) ||
+              status == std::to_string(TS_PROCESS_WAS_KILLED))
+      << status;
+  client_->Browser()->GetMainFrame()->LoadURL(server_.Url("/after"));
+  Sleep(300);
+  EXPECT_EQ(server_.Requests("/after"), 0);
+}
+
+// A browser speaking the protocol badly: malformed and wrongly typed messages, then a
+// frame too long for any message.
+TEST(DevToolsProtocol, MalformedMessagesEndInRendererTerminationNotACrash) {
+  if (ConfiguredBrowser().empty()) GTEST_SKIP() << "no browser named in build/bin/cef/engine.ini";
+  EventLog log;
+  auto backend = std::make_shared<engine::DevToolsBackend>(std::wstring(TARNWICK_SOURCE_TEST_DATA) +
+                                                           L"/engine/fake-browser.py");
+  engine::UseBackend(backend);
+  ASSERT_TRUE(CefInitialize(CefMainArgs(), ZeroSettings(), nullptr, nullptr))
+      << backend->LastError();
+  CefRefPtr<RecordingClient> client = new RecordingClient(log);
+  CefWindowInfo info;
+  info.style = WS_OVERLAPPEDWINDOW;
+  ASSERT_TRUE(CefBrowserHost::CreateBrowser(info, client.get(), "http://x.test/",
+                                            CefBrowserSettings(), nullptr, nullptr));
+  EXPECT_TRUE(WaitFor([&] { return log.Count("OnRenderProcessTerminated") == 1; }));
+  const DWORD start = GetTickCount();
+  CefShutdown();
+  EXPECT_LT(GetTickCount() - start, 15000u) << "shut-down must not wait on a broken browser";
+  EXPECT_EQ(log.Count("OnBeforeClose"), 1u);
+  engine::UseBackend(nullptr);
+}
+
+// The child side of the next test: an engine that runs until it is killed.
+TEST(DevToolsChild, RunsUntilKilled) {
+  wchar_t folder[MAX_PATH] = {};
+  if (!GetEnvironmentVariableW(L"ENGINE_TEST_CHILD_PROFILE", folder, MAX_PATH)) {
+    GTEST_SKIP() << "only run by KilledClientLeavesNoBrowser";
+  }
+  CefSettings settings = ZeroSettings();
+  cef_string_set(folder, wcslen(folder), &settings.cache_path, 1);
+  engine::UseBackend(std::make_shared<engine::DevToolsBackend>(ConfiguredBrowser()));
+  ASSERT_TRUE(CefInitialize(CefMainArgs(), settings, nullptr, nullptr));
+  Sleep(120000);
+}
+
+TEST(DevToolsStart, KilledClientLeavesNoBrowser) {
+  if (ConfiguredBrowser().empty()) GTEST_SKIP() << "no browser named in build/bin/cef/engine.ini";
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder =
+      std::wstring(temp) + L"engine-killed-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --gtest_filter=DevToolsChild.*";
+  SetEnvironmentVariableW(L"ENGINE_TEST_CHILD_PROFILE", folder.c_str());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION child = {};
+  const BOOL started = CreateProcessW(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &startup, &child);
+  SetEnvironmentVariableW(L"ENGINE_TEST_CHILD_PROFILE", nullptr);
+  ASSERT_TRUE(started);
+  const std::wstring portFile = folder + L"DevToolsActivePort";
+  const bool up = WaitFor(
+      [&] { return GetFileAttributesW(portFile.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
+  Sleep(500);
+  TerminateProcess(child.hProcess, 1);
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+  ASSERT_TRUE(up);
+  // The watchdog notices the stale heartbeat and ends the browser.
+  const std::wstring exited = folder + L"engine-exited";
+  EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(exited.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                      30000));
 }
 
 TEST(DevToolsStart, MissingOrWrongBrowserFailsCleanly) {
