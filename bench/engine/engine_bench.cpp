@@ -144,10 +144,7 @@ EngineFigures EngineRun(const std::wstring& browser, HttpTestServer& server) {
   const double start = bench::Seconds();
   CefSettings settings = ZeroSettings();
   if (!CefInitialize(CefMainArgs(), settings, app.get(), nullptr)) return figures;
-  CefWindowInfo info;
-  info.style = WS_OVERLAPPEDWINDOW;
-  CefBrowserHost::CreateBrowser(info, client.get(), server.Url("/first"), CefBrowserSettings(),
-                                nullptr, nullptr);
+  OpenTopLevelBrowser(client, server.Url("/first"));
   if (WaitFor([&] { return log.Count("OnLoadEnd") == 1; }, 30000)) {
     figures.initToLoadEnd = bench::Seconds() - start;
   }

@@ -64,15 +64,7 @@ class DevToolsEngine : public ::testing::Test {
     engine::UseBackend(nullptr);
   }
 
-  void Open(const std::string& url) {
-    CefWindowInfo info;
-    info.style = WS_OVERLAPPEDWINDOW;
-    info.width = 400;
-    info.height = 300;
-    ASSERT_TRUE(CefBrowserHost::CreateBrowser(info, client_.get(), url, CefBrowserSettings(),
-                                              nullptr, nullptr));
-    ASSERT_TRUE(WaitFor([&] { return client_->Browser() != nullptr; }));
-  }
+  void Open(const std::string& url) { ASSERT_TRUE(OpenTopLevelBrowser(client_, url)); }
 
   bool WaitForLoadEnd(const std::string& detail) {
     const bool ended = WaitFor([&] {
@@ -268,10 +260,7 @@ TEST(DevToolsProtocol, MalformedMessagesEndInRendererTerminationNotACrash) {
   ASSERT_TRUE(CefInitialize(CefMainArgs(), ZeroSettings(), nullptr, nullptr))
       << backend->LastError();
   CefRefPtr<RecordingClient> client = new RecordingClient(log);
-  CefWindowInfo info;
-  info.style = WS_OVERLAPPEDWINDOW;
-  ASSERT_TRUE(CefBrowserHost::CreateBrowser(info, client.get(), "http://x.test/",
-                                            CefBrowserSettings(), nullptr, nullptr));
+  ASSERT_TRUE(OpenTopLevelBrowser(client, "http://x.test/"));
   EXPECT_TRUE(WaitFor([&] { return log.Count("OnRenderProcessTerminated") == 1; }));
   const DWORD start = GetTickCount();
   CefShutdown();

@@ -236,4 +236,14 @@ CefSettings ZeroSettings() {
   return settings;
 }
 
+bool OpenTopLevelBrowser(CefRefPtr<RecordingClient> client, const std::string& url) {
+  CefWindowInfo info;
+  info.style = WS_OVERLAPPEDWINDOW;
+  info.width = 400;
+  info.height = 300;
+  return CefBrowserHost::CreateBrowser(info, client.get(), url, CefBrowserSettings(), nullptr,
+                                       nullptr) &&
+         WaitFor([&] { return client->Browser() != nullptr; });
+}
+
 }  // namespace engine_test

@@ -165,4 +165,7 @@ class FunctionHandler : public CefV8Handler {
 
 CefSettings ZeroSettings();
 
+// Asks the engine for a hidden top-level browser for the client and waits until it exists.
+bool OpenTopLevelBrowser(CefRefPtr<RecordingClient> client, const std::string& url);
+
 }  // namespace engine_test

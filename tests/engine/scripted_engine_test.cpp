@@ -53,13 +53,7 @@ class ScriptedEngine : public ::testing::Test {
 
   // Creates a top-level browser and waits until it exists; its identifier.
   int CreateBrowser(const std::string& url = std::string()) {
-    CefWindowInfo info;
-    info.style = WS_OVERLAPPEDWINDOW;
-    info.width = 200;
-    info.height = 100;
-    EXPECT_TRUE(CefBrowserHost::CreateBrowser(info, client_.get(), url, CefBrowserSettings(),
-                                              nullptr, nullptr));
-    EXPECT_TRUE(WaitFor([&] { return client_->Browser() != nullptr; }));
+    EXPECT_TRUE(OpenTopLevelBrowser(client_, url));
     EXPECT_TRUE(backend_->Settle());
     auto created = log_.Named("OnAfterCreated");
     if (!created.empty()) uiThread_ = created[0].thread;
@@ -411,16 +405,11 @@ TEST_F(ScriptedEngine, CloseAsksDoCloseThenReportsBeforeClose) {
 TEST_F(ScriptedEngine, ShutdownClosesEveryBrowserStillOpen) {
   CreateBrowser("http://site.test/s");
   CefRefPtr<RecordingClient> second = new RecordingClient(log_);
-  CefWindowInfo info;
-  info.style = WS_OVERLAPPEDWINDOW;
-  ASSERT_TRUE(CefBrowserHost::CreateBrowser(info, second.get(), "", CefBrowserSettings(), nullptr,
-                                            nullptr));
-  ASSERT_TRUE(WaitFor([&] { return second->Browser() != nullptr; }));
+  ASSERT_TRUE(OpenTopLevelBrowser(second, ""));
   CefShutdown();
   EXPECT_EQ(log_.Count("OnBeforeClose"), 2u);
   EXPECT_EQ(engine::EngineCore::Get(), nullptr);
-  EXPECT_FALSE(CefBrowserHost::CreateBrowser(info, second.get(), "", CefBrowserSettings(), nullptr,
-                                             nullptr));
+  EXPECT_FALSE(OpenTopLevelBrowser(second, "")) << "no browser after shut-down";
 }
 
 TEST_F(ScriptedEngine, DestroyingTheParentWindowClosesTheBrowser) {
