@@ -56,6 +56,7 @@ cef_errorcode_t ErrorCodeOf(const std::string& text) {
       {"net::ERR_ADDRESS_UNREACHABLE", ERR_ADDRESS_UNREACHABLE},
       {"net::ERR_INVALID_URL", ERR_INVALID_URL},
       {"net::ERR_UNKNOWN_URL_SCHEME", ERR_UNKNOWN_URL_SCHEME},
+      {"net::ERR_UNSAFE_PORT", ERR_UNSAFE_PORT},
       {"net::ERR_TOO_MANY_REDIRECTS", ERR_TOO_MANY_REDIRECTS},
       {"net::ERR_EMPTY_RESPONSE", ERR_EMPTY_RESPONSE},
   };
@@ -148,6 +149,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     std::vector<std::function<void()>> waiting;  // commands until the session is ready
     int lastStatus = 0;
     std::string mainRequest;
+    std::string mainRequestUrl;
     std::string mainUrl;
     bool mainFailed = false;
     std::set<std::string> cancelled;  // network requests the handler cancelled
@@ -597,6 +599,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     } else if (method == "Network.requestWillBeSent" && main &&
                Text(params, "type") == "Document") {
       page.mainRequest = Text(params, "requestId");
+      page.mainRequestUrl = Text(Member(params, "request"), "url");
       page.mainFailed = false;
     } else if (method == "Network.responseReceived" && main && Text(params, "type") == "Document") {
       page.lastStatus = Member(params, "response").value("status", 0);
@@ -653,7 +656,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     page.mainFailed = true;
     const std::string error = Text(params, "errorText");
     browser.NotifyLoadError(browser.MainFrame().get(), ErrorCodeOf(error), error,
-                            page.mainUrl.empty() ? std::string() : page.mainUrl);
+                            page.mainRequestUrl);
   }
 
   void StoppedLoading(Page& page) {

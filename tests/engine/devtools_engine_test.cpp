@@ -6,6 +6,7 @@
 
 #include <winsock2.h>
 
+#include "common/temp_folder.h"
 #include "engine/browser_process.h"
 #include "engine/cef_app.h"
 #include "engine/devtools_backend.h"
@@ -23,10 +24,24 @@ const char kBridge[] =
     "  Host.twice = (n) => { native function twice(n); return twice(n); };\n"
     "  Host.fail = () => { native function fail(); return fail(); };\n"
     "  Host.size = (s) => { native function size(s); return size(s); };\n"
+    "  Host.later = (f) => { native function later(f); return later(f); };\n"
     "})();\n";
 
 std::wstring ConfiguredBrowser() {
   return engine::BrowserProcess::ConfiguredBrowser(TARNWICK_ENGINE_INI);
+}
+
+// A port nothing listens on: one the system just handed out and took back.
+int ClosedPort() {
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = inet_addr("127.0.0.1");
+  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+  int size = sizeof(address);
+  getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
+  closesocket(s);
+  return ntohs(address.sin_port);
 }
 
 class DevToolsEngine : public ::testing::Test {
@@ -44,6 +59,12 @@ class DevToolsEngine : public ::testing::Test {
     });
     handler_->Add("size", [](const CefV8ValueList& a, CefRefPtr<CefV8Value>& r, CefString&) {
       r = CefV8Value::CreateInt(a.empty() ? -1 : static_cast<int>(a[0]->GetStringValue().length()));
+      return true;
+    });
+    // Keeps the page's function to call it later, as a bridge keeps page callbacks.
+    handler_->Add("later", [this](const CefV8ValueList& a, CefRefPtr<CefV8Value>&, CefString&) {
+      kept_ = a.empty() ? nullptr : a[0];
+      keptContext_ = CefV8Context::GetCurrentContext();
       return true;
     });
     handler_->Add("fail", [](const CefV8ValueList&, CefRefPtr<CefV8Value>&, CefString& e) {
@@ -86,6 +107,8 @@ class DevToolsEngine : public ::testing::Test {
   CefRefPtr<RecordingApp> app_;
   std::shared_ptr<engine::DevToolsBackend> backend_;
   CefRefPtr<RecordingClient> client_;
+  CefRefPtr<CefV8Value> kept_;  // renderer thread
+  CefRefPtr<CefV8Context> keptContext_;
 };
 
 TEST_F(DevToolsEngine, PagesLoadWithTheirStatus) {
@@ -314,7 +337,77 @@ TEST(DevToolsStart, KilledClientLeavesNoBrowser) {
                       30000));
 }
 
+TEST_F(DevToolsEngine, HistoryErrorsConsoleAndContexts) {
+  Open(server_.Url("/first"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/first") + "|200"));
+  CefRefPtr<CefBrowser> browser = client_->Browser();
+  browser->GetMainFrame()->LoadURL(server_.Url("/second"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/second") + "|200"));
+  ASSERT_TRUE(WaitFor([&] { return !browser->IsLoading() && browser->CanGoBack(); }));
+  EXPECT_FALSE(browser->CanGoForward());
+  browser->GoBack();
+  ASSERT_TRUE(WaitFor([&] { return log_.Count("OnLoadEnd") == 3; }));
+  EXPECT_EQ(log_.Named("OnLoadEnd").back().detail, server_.Url("/first") + "|200");
+  ASSERT_TRUE(WaitFor([&] { return !browser->IsLoading() && browser->CanGoForward(); }));
+  browser->GoForward();
+  ASSERT_TRUE(WaitFor([&] { return log_.Count("OnLoadEnd") == 4; }));
+  EXPECT_EQ(log_.Named("OnLoadEnd").back().detail, server_.Url("/second") + "|200");
+  browser->Reload();
+  ASSERT_TRUE(WaitFor([&] { return log_.Count("OnLoadEnd") == 5; }));
+  EXPECT_EQ(server_.Requests("/second"), 3);
+  // Each document's context went when the next one came.
+  ASSERT_TRUE(WaitFor([&] { return log_.Count("OnContextReleased") >= 4; }));
+
+  browser->GetMainFrame()->ExecuteJavaScript("console.warn('careful', 42)", "", 0);
+  ASSERT_TRUE(WaitFor([&] { return log_.Count("OnConsoleMessage") == 1; }));
+  EXPECT_EQ(log_.Named("OnConsoleMessage")[0].detail,
+            std::to_string(LOGSEVERITY_WARNING) + "|careful 42");
+
+  const std::string refused = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
+  browser->GetMainFrame()->LoadURL(refused);
+  ASSERT_TRUE(WaitFor([&] { return log_.Count("OnLoadError") == 1; }));
+  EXPECT_EQ(log_.Named("OnLoadError")[0].detail,
+            refused + "|" + std::to_string(ERR_CONNECTION_REFUSED));
+}
+
+TEST_F(DevToolsEngine, TheHostCallsAPageFunctionLater) {
+  server_.Set("/later", {200,
+                         "<html><script>Host.later((failed, answer) => {"
+                         " document.title = failed + ':' + answer.message; });</script></html>",
+                         ""});
+  // On the renderer side, a message makes the kept page function run with a parsed answer.
+  app_->onRendererMessage = [this](CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
+                                   CefRefPtr<CefProcessMessage>) {
+    if (!kept_ || !keptContext_) return;
+    keptContext_->Enter();
+    CefRefPtr<CefV8Value> parse = keptContext_->GetGlobal()->GetValue("JSON")->GetValue("parse");
+    CefRefPtr<CefV8Value> answer =
+        parse->ExecuteFunction(nullptr, {CefV8Value::CreateString("{\"message\":\"done\"}")});
+    kept_->ExecuteFunction(nullptr, {CefV8Value::CreateBool(false), answer});
+    keptContext_->Exit();
+  };
+  Open(server_.Url("/later"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/later") + "|200"));
+  client_->Browser()->GetMainFrame()->SendProcessMessage(PID_RENDERER,
+                                                         CefProcessMessage::Create("answer"));
+  EXPECT_TRUE(WaitFor([&] {
+    auto titles = log_.Named("OnTitleChange");
+    return !titles.empty() && titles.back().detail == "false:done";
+  }));
+}
+
 TEST(DevToolsStart, MissingOrWrongBrowserFailsCleanly) {
+  // Without a backend the engine looks for cef\\engine.ini beside the program: none here.
+  engine::UseBackend(nullptr);
+  EXPECT_FALSE(CefInitialize(CefMainArgs(), ZeroSettings(), nullptr, nullptr));
+  test_files::TempFolder folder(L"engine-ini-");
+  for (const char* text : {"", "garbage\x01\xff", "[engine]\nother=1\n", "[other]\nbrowser=x\n"}) {
+    const std::wstring ini = folder.Write(L"engine.ini", text);
+    EXPECT_TRUE(engine::BrowserProcess::ConfiguredBrowser(ini).empty()) << text;
+  }
+  EXPECT_EQ(engine::BrowserProcess::ConfiguredBrowser(
+                folder.Write(L"engine.ini", "[engine]\nbrowser=/usr/bin/x\n")),
+            L"/usr/bin/x");
   EXPECT_TRUE(engine::BrowserProcess::ConfiguredBrowser(L"C:\\no\\such\\engine.ini").empty());
   for (const std::wstring& browser : {std::wstring(), std::wstring(L"/nonexistent/browser")}) {
     auto backend = std::make_shared<engine::DevToolsBackend>(browser);

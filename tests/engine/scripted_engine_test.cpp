@@ -272,6 +272,11 @@ TEST_F(ScriptedEngine, TitleConsoleContextMenuAndCrashReachTheirHandlers) {
   const int id = CreateBrowser("http://site.test/t");
   ASSERT_TRUE(backend_->SetTitle(id, "New \xE6\xA0\x87\xE9\xA2\x98"));
   EXPECT_EQ(log_.Named("OnTitleChange").back().detail, "New \xE6\xA0\x87\xE9\xA2\x98");
+  log_.Clear();
+  ASSERT_TRUE(backend_->NavigateInDocument(id, "http://site.test/t#part"));
+  EXPECT_EQ(log_.Sequence({}), (std::vector<std::string>{"OnAddressChange"}))
+      << "a same-document navigation only changes the address";
+  EXPECT_EQ(client_->Browser()->GetMainFrame()->GetURL().ToString(), "http://site.test/t#part");
   ASSERT_TRUE(backend_->Console(id, LOGSEVERITY_WARNING, "careful"));
   EXPECT_EQ(log_.Named("OnConsoleMessage").back().detail,
             std::to_string(LOGSEVERITY_WARNING) + "|careful");
