@@ -140,8 +140,8 @@ ui::Control* BuildTree(int controls, BenchText** changeable) {
   root->SetAttribute(L"bkcolor", L"page");
   int count = 1;
   for (int s = 0; count < controls; ++s) {
-    ui::Control* section = (s % 2 == 0) ? RowsSection(s == 0 ? changeable : nullptr)
-                                        : TileSection();
+    ui::Control* section =
+        (s % 2 == 0) ? RowsSection(s == 0 ? changeable : nullptr) : TileSection();
     count += CountControls(section);
     root->Add(section);
   }
@@ -177,9 +177,10 @@ void FullLayoutGrowth() {
                 estimatesPerControl <= 3.0 ? "ok" : "OVER 3 estimates",
                 linear ? "" : ", NOT LINEAR (over 2x the time per control of 1,000)");
   }
-  std::printf("(a text control is %u bytes, a row box %u: 100,000 controls do not fit in the "
-              "caches)\n",
-              static_cast<unsigned>(sizeof(BenchText)), static_cast<unsigned>(sizeof(Row)));
+  std::printf(
+      "(a text control is %u bytes, a row box %u: 100,000 controls do not fit in the "
+      "caches)\n",
+      static_cast<unsigned>(sizeof(BenchText)), static_cast<unsigned>(sizeof(Row)));
 }
 
 void NestedAutoBoxes() {
@@ -200,11 +201,11 @@ void NestedAutoBoxes() {
   counters = Counters{};
   TextControl::measurements = 0;
   window.Layout(kClient);
-  std::printf("\n%d nested auto-size boxes: %lld estimates for %d controls (%.2f per control), "
-              "%d text measurements  %s\n",
-              kDepth, counters.estimates, controls,
-              static_cast<double>(counters.estimates) / controls, TextControl::measurements,
-              counters.estimates <= 3 * controls ? "ok" : "OVER 3 per control");
+  std::printf(
+      "\n%d nested auto-size boxes: %lld estimates for %d controls (%.2f per control), "
+      "%d text measurements  %s\n",
+      kDepth, counters.estimates, controls, static_cast<double>(counters.estimates) / controls,
+      TextControl::measurements, counters.estimates <= 3 * controls ? "ok" : "OVER 3 per control");
 }
 
 void Relayout() {
@@ -221,10 +222,11 @@ void Relayout() {
   double start = bench::Seconds();
   window.Layout(kClient);
   const double unchanged = bench::Seconds() - start;
-  std::printf("\nRelayout of %d controls with nothing changed: %.2f ms, %lld arranged, "
-              "%d text measurements  %s\n",
-              controls, unchanged * 1e3, counters.arranged, TextControl::measurements,
-              TextControl::measurements == 0 ? "ok" : "MISSED (target 0)");
+  std::printf(
+      "\nRelayout of %d controls with nothing changed: %.2f ms, %lld arranged, "
+      "%d text measurements  %s\n",
+      controls, unchanged * 1e3, counters.arranged, TextControl::measurements,
+      TextControl::measurements == 0 ? "ok" : "MISSED (target 0)");
 
   changeable->SetText(L"a longer text than before");
   counters = Counters{};
@@ -233,10 +235,11 @@ void Relayout() {
   window.Layout(kClient);
   const double changed = bench::Seconds() - start;
   const int rowControls = CountControls(changeable->GetParent());
-  std::printf("After one text change inside a fixed-height row: %.3f ms, %lld arranged "
-              "(the row holds %d), %d text measurements; ratio to the root relayout %.4f  %s\n",
-              changed * 1e3, counters.arranged, rowControls, TextControl::measurements,
-              changed / unchanged, counters.arranged <= rowControls ? "ok" : "MISSED");
+  std::printf(
+      "After one text change inside a fixed-height row: %.3f ms, %lld arranged "
+      "(the row holds %d), %d text measurements; ratio to the root relayout %.4f  %s\n",
+      changed * 1e3, counters.arranged, rowControls, TextControl::measurements, changed / unchanged,
+      counters.arranged <= rowControls ? "ok" : "MISSED");
 }
 
 ui::Control* HitTestProc(ui::Control* control, void*) {
@@ -289,13 +292,15 @@ void HitTest() {
   for (ui::Control* c : all) {
     if (dynamic_cast<ui::Box*>(c) && Contains(c->GetPosition(), &point)) ++holding;
   }
-  std::printf("\nHit test at (%d, %d) in %d controls: %.3f us, %lld allocations; a scan of "
-              "every rectangle %.3f us (ratio %.3f)  %s\n",
-              point.x, point.y, controls, best * 1e6, allocated, bestScan * 1e6, best / bestScan,
-              best < 50e-6 && allocated == 0 ? "ok" : "MISSED (target < 50 us, 0 allocations)");
-  std::printf("controls asked %lld, boxes entered %lld of the %d boxes holding the point; found "
-              "the deepest control there: %s\n",
-              counters.visited, counters.entered, holding, target == scanned ? "yes" : "NO");
+  std::printf(
+      "\nHit test at (%d, %d) in %d controls: %.3f us, %lld allocations; a scan of "
+      "every rectangle %.3f us (ratio %.3f)  %s\n",
+      point.x, point.y, controls, best * 1e6, allocated, bestScan * 1e6, best / bestScan,
+      best < 50e-6 && allocated == 0 ? "ok" : "MISSED (target < 50 us, 0 allocations)");
+  std::printf(
+      "controls asked %lld, boxes entered %lld of the %d boxes holding the point; found "
+      "the deepest control there: %s\n",
+      counters.visited, counters.entered, holding, target == scanned ? "yes" : "NO");
 }
 
 void Paint() {
@@ -325,10 +330,11 @@ void Paint() {
   const long long paintedFull = counters.painted;
   counters = Counters{};
   small(0);
-  std::printf("\nPaint of %d controls on 1280 x 720: full %.2f ms (%lld controls painted); "
-              "10 x 10 dirty rectangle %.3f ms (%lld controls painted); ratio %.4f\n",
-              CountControls(root), bestFull * 1e3, paintedFull, bestSmall * 1e3,
-              counters.painted, bestSmall / bestFull);
+  std::printf(
+      "\nPaint of %d controls on 1280 x 720: full %.2f ms (%lld controls painted); "
+      "10 x 10 dirty rectangle %.3f ms (%lld controls painted); ratio %.4f\n",
+      CountControls(root), bestFull * 1e3, paintedFull, bestSmall * 1e3, counters.painted,
+      bestSmall / bestFull);
 }
 
 }  // namespace

@@ -47,4 +47,30 @@ int ParseIntValue(const std::wstring& value) {
   return static_cast<int>(std::wcstol(value.c_str(), nullptr, 10));
 }
 
+bool ParseStateWord(const std::wstring& word, ControlState* state) {
+  static const struct {
+    const wchar_t* word;
+    ControlState state;
+  } kStates[] = {{L"normal", ControlState::kNormal},
+                 {L"hot", ControlState::kHot},
+                 {L"pushed", ControlState::kPushed},
+                 {L"disabled", ControlState::kDisabled}};
+  for (const auto& entry : kStates) {
+    if (word == entry.word) {
+      *state = entry.state;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ParseStateInName(const std::wstring& name, const std::wstring& prefix,
+                      const std::wstring& suffix, ControlState* state) {
+  if (name.size() <= prefix.size() + suffix.size()) return false;
+  if (name.compare(0, prefix.size(), prefix) != 0) return false;
+  if (name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
+  return ParseStateWord(name.substr(prefix.size(), name.size() - prefix.size() - suffix.size()),
+                        state);
+}
+
 }  // namespace ui

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ui/core/control_state.h"
 #include "ui/render/render_types.h"
 
 namespace ui {
@@ -18,5 +19,11 @@ UiSize ParseSizeValue(const std::wstring& value);
 // "stretch" is -1, "auto" -2, anything else a number.
 int ParseLengthValue(const std::wstring& value);
 int ParseIntValue(const std::wstring& value);
+// "normal", "hot", "pushed" or "disabled"; false for anything else.
+bool ParseStateWord(const std::wstring& word, ControlState* state);
+// A state named inside an attribute name, as "hot" in "selectedhotcolor" with the prefix
+// "selected" and the suffix "color"; false when the name is not of that form.
+bool ParseStateInName(const std::wstring& name, const std::wstring& prefix,
+                      const std::wstring& suffix, ControlState* state);
 
 }  // namespace ui

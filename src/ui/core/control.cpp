@@ -25,6 +25,15 @@ bool IsLength(int value) {
   return value >= 0 || value == kLengthStretch || value == kLengthAuto;
 }
 
+// The system's shared cursors, loaded once: loading one costs more than a mouse move's
+// whole handling.
+HCURSOR SystemCursor(CursorType type) {
+  static const HCURSOR cursors[] = {::LoadCursorW(nullptr, IDC_ARROW),
+                                    ::LoadCursorW(nullptr, IDC_HAND),
+                                    ::LoadCursorW(nullptr, IDC_IBEAM)};
+  return cursors[type];
+}
+
 UiRect Union(const UiRect& a, const UiRect& b) {
   return UiRect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
                 std::max(a.bottom, b.bottom)};
@@ -390,10 +399,9 @@ void Control::HandleEvent(EventArgs* args) {
         Invalidate();
         return;
       case kEventSetCursor: {
-        LPCWSTR cursor = IDC_ARROW;
-        if (cursorType_ == kCursorHand && IsEnabled()) cursor = IDC_HAND;
-        if (cursorType_ == kCursorIBeam) cursor = IDC_IBEAM;
-        ::SetCursor(::LoadCursorW(nullptr, cursor));
+        CursorType cursor = cursorType_;
+        if (cursor == kCursorHand && !IsEnabled()) cursor = kCursorArrow;
+        ::SetCursor(SystemCursor(cursor));
         return;
       }
       case kEventInternalButtonDown:

@@ -52,6 +52,16 @@ void RunEventHandlers(const EventHandlerMap& map, int key, EventArgs* args,
 bool RunTypeAndAllHandlers(const EventHandlerMap& map, EventArgs* args,
                            const std::weak_ptr<kbase::WeakFlag>& alive, bool* result);
 
+// The state whose look is shown for a state: Pushed falls back to Hot, Hot and Disabled to
+// Normal, while the state has no look of its own (lookOf gives an empty name).
+template <typename LookOf>
+ControlState FallbackState(ControlState state, const LookOf& lookOf) {
+  if (state == ControlState::kPushed && lookOf(state).empty()) state = ControlState::kHot;
+  if (state == ControlState::kHot && lookOf(state).empty()) state = ControlState::kNormal;
+  if (state == ControlState::kDisabled && lookOf(state).empty()) state = ControlState::kNormal;
+  return state;
+}
+
 // The base of every element of a window's control tree: visual layers (colours, images,
 // border), the interaction states, and events.
 class Control : public PlaceHolder, public IImageHost {
@@ -118,6 +128,9 @@ class Control : public PlaceHolder, public IImageHost {
   virtual bool IsPressed() const { return pressed_; }
   virtual void SetPressed(bool pressed) { pressed_ = pressed; }
   virtual bool IsActivatable() const { return IsVisible() && IsEnabled(); }
+  // Whether the control takes clicks of its own even inside a window's caption band
+  // (buttons and edits do); elsewhere in the band a press moves the window.
+  virtual bool IsClickTarget() const { return false; }
   virtual void Activate() {}
   virtual Control* FindControl(FindControlProc proc, void* data, unsigned int flags,
                                const UiPoint& scrollOffset = UiPoint{});
@@ -207,6 +220,10 @@ class Control : public PlaceHolder, public IImageHost {
   bool RunOwnHandlers(EventArgs* args, const std::weak_ptr<kbase::WeakFlag>& alive);
   void StopBkImageAnimation();
   void PaintThroughCache(IRenderContext& context, const UiRect& paintRect, bool keepCache);
+  // Fills the paint rectangle with the colour of the current state from the set, with the
+  // hot fade and the fallbacks of state colours.
+  void PaintStateColors(IRenderContext& context,
+                        const std::map<ControlState, std::wstring>& colors);
 
   EventHandlerMap layoutHandlers_;
   EventHandlerMap codeHandlers_;

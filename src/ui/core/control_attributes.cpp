@@ -14,32 +14,6 @@ std::wstring WithoutLeadingBlanks(const std::wstring& value) {
   return first == std::wstring::npos ? std::wstring() : value.substr(first);
 }
 
-bool ParseState(const std::wstring& value, ControlState* state) {
-  static const struct {
-    const wchar_t* name;
-    ControlState state;
-  } kStates[] = {{L"normal", ControlState::kNormal},
-                 {L"hot", ControlState::kHot},
-                 {L"pushed", ControlState::kPushed},
-                 {L"disabled", ControlState::kDisabled}};
-  for (const auto& entry : kStates) {
-    if (value == entry.name) {
-      *state = entry.state;
-      return true;
-    }
-  }
-  return false;
-}
-
-// "normalcolor" -> Normal and so on; false for other names.
-bool StateOfPrefixedName(const std::wstring& name, const std::wstring& suffix,
-                         const std::wstring& prefix, ControlState* state) {
-  if (name.size() <= suffix.size() + prefix.size()) return false;
-  if (name.compare(0, prefix.size(), prefix) != 0) return false;
-  if (name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
-  return ParseState(name.substr(prefix.size(), name.size() - prefix.size() - suffix.size()), state);
-}
-
 int Scaled(int value) {
   return UiRegistry::GetDpiScaler().ScaleLength(value);
 }
@@ -116,7 +90,7 @@ void Control::SetAttribute(const std::wstring& name, const std::wstring& value) 
   } else if (name == L"minheight") {
     SetMinHeight(ParseIntValue(value));
   } else if (name == L"state") {
-    if (ParseState(value, &state)) SetState(state);
+    if (ParseStateWord(value, &state)) SetState(state);
   } else if (name == L"cursortype") {
     if (value == L"arrow") cursorType_ = kCursorArrow;
     if (value == L"hand") cursorType_ = kCursorHand;
@@ -124,7 +98,7 @@ void Control::SetAttribute(const std::wstring& name, const std::wstring& value) 
   } else if (name == L"renderoffset") {
     const UiSize offset = ParseSizeValue(value);
     SetRenderOffset(UiPoint{offset.cx, offset.cy});
-  } else if (StateOfPrefixedName(name, L"color", L"", &state)) {
+  } else if (ParseStateInName(name, L"", L"color", &state)) {
     SetStateColor(state, value);
   } else if (name == L"bordercolor") {
     SetBorderColor(value);
@@ -167,9 +141,9 @@ void Control::SetAttribute(const std::wstring& name, const std::wstring& value) 
     SetNoFocus();
   } else if (name == L"alpha") {
     SetAlpha(ParseIntValue(value));
-  } else if (StateOfPrefixedName(name, L"image", L"", &state)) {
+  } else if (ParseStateInName(name, L"", L"image", &state)) {
     SetStateImage(0, state, value);
-  } else if (StateOfPrefixedName(name, L"image", L"fore", &state)) {
+  } else if (ParseStateInName(name, L"fore", L"image", &state)) {
     SetStateImage(1, state, value);
   } else if (name == L"fadealpha") {
     animations_.SetFadeAlpha(ParseBoolValue(value));

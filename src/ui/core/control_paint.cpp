@@ -122,22 +122,26 @@ void Control::PaintBkImage(IRenderContext& context) {
 }
 
 void Control::PaintStateColor(IRenderContext& context) {
+  PaintStateColors(context, stateColors_);
+}
+
+void Control::PaintStateColors(IRenderContext& context,
+                               const std::map<ControlState, std::wstring>& colors) {
+  auto colorOf = [&colors](ControlState state) {
+    auto it = colors.find(state);
+    return it == colors.end() ? std::wstring() : it->second;
+  };
   ControlState state = state_;
-  const std::wstring hot = GetStateColor(ControlState::kHot);
+  const std::wstring hot = colorOf(ControlState::kHot);
   if (IsHotFadeEnabled() && (state == ControlState::kNormal || state == ControlState::kHot) &&
       !hot.empty()) {
-    context.FillNamedColor(paintRect_, GetStateColor(ControlState::kNormal), 255);
+    context.FillNamedColor(paintRect_, colorOf(ControlState::kNormal), 255);
     if (hotAlpha_ > 0) {
       context.FillNamedColor(paintRect_, hot, static_cast<unsigned char>(std::min(hotAlpha_, 255)));
     }
     return;
   }
-  if (state == ControlState::kPushed && GetStateColor(state).empty()) state = ControlState::kHot;
-  if (state == ControlState::kHot && GetStateColor(state).empty()) state = ControlState::kNormal;
-  if (state == ControlState::kDisabled && GetStateColor(state).empty()) {
-    state = ControlState::kNormal;
-  }
-  context.FillNamedColor(paintRect_, GetStateColor(state), 255);
+  context.FillNamedColor(paintRect_, colorOf(FallbackState(state, colorOf)), 255);
 }
 
 void Control::PaintStateImages(IRenderContext& context) {

@@ -9,6 +9,7 @@
 namespace ui {
 
 class Control;
+class IRenderContext;
 
 // What a control needs of the native window that shows it. The window implements it; control
 // trees can be laid out, painted, hit-tested and sent events against any implementation.
@@ -17,6 +18,9 @@ class IControlWindow {
   virtual ~IControlWindow() = default;
 
   virtual Control* GetRoot() const = 0;
+  // The window's drawing surface, which text is also measured on; none before the window
+  // is initialised.
+  virtual IRenderContext* GetRenderContext() const = 0;
 
   // Marks an area of the client for repainting, without erasing.
   virtual void InvalidateArea(const UiRect& rect) = 0;

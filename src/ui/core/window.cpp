@@ -1,6 +1,7 @@
 #include "ui/core/window.h"
 
 #include <algorithm>
+#include <set>
 
 #include "ui/core/box.h"
 #include "ui/core/dpi_scaler.h"
@@ -24,14 +25,24 @@ bool ClassRegistered(ATOM atom) {
   return atom != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+// Classes this process registered already; asking the system again costs a failed call.
+std::set<std::wstring>& KnownClasses() {
+  static std::set<std::wstring> known;
+  return known;
+}
+
 Control* ForgetIfSame(Control* reference, Control* control) {
   return reference == control ? nullptr : reference;
 }
 
 }  // namespace
 
-Window::Window() {
-  // The default font: the system's GUI font, in whatever character set the text needs.
+Window::Window() = default;
+
+const FontRecord& Window::GetDefaultFont() const {
+  if (defaultFont_.handle) return defaultFont_;
+  // The system's GUI font, in whatever character set the text needs; made when first asked
+  // for, as most windows never need it.
   LOGFONTW font{};
   ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
   font.lfCharSet = DEFAULT_CHARSET;
@@ -41,6 +52,7 @@ Window::Window() {
   defaultFont_.bold = font.lfWeight >= FW_BOLD;
   defaultFont_.underline = font.lfUnderline != 0;
   defaultFont_.italic = font.lfItalic != 0;
+  return defaultFont_;
 }
 
 Window::~Window() {
@@ -72,13 +84,16 @@ std::wstring Window::GetWindowClassName() const {
 
 bool Window::RegisterWindowClass() {
   const std::wstring name = GetWindowClassName();
+  if (KnownClasses().count(name)) return true;
   WNDCLASSW wc{};
   wc.style = GetClassStyle();
   wc.lpfnWndProc = WindowProc;
   wc.hInstance = ModuleHandle();
   wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = name.c_str();
-  return ClassRegistered(::RegisterClassW(&wc));
+  if (!ClassRegistered(::RegisterClassW(&wc))) return false;
+  KnownClasses().insert(name);
+  return true;
 }
 
 bool Window::RegisterSuperClass() {
@@ -118,42 +133,39 @@ HWND Window::CreateNativeWindow(HWND parent, const std::wstring& title, DWORD st
 LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Window* window = nullptr;
   if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    window = static_cast<Window*>(create->lpCreateParams);
+    window = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     window->hwnd_ = hwnd;
     ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
   } else {
     window = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   }
-  if (message == WM_NCDESTROY && window) {
-    const LRESULT result = ::CallWindowProcW(window->previousProc_, hwnd, message, wParam, lParam);
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    window->OnFinalMessage(hwnd);
-    return result;
-  }
-  if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  return window->HandleNativeMessage(message, wParam, lParam);
+  return Dispatch(window, hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK Window::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Window* window = nullptr;
   if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    window = static_cast<Window*>(create->lpCreateParams);
+    window = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     window->hwnd_ = hwnd;
     window->subclassed_ = true;
     ::SetPropW(hwnd, kWindowProperty, window);
   } else {
     window = static_cast<Window*>(::GetPropW(hwnd, kWindowProperty));
   }
-  if (message == WM_NCDESTROY && window) {
-    const LRESULT result = ::CallWindowProcW(window->previousProc_, hwnd, message, wParam, lParam);
-    ::RemovePropW(hwnd, kWindowProperty);
-    window->OnFinalMessage(hwnd);
-    return result;
-  }
+  return Dispatch(window, hwnd, message, wParam, lParam);
+}
+
+LRESULT Window::Dispatch(Window* window, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!window) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  return window->HandleNativeMessage(message, wParam, lParam);
+  if (message != WM_NCDESTROY) return window->HandleNativeMessage(message, wParam, lParam);
+  const LRESULT result = ::CallWindowProcW(window->previousProc_, hwnd, message, wParam, lParam);
+  if (window->subclassed_) {
+    ::RemovePropW(hwnd, kWindowProperty);
+  } else {
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  }
+  window->OnFinalMessage(hwnd);
+  return result;
 }
 
 void Window::InitWindow(HWND hwnd) {
@@ -462,7 +474,8 @@ void Window::OnPaint() {
   }
   if (needsLayout_ && root_->IsArrangePending() && root_->HasAutoSize()) ResizeToRootEstimate();
   RECT updateRect{};
-  if (!::GetUpdateRect(hwnd_, &updateRect, FALSE) && !firstLayoutPending_) {
+  const bool hasUpdate = ::GetUpdateRect(hwnd_, &updateRect, FALSE) != FALSE;
+  if (!hasUpdate && !firstLayoutPending_) {
     ::BeginPaint(hwnd_, &ps);
     ::EndPaint(hwnd_, &ps);
     return;
@@ -476,7 +489,9 @@ void Window::OnPaint() {
   if (alive.expired()) return;
   if (pendingTab_) MoveTabFocus(true);
   if (alive.expired()) return;
-  UiRect update{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom};
+  // The update rectangle as it was before BeginPaint: a layered window's paint structure
+  // does not describe it.
+  UiRect update{updateRect.left, updateRect.top, updateRect.right, updateRect.bottom};
   if (renderContext_->GetWidth() != client.Width() ||
       renderContext_->GetHeight() != client.Height()) {
     renderContext_->Resize(client.Width(), client.Height());

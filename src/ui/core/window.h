@@ -96,8 +96,10 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   double heightPercent = 0;
 
   WindowShadow& GetShadow() { return shadow_; }
-  const FontRecord& GetDefaultFont() const { return defaultFont_; }
-  IRenderContext* GetRenderContext() const { return renderContext_.get(); }
+  const WindowShadow& GetShadow() const { return shadow_; }
+  // Read by labels that have no font of their own.
+  const FontRecord& GetDefaultFont() const;
+  IRenderContext* GetRenderContext() const override { return renderContext_.get(); }
   Control* GetPushedControl() const { return pushed_; }
   Control* GetEventHoverControl() const { return eventHover_; }
   bool IsMouseCaptured() const { return mouseCaptured_; }
@@ -135,6 +137,8 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   bool RegisterWindowClass();
   bool RegisterSuperClass();
 
+  // Limits the tracking sizes to the window's min and max sizes.
+  void ApplyTrackSizes(MINMAXINFO* info) const;
   bool RunMessageFilters(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   void OnPaint();
   void LayoutIfNeeded(const UiRect& client);
@@ -193,7 +197,7 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   bool mouseCaptured_ = false;
   bool mouseLeaveArmed_ = false;
   std::wstring resourceSubFolder_;
-  FontRecord defaultFont_;
+  mutable FontRecord defaultFont_;
   std::map<std::wstring, std::wstring> windowClasses_;
   std::map<std::wstring, std::vector<Control*>> optionGroups_;
   std::vector<std::pair<IUIMessageFilter*, std::weak_ptr<kbase::WeakFlag>>> messageFilters_;

@@ -11,6 +11,7 @@ namespace {
 // Where reflected child notifications arrive.
 constexpr UINT kReflectBase = 0x2000;
 constexpr DWORD kHoverWithoutToolTip = 400;
+constexpr UiPoint kNowhere{-100000, -100000};
 
 UiPoint PointOf(LPARAM lParam) {
   return UiPoint{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -38,15 +39,10 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* 
       if (root_) root_->Relayout();
       if (wParam != SIZE_MINIMIZED) shadow_.MaximizedChanged(wParam == SIZE_MAXIMIZED);
       return 0;
-    case WM_GETMINMAXINFO: {
-      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      if (minSize_.cx > 0) info->ptMinTrackSize.x = minSize_.cx;
-      if (minSize_.cy > 0) info->ptMinTrackSize.y = minSize_.cy;
-      if (maxSize_.cx > 0) info->ptMaxTrackSize.x = maxSize_.cx;
-      if (maxSize_.cy > 0) info->ptMaxTrackSize.y = maxSize_.cy;
+    case WM_GETMINMAXINFO:
+      ApplyTrackSizes(reinterpret_cast<MINMAXINFO*>(lParam));
       *handled = false;
       return 0;
-    }
     case WM_KILLFOCUS:
       OnKillFocus(lParam);
       *handled = false;
@@ -135,6 +131,18 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* 
   }
   *handled = false;
   return 0;
+}
+
+void Window::ApplyTrackSizes(MINMAXINFO* info) const {
+  const UiRect band = shadow_.IsAttached() ? shadow_.GetCorner() : UiRect{};
+  const int bandWidth = band.left + band.right;
+  const int bandHeight = band.top + band.bottom;
+  // A size that is only the shadow's band was never set.
+  auto usable = [](int value, int bandSum) { return value > 0 && value != bandSum; };
+  if (usable(maxSize_.cx, bandWidth)) info->ptMaxTrackSize.x = maxSize_.cx;
+  if (usable(maxSize_.cy, bandHeight)) info->ptMaxTrackSize.y = maxSize_.cy;
+  if (usable(minSize_.cx, bandWidth)) info->ptMinTrackSize.x = minSize_.cx;
+  if (usable(minSize_.cy, bandHeight)) info->ptMinTrackSize.y = minSize_.cy;
 }
 
 bool Window::RunMessageFilters(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
@@ -338,8 +346,10 @@ bool Window::OnSetCursor(bool* handled) {
     *handled = true;
     return true;
   }
-  POINT cursor{};
-  ::GetCursorPos(&cursor);
+  // Where the cursor was for the message being handled; asking the system where it is now
+  // costs a round trip to the display.
+  const DWORD position = ::GetMessagePos();
+  POINT cursor{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
   ::ScreenToClient(hwnd_, &cursor);
   Control* control = FindControlAt(UiPoint{cursor.x, cursor.y});
   *handled = control != nullptr;
@@ -366,7 +376,8 @@ bool Window::OnKillFocus(LPARAM lParam) {
   pointerCaptured_ = touchCaptured_ = pushed_ = nullptr;
   if (captured && captured->IsButtonUpOnFocusLoss()) {
     ReleaseMouseCapture();
-    return Send(captured, kEventButtonUp);
+    // Released away from every control: losing the focus ends a press, it never clicks.
+    return Send(captured, kEventButtonUp, 0, 0, 0, kNowhere);
   }
   return true;
 }

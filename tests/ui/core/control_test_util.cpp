@@ -28,6 +28,11 @@ void TestWindow::AttachRoot(ui::Control* root) {
       this, 0);
 }
 
+ui::IRenderContext* TestWindow::GetRenderContext() const {
+  if (!context_) context_ = ui::UiRegistry::CreateRenderContext();
+  return context_.get();
+}
+
 void TestWindow::Layout(const ui::UiRect& client) {
   needsLayout = false;
   ui::ArrangePendingControls(root_.get(), client);

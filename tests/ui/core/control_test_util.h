@@ -8,6 +8,7 @@
 #include "ui/core/box.h"
 #include "ui/core/control.h"
 #include "ui/core/i_control_window.h"
+#include "ui/render/i_render_context.h"
 
 namespace control_test {
 
@@ -30,6 +31,8 @@ class TestWindow : public ui::IControlWindow {
   void RunDeferredDestroy();
 
   ui::Control* GetRoot() const override { return root_.get(); }
+  // A surface of its own, made on first use (the UI framework must be started).
+  ui::IRenderContext* GetRenderContext() const override;
   void InvalidateArea(const ui::UiRect& rect) override { invalidated.push_back(rect); }
   void SetNeedsLayout() override { needsLayout = true; }
   ui::Control* GetFocusControl() const override { return focus; }
@@ -64,6 +67,7 @@ class TestWindow : public ui::IControlWindow {
 
  private:
   std::unique_ptr<ui::Control> root_;
+  mutable std::unique_ptr<ui::IRenderContext> context_;
   std::map<std::wstring, std::vector<ui::Control*>> optionGroups_;
 };
 

@@ -521,3 +521,72 @@ TEST(WindowLifetime, OpeningAndClosingLeavesMemoryAndHandlesFlat) {
 
 }  // namespace
 }  // namespace ui
+
+namespace ui {
+namespace {
+
+TEST_F(LayeredWindowTest, RepaintsWhatIsInvalidatedAfterTheFirstFrame) {
+  UiRegistry::AddTextColor(L"changed", L"#FF10A020");
+  TestNativeWindow window;
+  auto* root = new HBox();
+  auto* left = new Control();
+  auto* right = new Control();
+  left->SetAttribute(L"bkcolor", L"content");
+  right->SetAttribute(L"bkcolor", L"content");
+  root->Add(left);
+  root->Add(right);
+  const HWND hwnd = CreateShown(&window, UiRect{0, 0, 60, 40}, root, true, false);
+  ASSERT_TRUE(hwnd);
+  IRenderContext& surface = *window.GetRenderContext();
+  ASSERT_EQ(PixelAt(surface, 10, 10).b, 0xC0);
+  right->SetAttribute(L"bkcolor", L"changed");
+  ASSERT_TRUE(PumpUntil([&] { return PixelAt(surface, 40, 10).g == 0xA0; }, 2000))
+      << "the invalidated control was not repainted";
+  EXPECT_EQ(PixelAt(surface, 10, 10).b, 0xC0);
+}
+
+}  // namespace
+}  // namespace ui
+
+namespace ui {
+namespace {
+
+// A window made from a copy of the system's static-text class.
+class StaticCopy : public TestNativeWindow {
+ public:
+  std::wstring GetWindowClassName() const override { return L"TarnwickStaticCopy"; }
+  std::wstring GetSuperClassName() const override { return L"STATIC"; }
+};
+
+TEST(WindowSuperclass, TheCopiedClassHandlesWhatTheFrameworkLeaves) {
+  UiScope ui;
+  StaticCopy window;
+  window.GetShadow().SetAttached(false);
+  const HWND hwnd =
+      window.CreateNativeWindow(nullptr, L"copied", WS_POPUP, 0, false, UiRect{0, 0, 50, 20});
+  ASSERT_TRUE(hwnd);
+  wchar_t name[64] = {};
+  ::GetClassNameW(hwnd, name, 64);
+  EXPECT_EQ(std::wstring(name), L"TarnwickStaticCopy");
+  ::SetWindowTextW(hwnd, L"from the static class");
+  wchar_t text[64] = {};
+  ::GetWindowTextW(hwnd, text, 64);
+  EXPECT_EQ(std::wstring(text), L"from the static class");
+  EXPECT_EQ(::SendMessageW(hwnd, WM_ERASEBKGND, 0, 0), 1);
+  ::DestroyWindow(hwnd);
+  EXPECT_EQ(window.finalMessages, 1);
+}
+
+TEST_F(TwoControlWindowTest, LosingFocusReleasesAControlThatAsksForIt) {
+  a_->SetButtonUpOnFocusLoss(true);
+  Send(WM_LBUTTONDOWN, MK_LBUTTON, At(10, 10));
+  ASSERT_EQ(window_.GetPushedControl(), a_);
+  Send(WM_KILLFOCUS, 0, 0);
+  EXPECT_EQ(window_.GetPushedControl(), nullptr);
+  EXPECT_FALSE(a_->IsPressed());
+  EXPECT_EQ(a_->GetState(), ControlState::kNormal);
+  EXPECT_EQ(log_.back(), "a up");
+}
+
+}  // namespace
+}  // namespace ui

@@ -1,0 +1,63 @@
+#include "ui/controls/button.h"
+
+#include <type_traits>
+
+#include "ui/core/i_control_window.h"
+
+namespace ui {
+
+namespace {
+
+constexpr wchar_t kSpace = 32;
+constexpr wchar_t kReturn = 13;
+
+}  // namespace
+
+template <typename Base>
+ButtonTemplate<Base>::ButtonTemplate() {
+  this->SetTextStyle(kTextEndEllipsis | kTextNoClip | kTextSingleLine | kTextCenter | kTextVCenter);
+}
+
+template <typename Base>
+void ButtonTemplate<Base>::Activate() {
+  if (!this->IsActivatable()) return;
+  IControlWindow* window = this->GetWindow();
+  this->SendEvent(kEventClick, 0, 0, 0, 0.0f, window ? window->GetLastMousePoint() : UiPoint{});
+}
+
+template <typename Base>
+void ButtonTemplate<Base>::HandleEvent(EventArgs* args) {
+  const int type = args->type;
+  if (!this->IsMouseEnabled() && type >= kEventMouseFirst && type <= kEventMouseLast) {
+    if (Box* parent = this->GetParent()) {
+      parent->HandleEvent(args);
+    } else {
+      Base::HandleEvent(args);
+    }
+    return;
+  }
+  if (type == kEventKeyDown && this->IsKeyboardEnabled() &&
+      (args->keyCharacter == kSpace || args->keyCharacter == kReturn)) {
+    Activate();
+    return;
+  }
+  if (type == kEventInternalMenu && this->IsContextMenuUsed()) {
+    this->SendEvent(kEventMenu, args->wParam, args->lParam);
+    return;
+  }
+  Base::HandleEvent(args);
+}
+
+template <typename Base>
+bool ButtonTemplate<Base>::CanTakeTabFocus() const {
+  if constexpr (std::is_base_of_v<Box, Base>) {
+    return false;
+  } else {
+    return this->IsEnabled() && this->IsKeyboardEnabled();
+  }
+}
+
+template class ButtonTemplate<Control>;
+template class ButtonTemplate<Box>;
+
+}  // namespace ui

@@ -1,0 +1,284 @@
+#include "ui/core/window_impl_base.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/controls/button.h"
+#include "ui/controls/label.h"
+#include "ui/core/control_test_util.h"
+#include "ui/core/h_box.h"
+#include "ui/core/v_box.h"
+#include "ui/core/window_test_util.h"
+
+namespace ui {
+namespace {
+
+using control_test::UiScope;
+using window_test::At;
+using window_test::Drain;
+using window_test::PumpUntil;
+
+// A skinned window whose skin the test builds in code.
+class SkinWindow : public WindowImplBase {
+ public:
+  std::wstring GetWindowClassName() const override { return L"TarnwickSkinTest"; }
+  std::wstring GetSkinFolder() override { return L"skin"; }
+  std::wstring GetSkinFile() override { return skinFile; }
+  void OnInitWindow() override { ++inits; }
+
+  std::wstring skinFile = L"main.xml";
+  int inits = 0;
+};
+
+struct Shown {
+  std::wstring text;
+  std::wstring caption;
+  UINT type;
+};
+
+class WindowImplBaseTest : public ::testing::Test {
+ protected:
+  WindowImplBaseTest() {
+    WindowImplBase::SetMessageBoxFunction(
+        [this](HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
+          shown_.push_back(Shown{text, caption, type});
+          return IDOK;
+        });
+    WindowImplBase::SetSkinBuilder(
+        [this](const std::wstring& path, CreateControlCallback, Window*) -> Control* {
+          paths_.push_back(path);
+          return makeSkin_ ? makeSkin_() : nullptr;
+        });
+  }
+  ~WindowImplBaseTest() override {
+    WindowImplBase::SetSkinBuilder(nullptr);
+    WindowImplBase::SetMessageBoxFunction(nullptr);
+    Drain();
+  }
+
+  // A 300 x 200 window: a caption band of 30 with a label and a button in it, and the
+  // system buttons.
+  SkinWindow* Create(bool shadow = true) {
+    makeSkin_ = [this] {
+      auto* root = new VBox();
+      auto* caption = new HBox();
+      caption->SetFixedHeight(30);
+      label_ = new Label();
+      label_->SetFixedWidth(100);
+      label_->SetText(L"Title");
+      button_ = new Button();
+      button_->SetFixedWidth(40);
+      button_->SetFixedHeight(24);
+      button_->SetName(L"action");
+      caption->Add(label_);
+      caption->Add(button_);
+      for (const wchar_t* name : {L"minbtn", L"maxbtn", L"restorebtn", L"closebtn"}) {
+        auto* system = new Button();
+        system->SetName(name);
+        system->SetFixedWidth(20);
+        system->SetFixedHeight(20);
+        if (std::wstring(name) == L"restorebtn") system->SetVisible(false);
+        caption->Add(system);
+      }
+      root->Add(caption);
+      root->Add(new Control());
+      root_ = root->WeakFlagOf();
+      return root;
+    };
+    auto* window = new SkinWindow();
+    window->GetShadow().SetAttached(shadow);
+    window->sizeBox = UiRect{4, 4, 4, 4};
+    window->caption = UiRect{0, 0, 0, 30};
+    const HWND hwnd = window->CreateNativeWindow(nullptr, L"skinned", WS_POPUP | WS_CAPTION, 0,
+                                                 false, UiRect{0, 0, 300, 200});
+    if (!hwnd) return nullptr;
+    ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    ::UpdateWindow(hwnd);
+    return window;
+  }
+
+  std::vector<Shown> shown_;
+  std::vector<std::wstring> paths_;
+  std::function<Control*()> makeSkin_;
+  Label* label_ = nullptr;
+  Button* button_ = nullptr;
+  std::weak_ptr<kbase::WeakFlag> root_;
+  UiScope ui_;
+};
+
+TEST_F(WindowImplBaseTest, BuildsItsSkinWrapsItAndRunsItsInitHook) {
+  SkinWindow* window = Create();
+  ASSERT_TRUE(window);
+  EXPECT_EQ(paths_, (std::vector<std::wstring>{L"skin\\main.xml"}));
+  EXPECT_EQ(window->inits, 1);
+  EXPECT_EQ(window->GetResourceSubFolder(), L"skin\\");
+  EXPECT_EQ(::GetWindowLongW(window->GetHWND(), GWL_STYLE) & WS_CAPTION, 0);
+  EXPECT_EQ(label_->GetPosition().left, 14);  // inside the shadow band
+  ::DestroyWindow(window->GetHWND());
+}
+
+TEST_F(WindowImplBaseTest, AMissingSkinShowsTheFailureAndMakesNoWindow) {
+  auto* window = new SkinWindow();
+  auto alive = window->WeakFlagOf();
+  const HWND hwnd =
+      window->CreateNativeWindow(nullptr, L"missing", WS_POPUP, 0, false, UiRect{0, 0, 100, 100});
+  EXPECT_EQ(hwnd, nullptr);
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].text, L"Failed to load xml file skin\\main.xml");
+  EXPECT_EQ(shown_[0].caption, L"Fenwyk");
+  EXPECT_EQ(shown_[0].type, static_cast<UINT>(MB_ICONHAND));
+  // The object went with the native window it never got.
+  EXPECT_TRUE(alive.expired());
+}
+
+TEST_F(WindowImplBaseTest, AVeryLongSkinPathIsCutInTheMessage) {
+  auto* window = new SkinWindow();
+  window->skinFile = std::wstring(5000, L'x') + L".xml";
+  EXPECT_EQ(
+      window->CreateNativeWindow(nullptr, L"long", WS_POPUP, 0, false, UiRect{0, 0, 100, 100}),
+      nullptr);
+  ASSERT_EQ(shown_.size(), 1u);
+  EXPECT_EQ(shown_[0].text.size(), 259u);
+  EXPECT_EQ(shown_[0].text.substr(0, 24), L"Failed to load xml file ");
+  EXPECT_EQ(paths_.back().size(), 5009u);
+}
+
+struct HitCase {
+  const char* name;
+  UiPoint point;
+  LRESULT code;
+};
+
+class HitTestTable : public WindowImplBaseTest, public ::testing::WithParamInterface<HitCase> {};
+
+// The visible window is (14, 14) to (286, 186) inside the shadow; the size box is 4 wide.
+TEST_P(HitTestTable, FrameCaptionAndClient) {
+  SkinWindow* window = Create();
+  ASSERT_TRUE(window);
+  EXPECT_EQ(window->HitTest(GetParam().point), GetParam().code);
+  ::DestroyWindow(window->GetHWND());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Points, HitTestTable,
+    ::testing::Values(
+        HitCase{"InTheShadow", {5, 5}, HTCLIENT}, HitCase{"ShadowBelow", {150, 195}, HTCLIENT},
+        HitCase{"TopLeft", {15, 15}, HTTOPLEFT}, HitCase{"TopRight", {285, 15}, HTTOPRIGHT},
+        HitCase{"Top", {150, 15}, HTTOP}, HitCase{"BottomLeft", {15, 185}, HTBOTTOMLEFT},
+        HitCase{"BottomRight", {285, 185}, HTBOTTOMRIGHT}, HitCase{"Bottom", {150, 185}, HTBOTTOM},
+        HitCase{"Left", {15, 100}, HTLEFT}, HitCase{"Right", {285, 100}, HTRIGHT},
+        HitCase{"CaptionOverALabel", {50, 30}, HTCAPTION},
+        HitCase{"CaptionOverAButton", {130, 30}, HTCLIENT},
+        HitCase{"BelowTheCaption", {150, 100}, HTCLIENT}),
+    [](const ::testing::TestParamInfo<HitCase>& info) { return info.param.name; });
+
+TEST_F(WindowImplBaseTest, MaximizedHasNoResizeCodesAndTheSystemButtonsSwap) {
+  SkinWindow* window = Create();
+  ASSERT_TRUE(window);
+  const HWND hwnd = window->GetHWND();
+  Control* maxButton = window->FindControlByName(L"maxbtn");
+  Control* restoreButton = window->FindControlByName(L"restorebtn");
+  ASSERT_TRUE(maxButton && restoreButton);
+  auto click = [hwnd](Control* button) {
+    const UiRect r = button->GetPosition();
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(r.left + 2, r.top + 2));
+    ::SendMessageW(hwnd, WM_LBUTTONUP, 0, At(r.left + 2, r.top + 2));
+  };
+  click(maxButton);
+  ASSERT_TRUE(::IsZoomed(hwnd));
+  EXPECT_FALSE(maxButton->IsVisible());
+  EXPECT_TRUE(restoreButton->IsVisible());
+  EXPECT_EQ(window->GetShadow().GetCorner(), UiRect{});
+  for (const UiPoint& p : {UiPoint{1, 1}, UiPoint{1, 100}, UiPoint{100, 1}}) {
+    const LRESULT code = window->HitTest(p);
+    EXPECT_TRUE(code == HTCLIENT || code == HTCAPTION) << p.x << "," << p.y << ": " << code;
+  }
+  ASSERT_TRUE(PumpUntil([&] { return !window->NeedsLayout(); }, 1000));
+  click(restoreButton);
+  EXPECT_FALSE(::IsZoomed(hwnd));
+  EXPECT_TRUE(maxButton->IsVisible());
+  EXPECT_FALSE(restoreButton->IsVisible());
+  EXPECT_EQ(window->GetShadow().GetCorner(), (UiRect{14, 14, 14, 14}));
+  ::DestroyWindow(hwnd);
+}
+
+TEST_F(WindowImplBaseTest, ALayoutBoundButtonClickReachesItsHandler) {
+  SkinWindow* window = Create(false);
+  ASSERT_TRUE(window);
+  int clicks = 0;
+  button_->AttachEvent(kEventClick, [&clicks](EventArgs*) {
+    ++clicks;
+    return true;
+  });
+  const UiRect r = button_->GetPosition();
+  ::SendMessageW(window->GetHWND(), WM_LBUTTONDOWN, MK_LBUTTON, At(r.left + 3, r.top + 3));
+  ::SendMessageW(window->GetHWND(), WM_LBUTTONUP, 0, At(r.left + 3, r.top + 3));
+  EXPECT_EQ(clicks, 1);
+  ::DestroyWindow(window->GetHWND());
+}
+
+TEST_F(WindowImplBaseTest, MinMaxInfoUsesTheWorkAreaAndTheTrackingSizes) {
+  SkinWindow* window = Create();
+  ASSERT_TRUE(window);
+  window->SetMinSize(200, 0);
+  window->SetMaxSize(600, 400);
+  window->maximizeRect = UiRect{10, 20, 410, 320};
+  MINMAXINFO info{};
+  ::SendMessageW(window->GetHWND(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  ::GetMonitorInfoW(::MonitorFromWindow(window->GetHWND(), MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_EQ(info.ptMaxPosition.x, monitor.rcWork.left - monitor.rcMonitor.left + 10);
+  EXPECT_EQ(info.ptMaxPosition.y, monitor.rcWork.top - monitor.rcMonitor.top + 20);
+  EXPECT_EQ(info.ptMaxSize.x, 400);
+  EXPECT_EQ(info.ptMaxSize.y, 300);
+  EXPECT_EQ(info.ptMinTrackSize.x, 228);
+  EXPECT_EQ(info.ptMinTrackSize.y, 0) << "a height that is only the band was never set";
+  EXPECT_EQ(info.ptMaxTrackSize.x, 628);
+  EXPECT_EQ(info.ptMaxTrackSize.y, 428);
+  ::DestroyWindow(window->GetHWND());
+}
+
+TEST_F(WindowImplBaseTest, SystemCloseClosesTheWindowAndFreesItsTree) {
+  SkinWindow* window = Create();
+  ASSERT_TRUE(window);
+  const HWND hwnd = window->GetHWND();
+  auto windowAlive = window->WeakFlagOf();
+  ASSERT_FALSE(root_.expired());
+  ::SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_TRUE(windowAlive.expired());
+  EXPECT_TRUE(root_.expired()) << "the control tree outlived its window";
+}
+
+TEST_F(WindowImplBaseTest, TheCloseButtonClosesAfterTheFade) {
+  SkinWindow* window = Create();
+  ASSERT_TRUE(window);
+  const HWND hwnd = window->GetHWND();
+  Control* close = window->FindControlByName(L"closebtn");
+  const UiRect r = close->GetPosition();
+  ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(r.left + 2, r.top + 2));
+  ::SendMessageW(hwnd, WM_LBUTTONUP, 0, At(r.left + 2, r.top + 2));
+  EXPECT_TRUE(PumpUntil([hwnd] { return !::IsWindow(hwnd); }, 3000));
+  EXPECT_TRUE(root_.expired());
+}
+
+TEST_F(WindowImplBaseTest, RoundCornersClipTheWindow) {
+  SkinWindow* window = Create(false);
+  ASSERT_TRUE(window);
+  window->roundCorner = UiSize{20, 20};
+  ::SetWindowPos(window->GetHWND(), nullptr, 0, 0, 310, 210, SWP_NOMOVE | SWP_NOZORDER);
+  HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(::GetWindowRgn(window->GetHWND(), region), ERROR);
+  EXPECT_FALSE(::PtInRegion(region, 0, 0));
+  EXPECT_TRUE(::PtInRegion(region, 150, 100));
+  EXPECT_TRUE(::PtInRegion(region, 309, 100));
+  ::DeleteObject(region);
+  ::DestroyWindow(window->GetHWND());
+}
+
+}  // namespace
+}  // namespace ui
