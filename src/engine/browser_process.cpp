@@ -23,11 +23,15 @@ const char kWatchdog[] =
     "  sleep 1\n"
     "  t=$(stat -c %Y \"$hb\" 2>/dev/null || echo 0)\n"
     "  if [ $(( $(date +%s) - t )) -gt STALE_PLACEHOLDER ]; then\n"
-    "    kill -TERM -- -\"$p\" 2>/dev/null; kill -TERM \"$p\" 2>/dev/null; sleep 2\n"
-    "    kill -KILL -- -\"$p\" 2>/dev/null; kill -KILL \"$p\" 2>/dev/null\n"
+    "    kill -TERM -$p 2>/dev/null; sleep 2; kill -KILL -$p 2>/dev/null\n"
     "  fi\n"
     "done\n"
     "wait \"$p\" 2>/dev/null\n"
+    // The browser's helper processes share its process group: they go too.
+    "i=0\n"
+    "while kill -0 -$p 2>/dev/null && [ $i -lt 25 ]; do sleep 0.2; i=$((i + 1)); done\n"
+    "kill -KILL -$p 2>/dev/null\n"
+    "rm -f \"$d\"/Singleton*\n"
     "echo gone > \"$ex\"\n";
 
 const char* const kFlags[] = {
@@ -143,6 +147,10 @@ bool IsOurSwitch(const std::wstring& s) {
 
 BrowserProcess::~BrowserProcess() {
   Stop();
+}
+
+void BrowserProcess::RemoveFolder(const std::wstring& folder) {
+  RemoveTree(folder);
 }
 
 std::wstring BrowserProcess::DefaultIniPath() {
@@ -341,7 +349,7 @@ void BrowserProcess::Stop() {
   }
   if (temporaryFolder_) {
     // The browser may still hold its profile for a moment.
-    for (int i = 0; i < 40 && !HasExited() && WineUnixFileName(); ++i) Sleep(100);
+    for (int i = 0; i < 100 && !HasExited() && WineUnixFileName(); ++i) Sleep(100);
     RemoveTree(folder_);
     temporaryFolder_ = false;
   }

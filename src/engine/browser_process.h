@@ -27,6 +27,8 @@ class BrowserProcess {
   // "engine"; empty when the file or the key is missing.
   static std::wstring ConfiguredBrowser(const std::wstring& iniPath);
   static std::wstring DefaultIniPath();
+  // Removes a folder (ending in a separator) with everything in it.
+  static void RemoveFolder(const std::wstring& folder);
 
   // Starts the browser and waits for its DevTools port; false (with the reason in Error())
   // when it is missing, does not start or does not answer in time.

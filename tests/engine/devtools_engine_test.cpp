@@ -335,6 +335,8 @@ TEST(DevToolsStart, KilledClientLeavesNoBrowser) {
   const std::wstring exited = folder + L"engine-exited";
   EXPECT_TRUE(WaitFor([&] { return GetFileAttributesW(exited.c_str()) != INVALID_FILE_ATTRIBUTES; },
                       30000));
+  engine::BrowserProcess::RemoveFolder(folder);
+  EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(DevToolsEngine, HistoryErrorsConsoleAndContexts) {
