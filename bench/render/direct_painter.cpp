@@ -4,6 +4,7 @@
 
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace gp = Gdiplus::DllExports;
@@ -62,6 +63,43 @@ void DirectPainter::NineGrid(HBITMAP bitmap, const RECT& dest, const RECT& sourc
   SetStretchBltMode(dc_, oldMode);
   SelectObject(memory, old);
   DeleteDC(memory);
+}
+
+void DirectPainter::Blend(HBITMAP bitmap, const RECT& dest, const RECT& source) {
+  HDC memory = CreateCompatibleDC(dc_);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  AlphaBlend(dc_, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, memory,
+             source.left, source.top, source.right - source.left, source.bottom - source.top,
+             blend);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+}
+
+void DirectPainter::BlendDc(HDC source, const RECT& dest, const RECT& from, BYTE alpha) {
+  const BLENDFUNCTION blend = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+  AlphaBlend(dc_, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source,
+             from.left, from.top, from.right - from.left, from.bottom - from.top, blend);
+}
+
+void DirectPainter::Tile(HBITMAP bitmap, const RECT& dest, int size) {
+  HDC memory = CreateCompatibleDC(dc_);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  for (LONG top = dest.top; top < dest.bottom; top += size) {
+    const LONG height = std::min<LONG>(size, dest.bottom - top);
+    for (LONG left = dest.left; left < dest.right; left += size) {
+      const LONG width = std::min<LONG>(size, dest.right - left);
+      AlphaBlend(dc_, left, top, width, height, memory, 0, 0, width, height, blend);
+    }
+  }
+  SelectObject(memory, old);
+  DeleteDC(memory);
+}
+
+void DirectPainter::Clear() {
+  GdiFlush();
+  std::memset(bits_, 0, static_cast<size_t>(width_) * height_ * 4);
 }
 
 void DirectPainter::DrawText(const RECT& rect, const std::wstring& text, DWORD argb, HFONT handle) {

@@ -17,7 +17,13 @@ class DirectPainter {
   void StretchBitmap(HBITMAP bitmap, const RECT& dest, const RECT& source);
   // Nine pieces, corners at their size, blended per pixel.
   void NineGrid(HBITMAP bitmap, const RECT& dest, const RECT& source, int corner);
+  // One piece at its size, blended per pixel.
+  void Blend(HBITMAP bitmap, const RECT& dest, const RECT& source);
+  void BlendDc(HDC source, const RECT& dest, const RECT& from, BYTE alpha);
+  // The image repeated at its size over dest.
+  void Tile(HBITMAP bitmap, const RECT& dest, int size);
   void DrawText(const RECT& rect, const std::wstring& text, DWORD argb, HFONT font);
+  void Clear();
   void ResetAndMakeOpaque(const RECT& rect, int inset);
 
  private:

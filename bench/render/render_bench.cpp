@@ -8,12 +8,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "direct_painter.h"
+#include "ui/render/pixel_kernels.h"
 #include "ui/render/render_context_gdiplus.h"
 #include "ui/render/render_lookup.h"
 
@@ -38,17 +40,39 @@ Result Compare(const std::function<void(int)>& ours, const std::function<void(in
   const int count = bench::Calibrate(direct, kRoundSeconds);
   Result best{1e30, 1e30};
   for (int round = 0; round < rounds; ++round) {
-    best.direct = std::min(best.direct, bench::TimeRun(direct, count) / count);
-    best.ours = std::min(best.ours, bench::TimeRun(ours, count) / count);
+    // Each goes first in every other round, so that neither always meets the caches and the
+    // allocator as the other left them.
+    if (round % 2 == 0) {
+      best.direct = std::min(best.direct, bench::TimeRun(direct, count) / count);
+      best.ours = std::min(best.ours, bench::TimeRun(ours, count) / count);
+    } else {
+      best.ours = std::min(best.ours, bench::TimeRun(ours, count) / count);
+      best.direct = std::min(best.direct, bench::TimeRun(direct, count) / count);
+    }
   }
   return best;
 }
 
+// Time ratio ours / direct: at most 1 is the target; up to 1.1 is within the noise of a
+// shared machine for operations that take the same path as the direct calls.
 bool Print(const char* name, const Result& r) {
   const double ratio = r.ours / r.direct;
-  std::printf("%-34s %12.0f %12.0f %8.3f  %s\n", name, 1.0 / r.ours, 1.0 / r.direct, ratio,
-              ratio <= 1.1 ? "ok" : "OVER 1.1");
+  const char* verdict = ratio <= 1.0 ? "ok" : ratio <= 1.1 ? "ok (within noise)" : "SLOWER";
+  std::printf("%-36s %12.0f %12.0f %8.3f %8.1fx  %s\n", name, 1.0 / r.ours, 1.0 / r.direct, ratio,
+              r.direct / r.ours, verdict);
   return ratio <= 1.1;
+}
+
+// The best of several timed runs of work.
+double Best(const std::function<void()>& work, int rounds) {
+  double best = 1e30;
+  for (int round = 0; round < rounds; ++round) {
+    const double start = bench::Seconds();
+    work();
+    GdiFlush();
+    best = std::min(best, bench::Seconds() - start);
+  }
+  return best;
 }
 
 // Rectangles of one size spread over the surface.
@@ -142,11 +166,31 @@ int main() {
     DirectPainter direct(context->GetDc(), context->GetPixelBits(), kWidth, kHeight);
     HBITMAP photo = MakeImage(64, 64, false);
     HBITMAP button = MakeImage(30, 30, true);
+    HBITMAP tile = MakeImage(12, 12, true);
+    // A second surface to blend from, as a control painted with an alpha is.
+    auto panel = std::make_unique<ui::RenderContext_GdiPlus>();
+    panel->Resize(400, 300, true);
+    {
+      HBITMAP picture = MakeImage(400, 300, true);
+      HDC memory = CreateCompatibleDC(panel->GetDc());
+      HGDIOBJ old = SelectObject(memory, picture);
+      BitBlt(panel->GetDc(), 0, 0, 400, 300, memory, 0, 0, SRCCOPY);
+      SelectObject(memory, old);
+      DeleteDC(memory);
+      DeleteObject(picture);
+    }
+
     const ui::UiRect whole{0, 0, kWidth, kHeight};
 
     std::printf("render benchmark, %d x %d surface, best of %d rounds\n", kWidth, kHeight, kRounds);
-    std::printf("%-34s %12s %12s %8s\n", "operation", "ours op/s", "direct op/s", "ratio");
+    std::printf("row operations: %s\n", ui::PixelKernels::Sse2() ? "SSE2" : "plain C++");
+    std::printf("%-36s %12s %12s %8s %9s\n", "operation", "ours op/s", "direct op/s", "ratio",
+                "speed-up");
     bool ok = true;
+    ok &=
+        Print("FillColor 300x40 opaque",
+              Compare([&](int i) { context->FillColor(ToUi(RectAt(i, 300, 40)), 0xFF336699, 255); },
+                      [&](int i) { direct.FillColor(RectAt(i, 300, 40), 0xFF336699); }));
     ok &=
         Print("FillColor 300x40, alpha 200",
               Compare([&](int i) { context->FillColor(ToUi(RectAt(i, 300, 40)), 0xFF336699, 200); },
@@ -167,6 +211,48 @@ int main() {
                     [&](int i) {
                       direct.StretchBitmap(photo, RectAt(i, 400, 300), {0, 0, 64, 64});
                     }));
+    ok &= Print("FillColor whole surface opaque",
+                Compare([&](int) { context->FillColor(whole, 0xFF336699, 255); },
+                        [&](int) {
+                          direct.FillColor({0, 0, kWidth, kHeight}, 0xFF336699);
+                        },
+                        15));
+    ok &= Print("PaintBitmap unscaled 30x30",
+                Compare(
+                    [&](int i) {
+                      context->PaintBitmap(whole, button, true, ToUi(RectAt(i, 30, 30)),
+                                           {0, 0, 30, 30}, {}, 255, false, false);
+                    },
+                    [&](int i) {
+                      direct.Blend(button, RectAt(i, 30, 30), {0, 0, 30, 30});
+                    }));
+    ok &=
+        Print("BlendBits unscaled 120x32",
+              Compare(
+                  [&](int i) {
+                    const RECT r = RectAt(i, 120, 32);
+                    context->BlendBits(r.left, r.top, 120, 32, panel->GetDc(), 0, 0, 120, 32, 255);
+                  },
+                  [&](int i) {
+                    direct.BlendDc(panel->GetDc(), RectAt(i, 120, 32), {0, 0, 120, 32}, 255);
+                  }));
+    ok &= Print("BlendBits unscaled 400x300, alpha 200",
+                Compare(
+                    [&](int i) {
+                      const RECT r = RectAt(i, 400, 300);
+                      context->BlendBits(r.left, r.top, 400, 300, panel->GetDc(), 0, 0, 400, 300,
+                                         200);
+                    },
+                    [&](int i) {
+                      direct.BlendDc(panel->GetDc(), RectAt(i, 400, 300), {0, 0, 400, 300}, 200);
+                    }));
+    ok &= Print("PaintBitmap tiled 12->400x300",
+                Compare(
+                    [&](int i) {
+                      context->PaintBitmap(whole, tile, true, ToUi(RectAt(i, 400, 300)),
+                                           {0, 0, 12, 12}, {}, 255, true, true);
+                    },
+                    [&](int i) { direct.Tile(tile, RectAt(i, 400, 300), 12); }));
     ok &= Print("PaintBitmap nine-grid 30->120x32",
                 Compare(
                     [&](int i) {
@@ -184,6 +270,8 @@ int main() {
                                  ui::kTextSingleLine | ui::kTextVCenter, 255, false);
             },
             [&](int i) { direct.DrawText(RectAt(i, 200, 24), kTexts[i % 6], 0xFE000000, font); }));
+    ok &= Print("Clear, whole",
+                Compare([&](int) { context->Clear(); }, [&](int) { direct.Clear(); }));
     ok &= Print("ResetPixels + MakeOpaque, whole",
                 Compare(
                     [&](int) {
@@ -194,16 +282,37 @@ int main() {
                       direct.ResetAndMakeOpaque({0, 0, kWidth, kHeight}, 8);
                     }));
 
+    // The floor: storing every byte of the surface once.
+    const double floor =
+        Best([&] { std::memset(context->GetPixelBits(), 0, kWidth * kHeight * 4); }, 30);
+    const double sse2Floor = Best([&] { context->Clear(); }, 30);
+    std::printf("memset of the whole surface: %.3f ms (our clearing loop: %.3f ms)\n", floor * 1e3,
+                sse2Floor * 1e3);
+
     Frame frame{context.get(), &direct, button, font};
     const Result r = Compare([&](int) { frame.Ours(); }, [&](int) { frame.Direct(); }, 25);
-    std::printf(
-        "typical frame (200 fills, 100 nine-grids, 100 texts): ours %.2f ms, direct "
-        "%.2f ms, ratio %.3f\n",
-        r.ours * 1e3, r.direct * 1e3, r.ours / r.direct);
+    // Cold: a new context each time, so that no text run and no image is known yet.
+    double coldBest = 1e30;
+    for (int round = 0; round < 7; ++round) {
+      ui::RenderContext_GdiPlus fresh;
+      fresh.Resize(kWidth, kHeight, true);
+      Frame coldFrame{&fresh, &direct, button, font};
+      const double start = bench::Seconds();
+      coldFrame.Ours();
+      GdiFlush();
+      coldBest = std::min(coldBest, bench::Seconds() - start);
+    }
+    std::printf("typical frame (200 fills, 100 nine-grids, 100 texts), 1920 x 1080:\n");
+    std::printf("  warm: ours %.2f ms, direct %.2f ms, ratio %.3f (%.1fx faster), %.1f memsets\n",
+                r.ours * 1e3, r.direct * 1e3, r.ours / r.direct, r.direct / r.ours, r.ours / floor);
+    std::printf("  cold: ours %.2f ms, ratio to direct %.3f\n", coldBest * 1e3,
+                coldBest / r.direct);
+    std::printf("  target: warm frame at most 8 ms: %s\n", r.ours <= 0.008 ? "met" : "MISSED");
     std::printf("%s\n", ok ? "every operation within 1.1x of the direct calls"
                            : "some operation is over 1.1x of the direct calls");
     DeleteObject(photo);
     DeleteObject(button);
+    DeleteObject(tile);
   }
   ui::RenderLookup::SetFontLookup(nullptr);
   DeleteObject(font);

@@ -106,6 +106,20 @@ struct Times {
   double rapid = 1e9;
 };
 
+// One-shot loads: a new parser, with its memory not touched before, for every load.
+template <typename Parser>
+double TimeFreshRound(const std::string& bytes, int loads) {
+  const double start = bench::Seconds();
+  for (int i = 0; i < loads; ++i) {
+    Parser parser;
+    if (!parser.Load(bytes)) {
+      std::printf("load failed\n");
+      return 1e9;
+    }
+  }
+  return (bench::Seconds() - start) / loads;
+}
+
 template <typename Parser>
 double TimeRound(Parser* parser, const std::string& bytes, int loads) {
   const double start = bench::Seconds();
@@ -120,14 +134,21 @@ double TimeRound(Parser* parser, const std::string& bytes, int loads) {
 
 // Seconds per load, the best of several rounds. The two parsers take turns, so that a
 // busy moment of the machine does not favour either.
-Times TimePerLoad(const std::string& bytes, int loads, uint32_t* elements) {
+Times TimePerLoad(const std::string& bytes, int loads, uint32_t* elements, bool fresh = false,
+                  int rounds = 7) {
   OurParser ours;
   RapidParser rapid;
   Times best;
-  for (int round = 0; round < 7; ++round) {
-    best.ours = std::min(best.ours, TimeRound(&ours, bytes, loads));
-    best.rapid = std::min(best.rapid, TimeRound(&rapid, bytes, loads));
+  for (int round = 0; round < rounds; ++round) {
+    if (fresh) {
+      best.ours = std::min(best.ours, TimeFreshRound<OurParser>(bytes, loads));
+      best.rapid = std::min(best.rapid, TimeFreshRound<RapidParser>(bytes, loads));
+    } else {
+      best.ours = std::min(best.ours, TimeRound(&ours, bytes, loads));
+      best.rapid = std::min(best.rapid, TimeRound(&rapid, bytes, loads));
+    }
   }
+  ours.Load(bytes);
   if (elements != nullptr) *elements = ours.Elements();
   return best;
 }
@@ -136,19 +157,28 @@ double MegabytesPerSecond(size_t bytes, double seconds) {
   return static_cast<double>(bytes) / kMiB / seconds;
 }
 
-void CompareOn(const char* title, const std::string& bytes, int loads) {
+void PrintTimes(const char* mode, size_t size, const Times& times, double target) {
+  const double ourSpeed = MegabytesPerSecond(size, times.ours);
+  const double rapidSpeed = MegabytesPerSecond(size, times.rapid);
+  const double ratio = ourSpeed / rapidSpeed;
+  std::printf("  %s\n", mode);
+  std::printf("    XmlDocument  %8.1f MB/s  (%.1f us per load)\n", ourSpeed, times.ours * 1e6);
+  std::printf("    RapidXML     %8.1f MB/s  (%.1f us per load)\n", rapidSpeed, times.rapid * 1e6);
+  std::printf("    ratio        %8.2f  (XmlDocument / RapidXML, target >= %.2f: %s)\n", ratio,
+              target, ratio >= target ? "met" : "MISSED");
+}
+
+// Repeated loads into one document, as reloading a layout does, and one-shot loads into a
+// new document on fresh memory, as the first build of a window does.
+// Short rounds meet more of the other work on a shared machine, so they get more of them.
+void CompareOn(const char* title, const std::string& bytes, int loads, double target, int rounds) {
   uint32_t elements = 0;
-  const Times times = TimePerLoad(bytes, loads, &elements);
-  const double ourTime = times.ours;
-  const double rapidTime = times.rapid;
-  const double ourSpeed = MegabytesPerSecond(bytes.size(), ourTime);
-  const double rapidSpeed = MegabytesPerSecond(bytes.size(), rapidTime);
+  const Times repeated = TimePerLoad(bytes, loads, &elements, false, rounds);
+  const Times fresh = TimePerLoad(bytes, loads, nullptr, true, rounds);
   std::printf("%s: %zu bytes, %u elements, %d loads per round\n", title, bytes.size(), elements,
               loads);
-  std::printf("  XmlDocument  %8.1f MB/s  (%.1f us per load)\n", ourSpeed, ourTime * 1e6);
-  std::printf("  RapidXML     %8.1f MB/s  (%.1f us per load)\n", rapidSpeed, rapidTime * 1e6);
-  std::printf("  ratio        %8.2f  (XmlDocument / RapidXML, target >= 0.50)\n",
-              ourSpeed / rapidSpeed);
+  PrintTimes("repeated loads", bytes.size(), repeated, target);
+  PrintTimes("one-shot loads on fresh memory", bytes.size(), fresh, target);
 }
 
 void Growth() {
@@ -169,13 +199,13 @@ void Growth() {
 
 int main() {
   // Up to the 4 MiB file limit, as the largest layout a file could hold.
-  CompareOn("synthetic layout", SyntheticLayout(4 * kMiB), 4);
+  CompareOn("synthetic layout", SyntheticLayout(4 * kMiB), 4, 1.0, 7);
   const std::string sample = ReadSample();
   if (sample.empty()) {
     std::printf("sample layout %s not found\n", TARNWICK_SAMPLE_LAYOUT);
     return 1;
   }
-  CompareOn("real layout (cef.xml)", sample, 5000);
+  CompareOn("real layout (cef.xml)", sample, 1000, 0.8, 151);
   Growth();
   return 0;
 }

@@ -29,10 +29,6 @@ void FrameworkThread::RunHere(LoopKind kind, WinMessagePump::Dispatcher* dispatc
   loopKind_ = kind;
   running_ = true;
   dispatcher_ = dispatcher;
-  {
-    AutoLock hold(lock_);
-    stopping_ = false;
-  }
   ThreadBody();
 }
 
@@ -68,9 +64,17 @@ std::unique_ptr<MessageLoop> FrameworkThread::MakeLoop() const {
 }
 
 void FrameworkThread::SetLoop(MessageLoop* loop) {
-  AutoLock hold(lock_);
-  loop_ = loop;
-  loopProxy_ = loop ? loop->Proxy() : nullptr;
+  bool stopAsked = false;
+  {
+    AutoLock hold(lock_);
+    loop_ = loop;
+    loopProxy_ = loop ? loop->Proxy() : nullptr;
+    stopAsked = stopping_;
+    // A stop belongs to one run; the next run starts afresh.
+    if (!loop) stopping_ = false;
+  }
+  // A stop asked for before the loop existed takes effect now.
+  if (loop && stopAsked) PostQuitTask(loop->Proxy());
 }
 
 std::shared_ptr<MessageLoopProxy> FrameworkThread::LoopProxy() const {
@@ -82,15 +86,25 @@ void FrameworkThread::Stop() {
   std::shared_ptr<MessageLoopProxy> proxy;
   {
     AutoLock hold(lock_);
-    if (stopping_ || !loopProxy_) return;
+    if (stopping_) return;
+    // Without a loop yet, the stop is remembered and posted once the loop exists.
     stopping_ = true;
     proxy = loopProxy_;
   }
+  if (proxy) PostQuitTask(proxy);
+}
+
+void FrameworkThread::PostQuitTask(const std::shared_ptr<MessageLoopProxy>& proxy) {
   proxy->PostNonNestable(MakeWeak([this] { QuitSoon(); }));
 }
 
 void FrameworkThread::QuitSoon() {
-  if (MessageLoop* loop = MessageLoop::Current()) loop->QuitWhenIdle();
+  // The tasks posted before Stop have run by now (this task was queued behind them); the
+  // ones posted after it only get the quit's grace on a loop that is never idle, so that
+  // a stop takes effect however fast other threads post.
+  if (MessageLoop* loop = MessageLoop::Current()) {
+    loop->QuitWhenIdle(MessageLoop::QuitAfter::kEarlierTasks);
+  }
 }
 
 }  // namespace kbase

@@ -23,8 +23,10 @@ class FrameworkThread : public Thread, public virtual SupportWeakCallback {
   // loop has quit and the body has finished. The dispatcher is handed to the loop's run.
   void RunHere(LoopKind kind, WinMessagePump::Dispatcher* dispatcher = nullptr);
 
-  // Any thread: lets the ready tasks run, then quits the loop when it is idle. Only the
-  // first call of a run posts anything.
+  // Any thread: lets the ready tasks run, then quits the loop when it is idle. A loop
+  // that other threads keep busy quits at most MessageLoop::kQuitGrace after the tasks
+  // posted before the Stop have run. A stop asked for before the loop exists is kept and
+  // takes effect as soon as the loop is made. Only the first call of a run does anything.
   void Stop();
 
   // The quit task that Stop posts: quits the calling thread's current run once idle.
@@ -45,8 +47,10 @@ class FrameworkThread : public Thread, public virtual SupportWeakCallback {
  private:
   std::unique_ptr<MessageLoop> MakeLoop() const;
   void SetLoop(MessageLoop* loop);
+  void PostQuitTask(const std::shared_ptr<MessageLoopProxy>& proxy);
 
   bool running_ = false;
+  // Set by the first Stop of a run, also before the run's loop exists.
   bool stopping_ = false;
   LoopKind loopKind_ = kPlainLoop;
   MessageLoop* loop_ = nullptr;

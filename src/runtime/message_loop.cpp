@@ -65,7 +65,9 @@ void MessageLoop::PostNonNestableAfter(Task task, int64_t delay) {
 void MessageLoop::PostEntry(Task&& task, int64_t delay, bool delayed, bool nestable) {
   TickTime runAt;
   if (delayed) {
-    runAt = TickTime::Now() + delay;
+    // The clock reading may be almost a tick old: without the extra tick a task could run
+    // up to a tick before its delay has passed.
+    runAt = TickTime::Now() + (delay > 0 ? delay + TickTime::kTick : delay);
     // 0 means "immediate"; a clock that reads 0 must not turn a timed post into one.
     if (runAt.IsNull()) runAt = TickTime::FromMicroseconds(1);
   }
@@ -87,7 +89,8 @@ void MessageLoop::AppendIncoming(QueuedTask&& entry) {
 }
 
 void MessageLoop::Run(WinMessagePump::Dispatcher* dispatcher) {
-  RunFrame frame = {frame_ ? frame_->depth + 1 : 1, false, dispatcher, frame_};
+  RunFrame frame = {
+      frame_ ? frame_->depth + 1 : 1, false, dispatcher, frame_, 0, TickTime(), false};
   frame_ = &frame;
   if (dispatcher && kind_ == kUILoop) {
     static_cast<WinMessagePump*>(pump_.get())->RunWithDispatcher(this, dispatcher);
@@ -97,8 +100,25 @@ void MessageLoop::Run(WinMessagePump::Dispatcher* dispatcher) {
   frame_ = frame.previous;
 }
 
-void MessageLoop::QuitWhenIdle() {
-  if (frame_) frame_->quitRequested = true;
+void MessageLoop::QuitWhenIdle(QuitAfter after) {
+  if (!frame_ || frame_->quitRequested) return;
+  frame_->quitRequested = true;
+  frame_->quitAt = TickTime::Now();
+  frame_->readyUntil = taken_;
+  if (after == QuitAfter::kQueuedTasks) frame_->readyUntil += work_.Size() + IncomingSize();
+}
+
+bool MessageLoop::QuitOverdue() {
+  if (!frame_ || !frame_->quitRequested || taken_ < frame_->readyUntil) return false;
+  // A loop that other threads keep feeding never becomes idle: without this bound a
+  // requested quit would wait for the posts to stop.
+  if (!frame_->quitOverdue) frame_->quitOverdue = TickTime::Now() - frame_->quitAt >= kQuitGrace;
+  return frame_->quitOverdue;
+}
+
+size_t MessageLoop::IncomingSize() {
+  AutoLock hold(incomingLock_);
+  return incoming_.Size();
 }
 
 void MessageLoop::RefillWorkQueue() {
@@ -121,11 +141,13 @@ void MessageLoop::AddTimed(QueuedTask&& entry) {
 bool MessageLoop::RunImmediateTasks() {
   if (!nestingAllowed_) return false;
   for (;;) {
+    if (QuitOverdue()) return false;
     if (work_.Empty()) {
       RefillWorkQueue();
       if (work_.Empty()) return false;
     }
     QueuedTask entry = work_.Take();
+    ++taken_;
     if (!entry.runAt.IsNull()) {
       AddTimed(std::move(entry));
     } else if (entry.nestable || AtOutermostLevel()) {
@@ -144,6 +166,10 @@ bool MessageLoop::RunDueTimedTask(TickTime* next) {
     return false;
   }
   const TickTime runAt = timed_.Top().runAt;
+  if (QuitOverdue() && runAt > frame_->quitAt) {
+    *next = runAt;
+    return false;
+  }
   // A burst of overdue tasks costs one clock read.
   if (runAt > recentTime_) {
     recentTime_ = TickTime::Now();

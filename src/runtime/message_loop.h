@@ -51,6 +51,12 @@ class MessageLoop : public MessagePump::Delegate {
     bool quitRequested;
     WinMessagePump::Dispatcher* dispatcher;
     RunFrame* previous;
+    // Set with quitRequested: the work-queue entries taken by the time those queued at the
+    // request have all been taken, and the time of the request.
+    uint64_t readyUntil = 0;
+    TickTime quitAt;
+    // Set once the run quits without waiting to become idle.
+    bool quitOverdue = false;
   };
 
   // Binds the loop to the calling thread; it must be destroyed on that thread.
@@ -73,8 +79,16 @@ class MessageLoop : public MessagePump::Delegate {
   // QuitWhenIdle. A dispatcher takes over translating and dispatching native messages
   // (UI loop only).
   void Run(WinMessagePump::Dispatcher* dispatcher = nullptr);
-  // Ends the current run as soon as no ready task is left.
-  void QuitWhenIdle();
+  // Which tasks a quit waits for even when the loop never becomes idle.
+  enum class QuitAfter {
+    kQueuedTasks,   // every task queued at the call
+    kEarlierTasks,  // none more: the caller is a task queued behind the ones it waits for
+  };
+  // Ends the current run as soon as no ready task is left. If other threads keep the loop
+  // busy, the run ends once the tasks `after` names have run and kQuitGrace has passed
+  // since the call; tasks that came later and have not run by then are left queued.
+  void QuitWhenIdle(QuitAfter after = QuitAfter::kQueuedTasks);
+  static constexpr int64_t kQuitGrace = 100 * 1000;
   int RunDepth() const { return frame_ ? frame_->depth : 0; }
 
   LoopKind kind() const { return kind_; }
@@ -103,6 +117,8 @@ class MessageLoop : public MessagePump::Delegate {
  private:
   void PostEntry(Task&& task, int64_t delay, bool delayed, bool nestable);
   bool AtOutermostLevel() const { return !frame_ || frame_->depth == 1; }
+  bool QuitOverdue();
+  size_t IncomingSize();
   void RefillWorkQueue();
   void AddTimed(QueuedTask&& entry);
   void ExecuteTask(QueuedTask& entry);
@@ -124,6 +140,8 @@ class MessageLoop : public MessagePump::Delegate {
   std::deque<QueuedTask> deferred_;
   TimedTaskQueue timed_;
   int32_t nextSequence_ = 0;
+  // Entries taken from the work queue so far.
+  uint64_t taken_ = 0;
   TickTime recentTime_;
   ObserverList<TaskObserver> taskObservers_;
   ObserverList<DestructionObserver> destructionObservers_;

@@ -11,6 +11,9 @@ class TickTime {
  public:
   using MillisecondSource = uint32_t (*)();
 
+  // The clock's step: a reading can lag the true time by up to this much.
+  static constexpr int64_t kTick = 1000;
+
   constexpr TickTime() = default;
   static constexpr TickTime FromMicroseconds(int64_t microseconds) {
     return TickTime(microseconds);

@@ -11,6 +11,8 @@ constexpr int64_t kLongestWait = 0xFFFFFFFE;
 constexpr int kMessageFilterCode = 0x5001;
 constexpr UINT kFirstMouseMessage = 0x200;
 constexpr UINT kLastMouseMessage = 0x20D;
+// What a message queue hands out only when no posted message is left.
+constexpr UINT kAfterPostedMessages = QS_INPUT | QS_PAINT | QS_TIMER | QS_HOTKEY;
 
 HINSTANCE ModuleInstance() {
   return GetModuleHandleW(nullptr);
@@ -23,19 +25,22 @@ HINSTANCE ModuleInstance() {
 class PumpWindow {
  public:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER || message == WinUIMessagePump::kWakeMessage) {
-      // Both carry the pump's address; anything else posted to this window is ignored.
-      auto* pump = reinterpret_cast<WinUIMessagePump*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-      if (pump && wParam == reinterpret_cast<WPARAM>(pump)) {
-        if (message == WM_TIMER) {
-          pump->OnTimer();
-        } else {
-          pump->OnWakeMessage();
-        }
-      }
+    // The wake message and the timers carry the pump's address (the work timer the next
+    // one); anything else posted to this window is ignored.
+    auto* pump = reinterpret_cast<WinUIMessagePump*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (pump && message == WinUIMessagePump::kWakeMessage && wParam == PumpId(pump)) {
+      pump->OnWakeMessage();
+    } else if (pump && message == WM_TIMER && wParam == PumpId(pump)) {
+      pump->OnTimer();
+    } else if (pump && message == WM_TIMER && wParam == WorkTimerId(pump)) {
+      pump->OnWorkTimer();
     }
     return DefWindowProcW(window, message, wParam, lParam);
   }
+
+  static UINT_PTR PumpId(const WinUIMessagePump* pump) { return reinterpret_cast<UINT_PTR>(pump); }
+  // Carries tasks on inside a foreign modal loop while input waits.
+  static UINT_PTR WorkTimerId(const WinUIMessagePump* pump) { return PumpId(pump) + 1; }
 };
 
 WinUIMessagePump::WinUIMessagePump() {
@@ -61,7 +66,7 @@ void WinUIMessagePump::WakeForWork() {
   if (haveWork_.exchange(1) != 0) return;
   // A failed post leaves haveWork_ at 1: the tasks then run at the next native message or
   // timer instead.
-  if (PostMessageW(window_, kWakeMessage, reinterpret_cast<WPARAM>(this), 0)) {
+  if (PostMessageW(window_, kWakeMessage, PumpWindow::PumpId(this), 0)) {
     wakeMessages_.fetch_add(1, std::memory_order_relaxed);
   }
 }
@@ -72,12 +77,12 @@ void WinUIMessagePump::WakeAt(TickTime time) {
   if (delay < kShortestTimer) delay = kShortestTimer;
   if (delay > kLongestWait) delay = kLongestWait;
   lastTimerInterval_ = static_cast<uint32_t>(delay);
-  timerSet_ = SetTimer(window_, reinterpret_cast<UINT_PTR>(this), lastTimerInterval_, nullptr) != 0;
+  timerSet_ = SetTimer(window_, PumpWindow::PumpId(this), lastTimerInterval_, nullptr) != 0;
 }
 
 void WinUIMessagePump::KillWakeTimer() {
   if (!timerSet_) return;
-  KillTimer(window_, reinterpret_cast<UINT_PTR>(this));
+  KillTimer(window_, PumpWindow::PumpId(this));
   timerSet_ = false;
 }
 
@@ -89,7 +94,8 @@ void WinUIMessagePump::RunLoopBody() {
     bool more =
         PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) ? ProcessMessage(message) : sentWaiting;
     if (frame->quitNow) return;
-    more |= frame->delegate->RunImmediateTasks();
+    tasksMayWait_ = frame->delegate->RunImmediateTasks();
+    more |= tasksMayWait_;
     if (frame->quitNow) return;
     more |= frame->delegate->RunDueTimedTask(&timedWake_);
     // The last timed task has run: an idle thread keeps no timer.
@@ -113,6 +119,12 @@ bool WinUIMessagePump::ProcessMessage(const MSG& message) {
   if (message.message == kWakeMessage && message.hwnd == window_) {
     return ProcessReplacementMessage();
   }
+  // Handling the message may enter a modal loop (a message box, a menu, a window being
+  // moved): waiting tasks run inside it only if a wake message is queued, and timed tasks
+  // only if the timer is set (a timer that fired where no task could run was not set
+  // again).
+  if (tasksMayWait_) WakeForWork();
+  if (!timedWake_.IsNull() && !timerSet_) WakeAt(timedWake_);
   if (CallMsgFilterW(const_cast<MSG*>(&message), kMessageFilterCode)) return true;
   NotifyBeforeMessage(message);
   if (frame_->dispatcher) {
@@ -126,13 +138,14 @@ bool WinUIMessagePump::ProcessMessage(const MSG& message) {
 }
 
 bool WinUIMessagePump::ProcessReplacementMessage() {
-  // The wake message was taken in place of a real one; handle the next real message now so
-  // that a stream of wake messages cannot starve input.
+  // The pump's own loop took the wake message in place of a real one; it handles the next
+  // real message now so that a stream of wake messages cannot starve input. (Handling it
+  // queues a new wake message first: the tasks have not run yet.)
   MSG message;
   const bool got = PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);
   haveWork_.exchange(0);
+  tasksMayWait_ = true;
   if (!got) return false;
-  WakeForWork();
   return ProcessMessage(message);
 }
 
@@ -160,13 +173,36 @@ void WinUIMessagePump::OnTimer() {
 }
 
 void WinUIMessagePump::OnWakeMessage() {
-  if (!frame_) {
+  // Reached when a loop that is not the pump's own dispatched the wake message: a modal
+  // loop, or any loop after the run ended.
+  haveWork_.exchange(0);
+  RunTaskInForeignLoop();
+}
+
+void WinUIMessagePump::OnWorkTimer() {
+  KillTimer(window_, PumpWindow::WorkTimerId(this));
+  haveWork_.exchange(0);
+  RunTaskInForeignLoop();
+}
+
+void WinUIMessagePump::RunTaskInForeignLoop() {
+  // One task per message, as in the pump's own loop; the foreign loop's own messages are
+  // left to it.
+  if (frame_ && frame_->delegate->RunImmediateTasks()) ContinueInForeignLoop();
+}
+
+void WinUIMessagePump::ContinueInForeignLoop() {
+  // A queue hands out posted messages before input, paint and timers, so a wake message
+  // posted whenever a task has run would keep those from the foreign loop for as long as
+  // tasks keep coming. While any of them waits, the tasks carry on from a timer, which comes
+  // after them. Meanwhile haveWork_ stays 1, so that posts from other threads queue no wake
+  // message ahead of them either; the timer clears it.
+  if (HIWORD(GetQueueStatus(kAfterPostedMessages)) != 0) {
+    if (haveWork_.exchange(1) != 0) return;  // a wake message was queued meanwhile
+    if (SetTimer(window_, PumpWindow::WorkTimerId(this), kShortestTimer, nullptr)) return;
     haveWork_.exchange(0);
-    return;
   }
-  // Reached here when a foreign loop dispatched the wake message: run tasks from inside it.
-  ProcessReplacementMessage();
-  if (frame_->delegate->RunImmediateTasks()) WakeForWork();
+  WakeForWork();
 }
 
 void WinUIMessagePump::NotifyBeforeMessage(const MSG& message) {

@@ -13,6 +13,8 @@ namespace kbase {
 // Interleaves native window messages with tasks. It wakes itself through a private
 // message and a timer on a message-only window, so tasks keep running while a foreign
 // modal loop (a message box, a menu, a window being dragged) pumps the thread's messages.
+// A foreign loop's messages stay its own: the pump takes none of them, and while input,
+// paint or timer messages wait it lets that loop have them before it runs the next task.
 class WinUIMessagePump : public WinMessagePump {
  public:
   static constexpr unsigned kWakeMessage = 0x401;  // WM_USER + 1
@@ -61,6 +63,9 @@ class WinUIMessagePump : public WinMessagePump {
   void KillWakeTimer();
   void OnTimer();
   void OnWakeMessage();
+  void OnWorkTimer();
+  void RunTaskInForeignLoop();
+  void ContinueInForeignLoop();
 
   HWND__* window_ = nullptr;
   ObserverList<UIObserver> observers_;
@@ -69,6 +74,10 @@ class WinUIMessagePump : public WinMessagePump {
   // Whether the wake timer is set, so that a busy loop does not kill a timer that is
   // not there on every pass.
   bool timerSet_ = false;
+  // Whether the last pass of the pump's own loop ran a task, or it has just taken a wake
+  // message: tasks may be waiting that only a queued wake message can bring into a modal
+  // loop entered from the next native message.
+  bool tasksMayWait_ = false;
 };
 
 }  // namespace kbase

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "modal_test_util.h"
 #include "runtime/message_loop_proxy.h"
 #include "runtime/thread_registry.h"
 #include "runtime/ui_message_loop.h"
@@ -21,7 +23,14 @@ using kbase::FrameworkThread;
 using kbase::MessageLoop;
 using kbase::ThreadRegistry;
 
+using loop_test::Flooder;
 using loop_test::ScriptedThread;
+using loop_test::SpinFor;
+using loop_test::Watchdog;
+using namespace std::chrono_literals;
+
+// How long a lost stop may keep a run going before the test ends it itself.
+constexpr auto kFallback = 15s;
 
 class TaskCounter : public MessageLoop::TaskObserver {
  public:
@@ -100,17 +109,70 @@ TEST_P(FrameworkThreadTest, StopFromAnotherThreadEndsTheRun) {
   EXPECT_EQ(thread.loop(), nullptr);
 }
 
-TEST_P(FrameworkThreadTest, StopWithoutARunningLoopDoesNothing) {
-  thread.Stop();
-  bool ran = false;
+TEST_P(FrameworkThreadTest, StopBeforeTheLoopExistsIsHonouredOnceItRuns) {
+  // Stopped before RunHere on this thread, and stopped from here while another thread
+  // may still be making its loop.
+  for (const bool runElsewhere : {false, true}) {
+    SCOPED_TRACE(runElsewhere ? "run on another thread" : "run here after the stop");
+    ScriptedThread early;
+    bool ran = false;
+    early.onStart = [&] { MessageLoop::Current()->Post([&] { ran = true; }); };
+    // Only a second Stop would end a run whose first one was lost.
+    Watchdog fallback(kFallback, [&] { early.Stop(); });
+    if (runElsewhere) {
+      std::thread runner([&] { early.RunHere(GetParam()); });
+      early.Stop();
+      runner.join();
+    } else {
+      early.Stop();
+      early.RunHere(GetParam());
+    }
+    fallback.Cancel();
+    EXPECT_FALSE(fallback.fired());
+    EXPECT_TRUE(ran);  // what was ready when the loop started still ran
+
+    // The stop belonged to that run: the next one runs until stopped again.
+    std::vector<std::string> second;
+    early.onStart = [&] {
+      MessageLoop::Current()->Post([&] {
+        second.push_back("task");
+        MessageLoop::Current()->Post([&] {
+          second.push_back("later task");
+          early.Stop();
+        });
+      });
+    };
+    early.RunHere(GetParam());
+    EXPECT_EQ(second, (std::vector<std::string>{"task", "later task"}));
+  }
+}
+
+TEST_P(FrameworkThreadTest, StopTakesEffectWhileAnotherThreadKeepsTheLoopBusy) {
+  // The flood never lets the loop become idle; it ends by itself only after this long.
+  constexpr auto kFloodLength = 25s;
+  // How long a stop may take here: the tasks queued ahead of it (at most kAhead of 20 us
+  // each, plus each one's pass of the loop) and the quit's grace; far below kFloodLength.
+  constexpr auto kStopBound = 10s;
+  constexpr int kAhead = 2000;
+  std::unique_ptr<Flooder> flooder;
+  std::thread stopper;
+  std::chrono::steady_clock::time_point stoppedAt;
   thread.onStart = [&] {
-    MessageLoop::Current()->Post([&] {
-      ran = true;
-      thread.Stop();  // the earlier Stop must not have left the thread "stopping"
+    flooder = std::make_unique<Flooder>(
+        thread.LoopProxy(), kAhead, [] { SpinFor(20us); }, kFloodLength);
+    stopper = std::thread([&] {
+      loop_test::WaitUntil([&] { return flooder->ran() > 500; }, kFloodLength);
+      stoppedAt = std::chrono::steady_clock::now();
+      thread.Stop();
     });
   };
   thread.RunHere(GetParam());
-  EXPECT_TRUE(ran);
+  const auto stopTook = std::chrono::steady_clock::now() - stoppedAt;
+  const bool floodStillGoing = !flooder->Expired();
+  stopper.join();
+  flooder->Stop();
+  EXPECT_TRUE(floodStillGoing);
+  EXPECT_LT(stopTook, kStopBound);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLoops, FrameworkThreadTest,

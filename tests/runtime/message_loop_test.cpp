@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,6 +13,7 @@
 #include <vector>
 
 #include "loop_test_util.h"
+#include "modal_test_util.h"
 #include "runtime/message_loop_proxy.h"
 #include "test_window.h"
 
@@ -118,6 +122,74 @@ TEST_P(MessageLoopTest, TimedTaskWaitsUntilDueThenRunsWithoutFurtherPosts) {
   loop->Run();
   EXPECT_GE(ranAt - posted, 30 * 1000);
   EXPECT_LT(ranAt - posted, 10 * 1000 * 1000);  // generous: only guards against a hang
+}
+
+TEST_P(MessageLoopTest, QuitWhileAnotherThreadKeepsPostingRunsWhatWasQueuedThenEnds) {
+  using namespace std::chrono_literals;
+  // Together longer than the quit's grace, so the bound cannot cut them short by chance.
+  constexpr int kQueued = 300;
+  int queuedRan = 0;
+  loop->Post([&] {
+    for (int i = 0; i < kQueued; ++i) {
+      loop->Post([&] {
+        loop_test::SpinFor(1ms);
+        ++queuedRan;
+      });
+    }
+    loop->QuitWhenIdle();
+  });
+  // Never lets the loop become idle (its tasks are slower than its posts); it gives up by
+  // itself only after this long.
+  loop_test::Flooder flooder(
+      loop->Proxy(), 500, [] { loop_test::SpinFor(20us); }, 30s);
+  loop->Run();
+  const bool floodStillGoing = !flooder.Expired();
+  flooder.Stop();
+  EXPECT_EQ(queuedRan, kQueued);
+  EXPECT_TRUE(floodStillGoing);
+}
+
+int64_t PerformanceCounterMicroseconds() {
+  LARGE_INTEGER frequency;
+  LARGE_INTEGER now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  return now.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+TEST_P(MessageLoopTest, DelayedTasksNeverRunBeforeTheirDelayByAFinerClock) {
+  // A loop kept busy looks at the clock on every pass, so a task runs the moment the
+  // millisecond clock shows it due: the case in which a whole-millisecond clock would let
+  // it run before its delay had passed.
+  constexpr int kTasks = 150;
+  constexpr int64_t kDelays[] = {1000, 1500, 3000};
+  bool done = false;
+  std::function<void()> keepBusy = [&] {
+    if (!done) loop->Post(keepBusy);
+  };
+  int ran = 0;
+  int early = 0;
+  int64_t shortest = INT64_MAX;  // elapsed minus delay
+  int64_t postedAt = 0;          // read after the post returned: the stricter end
+  std::function<void()> postNext = [&] {
+    const int64_t delay = kDelays[ran % 3];
+    loop->PostAfter(
+        [&, delay] {
+          const int64_t margin = PerformanceCounterMicroseconds() - postedAt - delay;
+          if (margin < 0) ++early;
+          shortest = std::min(shortest, margin);
+          if (++ran < kTasks) return postNext();
+          done = true;
+          loop->QuitWhenIdle();
+        },
+        delay);
+    postedAt = PerformanceCounterMicroseconds();
+  };
+  loop->Post(keepBusy);
+  postNext();
+  loop->Run();
+  EXPECT_EQ(ran, kTasks);
+  EXPECT_EQ(early, 0) << "ran up to " << -shortest << " us early";
 }
 
 TEST_P(MessageLoopTest, ProxyRefusesEveryPostOnceTheLoopIsGone) {

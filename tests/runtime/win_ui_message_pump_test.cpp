@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "loop_test_util.h"
+#include "modal_test_util.h"
 #include "runtime/message_loop_proxy.h"
 #include "runtime/ui_message_loop.h"
 #include "test_window.h"
@@ -19,6 +22,7 @@ using kbase::MessageLoop;
 using kbase::TickTime;
 using kbase::UIMessageLoop;
 using kbase::WinUIMessagePump;
+using loop_test::FindDialogOfThisThread;
 
 constexpr UINT kTestMessage = WM_APP + 1;
 
@@ -125,6 +129,10 @@ struct TimerCase {
   uint32_t expectedInterval;
 };
 
+void PrintTo(const TimerCase& value, std::ostream* out) {
+  *out << value.name;
+}
+
 class TimerIntervalTest : public WinUIMessagePumpTest,
                           public ::testing::WithParamInterface<TimerCase> {};
 
@@ -141,30 +149,23 @@ TEST_P(TimerIntervalTest, TimerIntervalIsClamped) {
   EXPECT_EQ(interval, GetParam().expectedInterval);
 }
 
+// A positive delay counts from the clock's next tick (a reading may be almost a tick old),
+// so a task posted with a delay of d is d plus one millisecond away.
 INSTANTIATE_TEST_SUITE_P(Delays, TimerIntervalTest,
                          ::testing::Values(TimerCase{"ThreeMilliseconds", 3000, 0, 10},
-                                           TimerCase{"FiveSeconds", 5000 * 1000, 0, 5000},
-                                           TimerCase{"RoundedUp", 20 * 1000 + 1, 0, 21},
+                                           TimerCase{"FiveSecondsAway", 5000 * 1000 - 1000, 0,
+                                                     5000},
+                                           TimerCase{"DelayOfFiveSeconds", 5000 * 1000, 0, 5001},
+                                           TimerCase{"RoundedUp", 20 * 1000 + 1, 0, 22},
                                            TimerCase{"Overdue", 1000, 500, 10}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-BOOL CALLBACK RememberDialog(HWND window, LPARAM result) {
-  wchar_t className[16] = {};
-  GetClassNameW(window, className, 16);
-  if (std::wstring(className) != L"#32770") return TRUE;
-  *reinterpret_cast<HWND*>(result) = window;
-  return FALSE;
-}
-
-HWND FindDialogOfThisThread() {
-  HWND found = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), &RememberDialog, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
 
 TEST_F(WinUIMessagePumpTest, TasksKeepRunningWhileAForeignModalLoopPumps) {
   std::vector<std::string> order;
   int boxResult = 0;
+  // Closes the box should the timed task never come.
+  loop_test::Watchdog fallback(std::chrono::seconds(15),
+                               loop_test::CloseBoxOf(GetCurrentThreadId(), IDCANCEL));
   TestWindow window([&](UINT message, WPARAM, LPARAM) {
     if (message != kTestMessage) return false;
     // Posted from native message handling, not from a task: the box's own loop is all
@@ -186,6 +187,7 @@ TEST_F(WinUIMessagePumpTest, TasksKeepRunningWhileAForeignModalLoopPumps) {
   });
   loop->Post([&] { window.Post(kTestMessage); });
   loop->Run();
+  EXPECT_FALSE(fallback.fired());
   EXPECT_EQ(boxResult, IDOK);
   EXPECT_EQ(order, (std::vector<std::string>{"task, box open", "task, box open",
                                              "timed task closes box", "box returned"}));

@@ -220,7 +220,7 @@ bool Control::HitTestScrolled(const UiPoint& point) const {
 
 ImageAttribute* Control::GetSizingImage() {
   if (!bkImage_.file.empty()) return &bkImage_;
-  return bkStateImages_.FirstImageWithFile();
+  return bkStateImages_ ? bkStateImages_->FirstImageWithFile() : nullptr;
 }
 
 // Tooltips, data and user data.
@@ -444,7 +444,8 @@ void Control::HandleEvent(EventArgs* args) {
 bool Control::HasHotState() {
   auto it = stateColors_.find(ControlState::kHot);
   if (it != stateColors_.end() && !it->second.empty()) return true;
-  return bkStateImages_.HasHotImage() || foreStateImages_.HasHotImage();
+  return (bkStateImages_ && bkStateImages_->HasHotImage()) ||
+         (foreStateImages_ && foreStateImages_->HasHotImage());
 }
 
 bool Control::MouseEnter(EventArgs*) {
@@ -542,8 +543,8 @@ void Control::ReleaseBkImage() {
 }
 
 void Control::ReleaseAllImages() {
-  bkStateImages_.ClearImages();
-  foreStateImages_.ClearImages();
+  if (bkStateImages_) bkStateImages_->ClearImages();
+  if (foreStateImages_) foreStateImages_->ClearImages();
   ReleaseBkImage();
 }
 

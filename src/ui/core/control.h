@@ -260,8 +260,10 @@ class Control : public PlaceHolder, public IImageHost {
   std::wstring bkColor1_;
   std::map<ControlState, std::wstring> stateColors_;
   ImageAttribute bkImage_;
-  StateImageSet bkStateImages_{this};
-  StateImageSet foreStateImages_{this};
+  // Made when a state image is first set: most controls have none, and a tree of many
+  // controls is smaller for it.
+  std::unique_ptr<StateImageSet> bkStateImages_;
+  std::unique_ptr<StateImageSet> foreStateImages_;
   std::wstring borderColor_;
   kbase::WeakCallbackFlag bkImageAnimationFlag_;
   ControlAnimations animations_{this};

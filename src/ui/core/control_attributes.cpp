@@ -227,7 +227,9 @@ void Control::SetBkImage(const std::wstring& text) {
 }
 
 void Control::SetStateImage(int layer, ControlState state, const std::wstring& text) {
-  StateImageSet& images = layer == 0 ? bkStateImages_ : foreStateImages_;
+  std::unique_ptr<StateImageSet>& set = layer == 0 ? bkStateImages_ : foreStateImages_;
+  if (!set) set = std::make_unique<StateImageSet>(this);
+  StateImageSet& images = *set;
   if (state == ControlState::kHot) animations_.SetFadeHot(true);
   images.SetImageString(state, text);
   if (layer == 0 && HasAutoSize()) {

@@ -145,8 +145,8 @@ void Control::PaintStateColors(IRenderContext& context,
 }
 
 void Control::PaintStateImages(IRenderContext& context) {
-  bkStateImages_.Paint(context, state_);
-  foreStateImages_.Paint(context, state_);
+  if (bkStateImages_) bkStateImages_->Paint(context, state_);
+  if (foreStateImages_) foreStateImages_->Paint(context, state_);
 }
 
 void Control::PaintText(IRenderContext&) {}

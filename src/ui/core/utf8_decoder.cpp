@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__i386__) || defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace ui {
 
 namespace {
@@ -58,25 +62,64 @@ size_t DecodeSequence(const uint8_t* p, const uint8_t* end, wchar_t** o) {
   return used;
 }
 
-}  // namespace
+// Widens ASCII bytes four at a time until a byte of 0x80 or above or fewer than four are
+// left.
+inline void WidenAsciiWords(const uint8_t*& p, const uint8_t* end, wchar_t*& o) {
+  while (end - p >= 4) {
+    uint32_t word;
+    std::memcpy(&word, p, sizeof(word));
+    if (word & 0x80808080u) break;
+    o[0] = p[0];
+    o[1] = p[1];
+    o[2] = p[2];
+    o[3] = p[3];
+    o += 4;
+    p += 4;
+  }
+}
 
-size_t DecodeUtf8(const char* bytes, size_t length, wchar_t* out) {
+#if defined(__i386__) || defined(__x86_64__)
+#define TARNWICK_UTF8_SSE2 1
+
+// Widens ASCII sixteen bytes at a time; stops at the block holding a byte of 0x80 or above,
+// after widening the ASCII bytes in front of it.
+__attribute__((target("sse2"))) void WidenAsciiBlocks(const uint8_t*& p, const uint8_t* end,
+                                                      wchar_t*& o) {
+  const __m128i zero = _mm_setzero_si128();
+  while (end - p >= 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int high = _mm_movemask_epi8(block);
+    if (high != 0) {
+      const int ascii = __builtin_ctz(static_cast<unsigned>(high));
+      for (int i = 0; i < ascii; ++i) o[i] = p[i];
+      o += ascii;
+      p += ascii;
+      return;
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(block, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(block, zero));
+    o += 16;
+    p += 16;
+  }
+}
+
+bool ProcessorHasSse2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("sse2");
+}
+#endif
+
+template <bool kSse2>
+size_t Decode(const char* bytes, size_t length, wchar_t* out) {
   const auto* p = reinterpret_cast<const uint8_t*>(bytes);
   const auto* const end = p + length;
   wchar_t* o = out;
   while (p < end) {
-    // Layout text is mostly ASCII: widen it four bytes at a time.
-    while (end - p >= 4) {
-      uint32_t word;
-      std::memcpy(&word, p, sizeof(word));
-      if (word & 0x80808080u) break;
-      o[0] = p[0];
-      o[1] = p[1];
-      o[2] = p[2];
-      o[3] = p[3];
-      o += 4;
-      p += 4;
-    }
+    // Layout text is mostly ASCII: widen it in blocks.
+#ifdef TARNWICK_UTF8_SSE2
+    if (kSse2) WidenAsciiBlocks(p, end, o);
+#endif
+    WidenAsciiWords(p, end, o);
     if (p == end) break;
     if (*p < 0x80) {
       *o++ = *p++;
@@ -85,6 +128,26 @@ size_t DecodeUtf8(const char* bytes, size_t length, wchar_t* out) {
     }
   }
   return static_cast<size_t>(o - out);
+}
+
+}  // namespace
+
+bool DecodeUtf8UsesSse2() {
+#ifdef TARNWICK_UTF8_SSE2
+  static const bool sse2 = ProcessorHasSse2();
+  return sse2;
+#else
+  return false;
+#endif
+}
+
+size_t DecodeUtf8(const char* bytes, size_t length, wchar_t* out) {
+  return DecodeUtf8UsesSse2() ? Decode<true>(bytes, length, out)
+                              : Decode<false>(bytes, length, out);
+}
+
+size_t DecodeUtf8Plain(const char* bytes, size_t length, wchar_t* out) {
+  return Decode<false>(bytes, length, out);
 }
 
 }  // namespace ui

@@ -113,11 +113,13 @@ uint32_t XmlDocument::ElementCount() const {
 void XmlDocument::Release() {
   text_.reset();
   textSize_ = 0;
+  textCapacity_ = 0;
   table_.Release();
 }
 
 void XmlDocument::Reset() {
-  Release();
+  // The previous text's memory stays for this load; only its contents go.
+  textSize_ = 0;
   lastErrorMessage_[0] = 0;
   lastErrorLocation_[0] = 0;
 }
@@ -125,9 +127,15 @@ void XmlDocument::Reset() {
 bool XmlDocument::AllocateText(size_t length) {
   // Positions in the element table are 32-bit.
   if (length >= UINT32_MAX || length >= SIZE_MAX / sizeof(wchar_t)) return false;
-  text_.reset(new (std::nothrow) wchar_t[length + 1]);
-  textSize_ = text_ != nullptr ? length + 1 : 0;
-  return text_ != nullptr;
+  if (length + 1 > textCapacity_) {
+    text_.reset();
+    textCapacity_ = 0;
+    text_.reset(new (std::nothrow) wchar_t[length + 1]);
+    if (text_ == nullptr) return false;
+    textCapacity_ = length + 1;
+  }
+  textSize_ = length + 1;
+  return true;
 }
 
 bool XmlDocument::Parse() {

@@ -12,7 +12,8 @@ namespace ui {
 
 // A layout text parsed in place: the whole text lives in one wide-character buffer, names
 // and values are terminated inside it, and every element is a record in one flat table.
-// Each load replaces whatever the document held; a failed load leaves it empty with the
+// Each load replaces whatever the document held, reusing the memory of the previous text
+// and table when they are large enough; a failed load leaves it empty with the
 // reason in LastErrorMessage and, where the failure has a place in the text, the text
 // from there in LastErrorLocation. Used on the UI thread only.
 class XmlDocument {
@@ -51,7 +52,7 @@ class XmlDocument {
   const wchar_t* LastErrorMessage() const { return lastErrorMessage_; }
   const wchar_t* LastErrorLocation() const { return lastErrorLocation_; }
 
-  // Frees the text and the table.
+  // Frees the text and the table, with the memory kept for reloading.
   void Release();
 
   // Whether runs of blanks after a space in text and values are kept (the default).
@@ -72,6 +73,7 @@ class XmlDocument {
 
   std::unique_ptr<wchar_t[]> text_;
   size_t textSize_ = 0;
+  size_t textCapacity_ = 0;
   XmlElementTable table_;
   wchar_t lastErrorMessage_[kMaxErrorMessageLength + 1] = {};
   wchar_t lastErrorLocation_[kMaxErrorLocationLength + 1] = {};

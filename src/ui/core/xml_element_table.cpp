@@ -23,8 +23,8 @@ void XmlElementTable::Release() {
 }
 
 bool XmlElementTable::Reset() {
-  Release();
-  if (!Grow()) return false;
+  size_ = 0;
+  if (capacity_ == 0 && !Grow()) return false;
   records_[0] = XmlElementRecord{};
   size_ = 1;
   return true;

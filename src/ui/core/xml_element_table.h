@@ -24,7 +24,8 @@ class XmlElementTable {
   XmlElementTable(const XmlElementTable&) = delete;
   XmlElementTable& operator=(const XmlElementTable&) = delete;
 
-  // Empties the table and reserves the placeholder record 0. False when memory runs out.
+  // Empties the table and reserves the placeholder record 0, keeping the memory of earlier
+  // records for the next document. False when memory runs out.
   bool Reset();
 
   // Appends a zeroed record and returns its index, or 0 when memory runs out.

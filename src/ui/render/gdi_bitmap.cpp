@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
 
 namespace ui {
 
@@ -54,7 +53,8 @@ bool GdiBitmap::Create(HDC dc, int width, int height, bool topDown) {
 void GdiBitmap::Clear() {
   if (!bits_) return;
   ::GdiFlush();
-  std::memset(bits_, 0, static_cast<size_t>(width_) * static_cast<size_t>(height_) * 4);
+  // The rows lie back to back: one run over the whole surface.
+  kernels_->fill(reinterpret_cast<uint32_t*>(bits_), width_ * height_, 0);
 }
 
 HBITMAP GdiBitmap::Detach() {
@@ -91,38 +91,17 @@ void GdiBitmap::ResetPixels(const UiRect& rect, unsigned char value) {
   const UiRect area = ClipToSurface(rect);
   if (area.IsEmpty()) return;
   ::GdiFlush();
-  const size_t bytes = static_cast<size_t>(area.Width()) * 4;
+  const uint32_t pixel = value * 0x01010101u;
   if (area.left == 0 && area.right == width_) {
-    // Whole rows lie back to back in memory: one pass over the block.
+    // Whole rows lie back to back in memory: one run over the block.
     unsigned char* first = topDown_ ? Row(area.top) : Row(area.bottom - 1);
-    std::memset(first, value, bytes * static_cast<size_t>(area.Height()));
+    kernels_->fill(reinterpret_cast<uint32_t*>(first), area.Width() * area.Height(), pixel);
     return;
   }
   ForEachRow(area, [&](int, unsigned char* row) {
-    std::memset(row + static_cast<size_t>(area.left) * 4, value, bytes);
+    kernels_->fill(reinterpret_cast<uint32_t*>(row) + area.left, area.Width(), pixel);
   });
 }
-
-namespace {
-
-void SetAlphas(unsigned char* row, int from, int to, int keyAlpha) {
-  const int count = to - from;
-  if (keyAlpha == 0) {
-    // Stores only: the colour bytes are neither read nor written.
-    unsigned char* alpha = row + static_cast<size_t>(from) * 4 + 3;
-    for (int i = 0; i < count; ++i) alpha[static_cast<size_t>(i) * 4] = 255;
-    return;
-  }
-  // Whole pixels rather than alpha bytes, so that the loop vectorises.
-  const uint32_t key = static_cast<uint32_t>(keyAlpha) << 24;
-  uint32_t* pixel = reinterpret_cast<uint32_t*>(row) + from;
-  for (int i = 0; i < count; ++i) {
-    const uint32_t colour = pixel[i] & 0x00FFFFFFu;
-    pixel[i] = (pixel[i] & 0xFF000000u) == key ? colour : colour | 0xFF000000u;
-  }
-}
-
-}  // namespace
 
 void GdiBitmap::MakeOpaque(const UiRect& rect, const UiRect& insets, int keyAlpha) {
   if (!bits_) return;
@@ -134,10 +113,11 @@ void GdiBitmap::MakeOpaque(const UiRect& rect, const UiRect& insets, int keyAlph
   const int bandLeft = area.left > insets.left ? area.left : insets.left;
   const int bandRight = area.right < width_ - insets.right ? area.right : width_ - insets.right;
   ForEachRow(area, [&](int y, unsigned char* row) {
+    auto* pixels = reinterpret_cast<uint32_t*>(row);
     if (y >= insets.top && y < height_ - insets.bottom) {
-      SetAlphas(row, area.left, area.right, keyAlpha);
+      kernels_->makeOpaque(pixels + area.left, area.Width(), keyAlpha);
     } else if (bandLeft < bandRight) {
-      SetAlphas(row, bandLeft, bandRight, keyAlpha);
+      kernels_->makeOpaque(pixels + bandLeft, bandRight - bandLeft, keyAlpha);
     }
   });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/render/i_bitmap.h"
+#include "ui/render/pixel_kernels.h"
 
 namespace ui {
 
@@ -23,6 +24,10 @@ class GdiBitmap : public IBitmap {
   void ResetPixels(const UiRect& rect, unsigned char value) override;
   void MakeOpaque(const UiRect& rect, const UiRect& insets, int keyAlpha) override;
 
+  bool IsTopDown() const { return topDown_; }
+  // The row operations the pixel work uses (the fastest by default).
+  void UseKernels(const PixelKernels& kernels) { kernels_ = &kernels; }
+
  private:
   void Destroy();
   // rect cut to the surface; empty when nothing of it is inside.
@@ -37,6 +42,7 @@ class GdiBitmap : public IBitmap {
   int height_ = 0;
   // Row 0 of the memory is the bottom row of a bottom-up bitmap.
   bool topDown_ = true;
+  const PixelKernels* kernels_ = &PixelKernels::Best();
 };
 
 }  // namespace ui

@@ -1,7 +1,5 @@
 #include "ui/render/nine_grid_painter.h"
 
-#include <windows.h>
-
 namespace ui {
 
 void NineGridPainter::Paint(const Grid& grid) {
@@ -97,15 +95,7 @@ void NineGridPainter::Transfer(const UiRect& dest, const UiRect& source) {
   // Corners larger than the source or the destination leave inverted pieces, which a
   // stretch would mirror.
   if (dest.IsEmpty() || source.IsEmpty()) return;
-  const bool sameSize = dest.Width() == source.Width() && dest.Height() == source.Height();
-  if (blend_ || sameSize) {
-    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, fade_, AC_SRC_ALPHA};
-    ::AlphaBlend(dc_, dest.left, dest.top, dest.Width(), dest.Height(), source_, source.left,
-                 source.top, source.Width(), source.Height(), blend);
-    return;
-  }
-  ::StretchBlt(dc_, dest.left, dest.top, dest.Width(), dest.Height(), source_, source.left,
-               source.top, source.Width(), source.Height(), SRCCOPY);
+  transfer_->Transfer(dest, source);
 }
 
 }  // namespace ui

@@ -4,6 +4,13 @@
 
 namespace ui {
 
+// Moves one piece of the nine-grid: the source area of the image to the destination area.
+class PieceTransfer {
+ public:
+  virtual ~PieceTransfer() = default;
+  virtual void Transfer(const UiRect& dest, const UiRect& source) = 0;
+};
+
 // Draws a bitmap's source area into a destination as a nine-grid: corners at their size,
 // edges stretched or tiled along their length, the middle stretched or tiled. Only pieces
 // that meet the paint rectangle are transferred.
@@ -19,10 +26,7 @@ class NineGridPainter {
     bool tileY = false;
   };
 
-  // blend: every piece is alpha-blended with fade; otherwise pieces drawn at their size are
-  // still blended and stretched ones are copied.
-  NineGridPainter(HDC dc, HDC source, bool blend, unsigned char fade)
-      : dc_(dc), source_(source), blend_(blend), fade_(fade) {}
+  explicit NineGridPainter(PieceTransfer* transfer) : transfer_(transfer) {}
 
   void Paint(const Grid& grid);
 
@@ -33,10 +37,7 @@ class NineGridPainter {
   void TransferIfVisible(const UiRect& paint, const UiRect& dest, const UiRect& source);
   void Transfer(const UiRect& dest, const UiRect& source);
 
-  HDC dc_;
-  HDC source_;
-  bool blend_;
-  unsigned char fade_;
+  PieceTransfer* transfer_;
 };
 
 }  // namespace ui

@@ -10,9 +10,15 @@
 namespace ui {
 
 class GdiPlusPainter;
+class PixelSurface;
+class SurfaceAccess;
+class TextRunCache;
+struct PixelKernels;
 
-// The render context on a memory device context with a 32-bit DIB section; fills, strokes
-// and text go through GDI+, bitmaps through GDI blits and per-pixel alpha blending.
+// The render context on a memory device context with a 32-bit DIB section; strokes, text
+// and gradients go through GDI+. Solid fills and per-pixel alpha blending of DIB sections
+// are drawn straight into the surface's memory, with the platform's pixels, whenever the
+// clip is one rectangle; otherwise, and for other bitmaps, GDI+ and GDI draw them.
 // GDI+ must be started while it draws.
 class RenderContext_GdiPlus : public IRenderContext {
  public:
@@ -72,7 +78,16 @@ class RenderContext_GdiPlus : public IRenderContext {
   UiRect MeasureText(const std::wstring& text, const std::wstring& fontId, TextStyle style,
                      int width) override;
 
+  // For comparing the ways of drawing: whether fills and blends may be drawn in memory (on
+  // by default), and with which row operations.
+  void SetMemoryDrawing(bool enabled) { memoryDrawing_ = enabled; }
+  void UsePixelKernels(const PixelKernels& kernels);
+
  private:
+  // The surface ready for drawing in memory with the dc's origin and clip; null when the
+  // platform has to draw.
+  PixelSurface* SurfaceForDrawing();
+
   HDC dc_ = nullptr;
   int savedState_ = 0;
   HBITMAP previousBitmap_ = nullptr;
@@ -80,6 +95,11 @@ class RenderContext_GdiPlus : public IRenderContext {
   GdiClip clip_;
   GdiBitmap bitmap_;
   std::unique_ptr<GdiPlusPainter> painter_;
+  std::unique_ptr<SurfaceAccess> access_;
+  std::unique_ptr<PixelSurface> surface_;
+  std::unique_ptr<TextRunCache> textRuns_;
+  const PixelKernels* kernels_;
+  bool memoryDrawing_ = true;
 };
 
 }  // namespace ui

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
 
+#include "common/message_pump.h"
 #include "common/test_data_folder.h"
 #include "runtime/path_util.h"
 #include "ui/core/image_loader.h"
@@ -14,7 +14,6 @@ namespace image_test {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 }  // namespace
 
@@ -76,18 +75,11 @@ DecodeCounter::~DecodeCounter() {
 }
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    if (done()) return true;
-    if (Clock::now() >= deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
-  }
+  return test_messages::PumpUntil(done, timeoutMs);
 }
 
 void PumpFor(int ms) {
-  PumpUntil([] { return false; }, ms);
+  test_messages::PumpFor(ms);
 }
 
 }  // namespace image_test

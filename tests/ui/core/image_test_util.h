@@ -96,6 +96,7 @@ class DecodeCounter {
 
 // Dispatches this thread's messages (the timer queue's among them) until done() holds or the
 // time is up; false on time-out.
+// The thread's messages, run as the shared pump does (declared here without <windows.h>).
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
 void PumpFor(int ms);
 

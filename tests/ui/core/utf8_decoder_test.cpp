@@ -25,6 +25,11 @@ std::wstring Decode(const std::string& bytes) {
   return std::wstring(out.data(), ui::DecodeUtf8(bytes.data(), bytes.size(), out.data()));
 }
 
+std::wstring DecodePlain(const std::string& bytes) {
+  std::vector<wchar_t> out(bytes.size() + 1);
+  return std::wstring(out.data(), ui::DecodeUtf8Plain(bytes.data(), bytes.size(), out.data()));
+}
+
 const wchar_t R = 0xFFFD;
 
 struct DecodeCase {
@@ -37,6 +42,22 @@ class Utf8DecoderTest : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(Utf8DecoderTest, ReplacesEachMaximalIllFormedPart) {
   EXPECT_EQ(Decode(GetParam().bytes), GetParam().expected);
+  EXPECT_EQ(DecodePlain(GetParam().bytes), GetParam().expected);
+}
+
+// The same sequences inside long ASCII runs, at every offset within a sixteen-byte block,
+// so that the SSE2 path meets them at each place where a block can end.
+TEST_P(Utf8DecoderTest, SameInsideAsciiRunsAtEveryOffset) {
+  EXPECT_TRUE(ui::DecodeUtf8UsesSse2()) << "this processor has SSE2; the fast path is expected";
+  const std::string ascii = "<Window size=\"800,600\">abcdefghijklmnopqrstuvwxyz";
+  for (size_t offset = 0; offset < 20; ++offset) {
+    const std::string before = ascii.substr(0, offset);
+    const std::string bytes = before + GetParam().bytes + ascii;
+    const std::wstring expected = std::wstring(before.begin(), before.end()) + GetParam().expected +
+                                  std::wstring(ascii.begin(), ascii.end());
+    ASSERT_EQ(Decode(bytes), expected) << "offset " << offset;
+    ASSERT_EQ(DecodePlain(bytes), expected) << "offset " << offset;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -75,6 +96,25 @@ TEST(Utf8DecoderRandomTest, WellFormedTextDecodesAsTheSystemDecodesIt) {
     const std::string bytes = kbase::WideToUtf8(text);
     ASSERT_EQ(Decode(bytes), text);
     ASSERT_EQ(Decode(bytes), SystemDecode(bytes));
+  }
+}
+
+// Random bytes, mostly ASCII with damaged and whole sequences mixed in at random places and
+// lengths: both paths give the same text, and well-formed input what the system gives.
+TEST(Utf8DecoderRandomTest, Sse2AndPlainPathsAgree) {
+  ui_test::XmlMutator random(23);
+  for (int i = 0; i < 20000; ++i) {
+    std::string bytes(random.Below(80), '\0');
+    const uint32_t damage = random.Below(4);
+    for (char& byte : bytes) {
+      byte = static_cast<char>(random.Below(16) < damage ? 0x80 + random.Below(0x80)
+                                                         : random.Below(0x80));
+    }
+    if (random.Below(2) == 0)
+      bytes.insert(random.Below(uint32_t(bytes.size()) + 1), "\xE4\xB8\xAD");
+    const std::wstring fast = Decode(bytes);
+    ASSERT_EQ(fast, DecodePlain(bytes)) << i;
+    if (damage == 0) ASSERT_EQ(fast, SystemDecode(bytes)) << i;
   }
 }
 

@@ -19,28 +19,6 @@ HWND CreateShown(ui::Window* window, const ui::UiRect& rect, ui::Control* root, 
   return hwnd;
 }
 
-void Drain() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-}
-
-bool PumpUntil(const std::function<bool()>& condition, int milliseconds) {
-  const DWORD end = ::GetTickCount() + milliseconds;
-  while (!condition()) {
-    if (static_cast<int>(end - ::GetTickCount()) <= 0) return false;
-    Drain();
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
-
-void Pump(int milliseconds) {
-  PumpUntil([] { return false; }, milliseconds);
-}
-
 LPARAM At(int x, int y) {
   return MAKELPARAM(x, y);
 }

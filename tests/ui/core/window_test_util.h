@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/message_pump.h"
 #include "ui/core/box.h"
 #include "ui/core/window.h"
 
@@ -27,12 +28,11 @@ class TestNativeWindow : public ui::Window {
 // Without a shadow unless asked for.
 HWND CreateShown(ui::Window* window, const ui::UiRect& rect, ui::Control* root, bool layered,
                  bool shadow = false);
-// Runs the messages waiting in the thread's queue.
-void Drain();
-// Runs the thread's messages for a while (timer-queue timers included).
-void Pump(int milliseconds);
-// Runs the thread's messages until the condition holds or the time is up.
-bool PumpUntil(const std::function<bool()>& condition, int milliseconds);
+using test_messages::Drain;
+using test_messages::PumpUntil;
+inline void Pump(int milliseconds) {
+  test_messages::PumpFor(milliseconds);
+}
 LPARAM At(int x, int y);
 
 // A control that counts activations and sends a click, as a button does.
