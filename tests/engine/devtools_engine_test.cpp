@@ -100,6 +100,16 @@ class DevToolsEngine : public ::testing::Test {
     return ended;
   }
 
+  std::string LastTitle() const {
+    auto titles = log_.Named("OnTitleChange");
+    return titles.empty() ? std::string() : titles.back().detail;
+  }
+
+  // Waits until the page's latest title matches.
+  bool WaitForTitle(const std::function<bool(const std::string&)>& matches) {
+    return WaitFor([&] { return !log_.Named("OnTitleChange").empty() && matches(LastTitle()); });
+  }
+
   std::wstring browser_;
   HttpTestServer server_;
   EventLog log_;
@@ -117,10 +127,7 @@ TEST_F(DevToolsEngine, PagesLoadWithTheirStatus) {
   ASSERT_TRUE(WaitForLoadEnd(server_.Url("/ok") + "|200"));
   client_->Browser()->GetMainFrame()->LoadURL(server_.Url("/missing"));
   ASSERT_TRUE(WaitForLoadEnd(server_.Url("/missing") + "|404"));
-  EXPECT_TRUE(WaitFor([&] {
-    return !log_.Named("OnTitleChange").empty() &&
-           log_.Named("OnTitleChange").back().detail == "gone";
-  }));
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "gone"; }));
   auto order = log_.Sequence({"OnAddressChange", "OnLoadStart", "OnLoadEnd"});
   ASSERT_GE(order.size(), 3u);
   EXPECT_EQ(order[0], "OnAddressChange");
@@ -194,10 +201,9 @@ TEST_F(DevToolsEngine, DialogsReachTheHandlerAndNativeFunctionsAnswer) {
        "</script></html>",
        ""});
   Open(server_.Url("/script"));
-  ASSERT_TRUE(WaitFor([&] {
-    auto titles = log_.Named("OnTitleChange");
-    return !titles.empty() && titles.back().detail == "true,typed,42,Invalid arguments.";
-  })) << (log_.Named("OnTitleChange").empty() ? "" : log_.Named("OnTitleChange").back().detail);
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) {
+    return t == "true,typed,42,Invalid arguments.";
+  })) << LastTitle();
   auto dialogs = log_.Named("OnJSDialog");
   ASSERT_EQ(dialogs.size(), 3u);
   EXPECT_EQ(dialogs[0].detail.substr(0, 4), "0|a|");
@@ -248,11 +254,8 @@ TEST_F(DevToolsEngine, PageStringsOfAnySizeAndEncodingPassThrough) {
                "</script></html>",
                ""});
   Open(server_.Url("/strings"));
-  ASSERT_TRUE(WaitFor([&] {
-    auto titles = log_.Named("OnTitleChange");
-    return !titles.empty() && titles.back().detail.rfind("n=", 0) == 0;
-  }));
-  const std::string title = log_.Named("OnTitleChange").back().detail;
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t.rfind("n=", 0) == 0; }));
+  const std::string title = LastTitle();
   EXPECT_EQ(title.substr(0, 9), "n=200002 ");
   EXPECT_EQ(title.size(), 9u + 300000u + 3u) << "the lone surrogate arrives as U+FFFD";
 }
@@ -392,10 +395,7 @@ TEST_F(DevToolsEngine, TheHostCallsAPageFunctionLater) {
   ASSERT_TRUE(WaitForLoadEnd(server_.Url("/later") + "|200"));
   client_->Browser()->GetMainFrame()->SendProcessMessage(PID_RENDERER,
                                                          CefProcessMessage::Create("answer"));
-  EXPECT_TRUE(WaitFor([&] {
-    auto titles = log_.Named("OnTitleChange");
-    return !titles.empty() && titles.back().detail == "false:done";
-  }));
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "false:done"; })) << LastTitle();
 }
 
 TEST(DevToolsStart, MissingOrWrongBrowserFailsCleanly) {
