@@ -1,0 +1,358 @@
+#include "engine/browser_impl.h"
+
+#include <windows.h>
+
+#include "engine/engine_core.h"
+
+namespace engine {
+namespace {
+
+const wchar_t kWindowClass[] = L"EngineBrowserWindow";
+
+LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) {
+    auto* browser = reinterpret_cast<BrowserImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    if (browser) browser->WindowDestroyed();
+    return 0;
+  }
+  if (message == WM_ERASEBKGND) return 1;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterBrowserWindowClass() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = BrowserWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kWindowClass;
+    RegisterClassExW(&wc);
+  });
+}
+
+}  // namespace
+
+BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client, const CefWindowInfo& windowInfo,
+                         int64_t mainFrameId)
+    : id_(id),
+      client_(client),
+      windowInfo_(windowInfo),
+      mainFrame_(new FrameImpl(id, mainFrameId, true)) {}
+
+void BrowserImpl::Post(std::function<void(BrowserImpl&, EngineCore&)> work) {
+  auto core = EngineCore::Get();
+  if (!core) return;
+  CefRefPtr<BrowserImpl> self = this;
+  core->UiThread().Post([self, work, core] {
+    if (!self->IsClosing()) work(*self, *core);
+  });
+}
+
+bool BrowserImpl::CanGoBack() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return canGoBack_;
+}
+
+bool BrowserImpl::CanGoForward() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return canGoForward_;
+}
+
+bool BrowserImpl::IsLoading() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return loading_;
+}
+
+bool BrowserImpl::HasDocument() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return hasDocument_;
+}
+
+bool BrowserImpl::IsClosing() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return closing_;
+}
+
+void BrowserImpl::GoBack() {
+  Post([](BrowserImpl& b, EngineCore& core) { core.GetBackend().GoBack(b); });
+}
+
+void BrowserImpl::GoForward() {
+  Post([](BrowserImpl& b, EngineCore& core) { core.GetBackend().GoForward(b); });
+}
+
+void BrowserImpl::Reload() {
+  Post([](BrowserImpl& b, EngineCore& core) { core.GetBackend().Reload(b, false); });
+}
+
+void BrowserImpl::ReloadIgnoreCache() {
+  Post([](BrowserImpl& b, EngineCore& core) { core.GetBackend().Reload(b, true); });
+}
+
+void BrowserImpl::StopLoad() {
+  Post([](BrowserImpl& b, EngineCore& core) { core.GetBackend().StopLoad(b); });
+}
+
+bool BrowserImpl::IsSame(CefRefPtr<CefBrowser> that) {
+  return that && that->GetIdentifier() == id_;
+}
+
+void BrowserImpl::CloseBrowser(bool forceClose) {
+  Post([forceClose](BrowserImpl& b, EngineCore&) { b.CloseNow(forceClose); });
+}
+
+bool BrowserImpl::TryCloseBrowser() {
+  CloseBrowser(false);
+  return false;
+}
+
+void BrowserImpl::SetFocus(bool focus) {
+  Post([focus](BrowserImpl& b, EngineCore& core) { core.GetBackend().SetFocus(b, focus); });
+}
+
+CefWindowHandle BrowserImpl::GetWindowHandle() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return window_;
+}
+
+void BrowserImpl::WasHidden(bool hidden) {
+  Post([hidden](BrowserImpl& b, EngineCore& core) { core.GetBackend().WasHidden(b, hidden); });
+}
+
+void BrowserImpl::SetAudioMuted(bool mute) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    muted_ = mute;
+  }
+  Post([mute](BrowserImpl& b, EngineCore& core) { core.GetBackend().SetAudioMuted(b, mute); });
+}
+
+bool BrowserImpl::IsAudioMuted() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return muted_;
+}
+
+void BrowserImpl::ShowDevTools(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client,
+                               const CefBrowserSettings&, const CefPoint&) {
+  Post([windowInfo, client](BrowserImpl& b, EngineCore& core) {
+    if (b.devTools_ && core.FindBrowser(b.devTools_->GetIdentifier())) return;
+    CefRefPtr<BrowserImpl> tools =
+        new BrowserImpl(core.NextBrowserId(), client, windowInfo, core.NextFrameId());
+    b.devTools_ = tools.get();
+    tools->Create(core.GetBackend().DevToolsUrl(b));
+  });
+}
+
+void BrowserImpl::CloseDevTools() {
+  Post([](BrowserImpl& b, EngineCore&) {
+    if (b.devTools_) b.devTools_->GetHost()->CloseBrowser(true);
+    b.devTools_ = nullptr;
+  });
+}
+
+bool BrowserImpl::HasDevTools() {
+  auto core = EngineCore::Get();
+  return core && devTools_ && core->FindBrowser(devTools_->GetIdentifier());
+}
+
+bool BrowserImpl::MakeWindow() {
+  RegisterBrowserWindowClass();
+  HWND window = CreateWindowExW(
+      windowInfo_.ex_style | WS_EX_NOPARENTNOTIFY, kWindowClass, windowInfo_.window_name.c_str(),
+      windowInfo_.style, windowInfo_.x, windowInfo_.y, windowInfo_.width, windowInfo_.height,
+      windowInfo_.parent_window, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!window) return false;
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  std::lock_guard<std::mutex> hold(lock_);
+  window_ = window;
+  return true;
+}
+
+void BrowserImpl::Create(const std::string& url) {
+  auto core = EngineCore::Get();
+  if (!core || !MakeWindow()) return;
+  core->AddBrowser(this);
+  CefRefPtr<BrowserImpl> self = this;
+  core->RendererThread().Post([core, self] { core->Renderer().BrowserCreated(self.get()); });
+  if (auto lifeSpan = client_->GetLifeSpanHandler()) lifeSpan->OnAfterCreated(this);
+  core->GetBackend().CreatePage(*this, url);
+}
+
+void BrowserImpl::CloseNow(bool force) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (closing_) return;
+    closing_ = true;
+  }
+  auto lifeSpan = client_->GetLifeSpanHandler();
+  const bool clientCloses = lifeSpan && lifeSpan->DoClose(this);
+  // Without force, a client that answered DoClose with true closes the window itself.
+  if (clientCloses && !force && GetWindowHandle()) return;
+  FinishClose();
+}
+
+void BrowserImpl::WindowDestroyed() {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    window_ = nullptr;
+    closing_ = true;
+  }
+  FinishClose();
+}
+
+void BrowserImpl::FinishClose() {
+  HWND window;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (closed_) return;
+    closed_ = closing_ = true;
+    window = window_;
+    window_ = nullptr;
+  }
+  auto core = EngineCore::Get();
+  if (!core) return;
+  CefRefPtr<BrowserImpl> self = this;
+  core->GetBackend().ClosePage(*this);
+  if (devTools_) devTools_->GetHost()->CloseBrowser(true);
+  devTools_ = nullptr;
+  if (window) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
+  }
+  core->RendererThread().Post([core, self] {
+    if (CefRefPtr<CefV8Context> context = self->MainContext()) {
+      core->Renderer().ContextReleased(context);
+      self->SetMainContext(nullptr);
+    }
+    core->Renderer().BrowserDestroyed(self.get());
+  });
+  if (auto lifeSpan = client_->GetLifeSpanHandler()) lifeSpan->OnBeforeClose(this);
+  core->RemoveBrowser(id_);
+}
+
+CefRefPtr<CefV8Context> BrowserImpl::MainContext() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return mainContext_;
+}
+
+void BrowserImpl::SetMainContext(CefRefPtr<CefV8Context> context) {
+  std::lock_guard<std::mutex> hold(lock_);
+  mainContext_ = context;
+}
+
+bool BrowserImpl::NotifyBeforeBrowse(CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,
+                                     bool userGesture, bool isRedirect) {
+  auto handler = client_->GetRequestHandler();
+  if (!handler) return false;
+  request->SetReadOnly(true);
+  return handler->OnBeforeBrowse(this, frame, request, userGesture, isRedirect);
+}
+
+void BrowserImpl::NotifyLoadingState(bool isLoading, bool canGoBack, bool canGoForward) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    loading_ = isLoading;
+    canGoBack_ = canGoBack;
+    canGoForward_ = canGoForward;
+  }
+  if (auto handler = client_->GetLoadHandler()) {
+    handler->OnLoadingStateChange(this, isLoading, canGoBack, canGoForward);
+  }
+}
+
+void BrowserImpl::NotifyAddress(CefRefPtr<FrameImpl> frame, const CefString& url) {
+  frame->SetURL(url);
+  if (auto handler = client_->GetDisplayHandler()) handler->OnAddressChange(this, frame.get(), url);
+}
+
+void BrowserImpl::NotifyLoadStart(CefRefPtr<CefFrame> frame, cef_transition_type_t transition) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    hasDocument_ = true;
+  }
+  if (auto handler = client_->GetLoadHandler()) handler->OnLoadStart(this, frame, transition);
+}
+
+void BrowserImpl::NotifyLoadEnd(CefRefPtr<CefFrame> frame, int httpStatusCode) {
+  if (auto handler = client_->GetLoadHandler()) handler->OnLoadEnd(this, frame, httpStatusCode);
+}
+
+void BrowserImpl::NotifyLoadError(CefRefPtr<CefFrame> frame, cef_errorcode_t code,
+                                  const CefString& text, const CefString& failedUrl) {
+  if (auto handler = client_->GetLoadHandler()) {
+    handler->OnLoadError(this, frame, code, text, failedUrl);
+  }
+}
+
+void BrowserImpl::NotifyTitle(const CefString& title) {
+  if (auto handler = client_->GetDisplayHandler()) handler->OnTitleChange(this, title);
+}
+
+void BrowserImpl::NotifyConsole(cef_log_severity_t level, const CefString& message,
+                                const CefString& source, int line) {
+  if (auto handler = client_->GetDisplayHandler()) {
+    handler->OnConsoleMessage(this, level, message, source, line);
+  }
+}
+
+void BrowserImpl::NotifyBeforePopup(CefRefPtr<CefFrame> frame, const CefString& targetUrl,
+                                    const CefString& targetName,
+                                    cef_window_open_disposition_t disposition, bool userGesture,
+                                    const CefPopupFeatures& features) {
+  auto handler = client_->GetLifeSpanHandler();
+  if (!handler) return;
+  CefWindowInfo windowInfo;
+  CefRefPtr<CefClient> client = client_;
+  CefBrowserSettings settings;
+  CefRefPtr<CefDictionaryValue> extraInfo;
+  bool noJavascriptAccess = false;
+  handler->OnBeforePopup(this, frame, targetUrl, targetName, disposition, userGesture, features,
+                         windowInfo, client, settings, extraInfo, &noJavascriptAccess);
+}
+
+void BrowserImpl::NotifyJsDialog(const CefString& originUrl, cef_jsdialog_type_t type,
+                                 const CefString& message, const CefString& defaultPrompt,
+                                 std::function<void(bool, const CefString&)> answer) {
+  CefRefPtr<CefJSDialogCallback> callback = new CefJSDialogCallback(std::move(answer));
+  auto handler = client_->GetJSDialogHandler();
+  bool suppress = false;
+  if (handler &&
+      handler->OnJSDialog(this, originUrl, type, message, defaultPrompt, callback, suppress)) {
+    return;
+  }
+  // Suppressed, or left to the engine's own dialog, which this engine cannot show: the
+  // dialog is dismissed as cancelled.
+  callback->Continue(false, CefString());
+}
+
+void BrowserImpl::NotifyRenderProcessTerminated(cef_termination_status_t status) {
+  auto core = EngineCore::Get();
+  if (!core) return;
+  CefRefPtr<BrowserImpl> self = this;
+  core->RendererThread().Post([core, self] {
+    if (CefRefPtr<CefV8Context> context = self->MainContext()) {
+      core->Renderer().ContextReleased(context);
+      self->SetMainContext(nullptr);
+    }
+  });
+  NotifyLoadingState(false, CanGoBack(), CanGoForward());
+  if (auto handler = client_->GetRequestHandler()) handler->OnRenderProcessTerminated(this, status);
+}
+
+void BrowserImpl::NotifyContextMenu(CefRefPtr<CefContextMenuParams> params,
+                                    CefRefPtr<CefMenuModel> model) {
+  if (auto handler = client_->GetContextMenuHandler()) {
+    handler->OnBeforeContextMenu(this, mainFrame_.get(), params, model);
+  }
+}
+
+bool BrowserImpl::NotifyProcessMessage(CefRefPtr<CefFrame> frame,
+                                       CefRefPtr<CefProcessMessage> message) {
+  return client_->OnProcessMessageReceived(this, frame, PID_RENDERER, message);
+}
+
+}  // namespace engine

@@ -1,0 +1,116 @@
+#pragma once
+
+// A browser and its host (one object). Commands from any thread are carried to the engine's
+// UI thread; the Notify operations, called by the backend on that thread, call the client's
+// handlers as the engine does.
+
+#include <functional>
+#include <mutex>
+
+#include "engine/cef_client.h"
+#include "engine/cef_v8.h"
+#include "engine/frame_impl.h"
+
+namespace engine {
+
+class EngineCore;
+
+class BrowserImpl : public CefBrowser, public CefBrowserHost {
+ public:
+  BrowserImpl(int id, CefRefPtr<CefClient> client, const CefWindowInfo& windowInfo,
+              int64_t mainFrameId);
+
+  // CefBrowser
+  CefRefPtr<CefBrowserHost> GetHost() override { return this; }
+  bool CanGoBack() override;
+  void GoBack() override;
+  bool CanGoForward() override;
+  void GoForward() override;
+  bool IsLoading() override;
+  void Reload() override;
+  void ReloadIgnoreCache() override;
+  void StopLoad() override;
+  int GetIdentifier() override { return id_; }
+  bool IsSame(CefRefPtr<CefBrowser> that) override;
+  bool IsPopup() override { return false; }
+  bool HasDocument() override;
+  CefRefPtr<CefFrame> GetMainFrame() override { return mainFrame_.get(); }
+  CefRefPtr<CefFrame> GetFocusedFrame() override { return mainFrame_.get(); }
+
+  // CefBrowserHost
+  CefRefPtr<CefBrowser> GetBrowser() override { return this; }
+  void CloseBrowser(bool forceClose) override;
+  bool TryCloseBrowser() override;
+  void SetFocus(bool focus) override;
+  CefWindowHandle GetWindowHandle() override;
+  CefWindowHandle GetOpenerWindowHandle() override { return nullptr; }
+  CefRefPtr<CefClient> GetClient() override { return client_; }
+  void WasResized() override {}
+  void WasHidden(bool hidden) override;
+  void ShowDevTools(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client,
+                    const CefBrowserSettings& settings, const CefPoint& inspectElementAt) override;
+  void CloseDevTools() override;
+  bool HasDevTools() override;
+  void SetAudioMuted(bool mute) override;
+  bool IsAudioMuted() override;
+
+  // Engine UI thread: makes the native window, tells the client and starts the page.
+  void Create(const std::string& url);
+  CefRefPtr<FrameImpl> MainFrame() const { return mainFrame_; }
+  const CefWindowInfo& WindowInfo() const { return windowInfo_; }
+  bool IsClosing();
+  CefRefPtr<CefV8Context> MainContext();
+  void SetMainContext(CefRefPtr<CefV8Context> context);
+
+  // Engine UI thread, called by the backend. OnBeforeBrowse's answer: true cancels.
+  bool NotifyBeforeBrowse(CefRefPtr<CefFrame> frame, CefRefPtr<CefRequest> request,
+                          bool userGesture, bool isRedirect);
+  void NotifyLoadingState(bool isLoading, bool canGoBack, bool canGoForward);
+  void NotifyAddress(CefRefPtr<FrameImpl> frame, const CefString& url);
+  void NotifyLoadStart(CefRefPtr<CefFrame> frame, cef_transition_type_t transition);
+  void NotifyLoadEnd(CefRefPtr<CefFrame> frame, int httpStatusCode);
+  void NotifyLoadError(CefRefPtr<CefFrame> frame, cef_errorcode_t code, const CefString& text,
+                       const CefString& failedUrl);
+  void NotifyTitle(const CefString& title);
+  void NotifyConsole(cef_log_severity_t level, const CefString& message, const CefString& source,
+                     int line);
+  // Asks the client about a popup; the engine never opens the window itself.
+  void NotifyBeforePopup(CefRefPtr<CefFrame> frame, const CefString& targetUrl,
+                         const CefString& targetName, cef_window_open_disposition_t disposition,
+                         bool userGesture, const CefPopupFeatures& features);
+  // The answer (accepted, input) comes exactly once, from any thread.
+  void NotifyJsDialog(const CefString& originUrl, cef_jsdialog_type_t type,
+                      const CefString& message, const CefString& defaultPrompt,
+                      std::function<void(bool, const CefString&)> answer);
+  void NotifyRenderProcessTerminated(cef_termination_status_t status);
+  void NotifyContextMenu(CefRefPtr<CefContextMenuParams> params, CefRefPtr<CefMenuModel> model);
+  bool NotifyProcessMessage(CefRefPtr<CefFrame> frame, CefRefPtr<CefProcessMessage> message);
+  // Ends the browser: window gone, backend told, OnBeforeClose, removed from the engine.
+  void FinishClose();
+  // Engine UI thread: the native window was destroyed (with its parent, say).
+  void WindowDestroyed();
+
+ private:
+  void Post(std::function<void(BrowserImpl&, EngineCore&)> work);
+  void CloseNow(bool force);
+  bool MakeWindow();
+
+  const int id_;
+  const CefRefPtr<CefClient> client_;
+  const CefWindowInfo windowInfo_;
+  const CefRefPtr<FrameImpl> mainFrame_;
+  CefWindowHandle window_ = nullptr;  // engine UI thread only, read anywhere
+  std::mutex lock_;
+  bool loading_ = false;
+  bool canGoBack_ = false;
+  bool canGoForward_ = false;
+  bool hasDocument_ = false;
+  bool closing_ = false;
+  bool closed_ = false;
+  bool muted_ = false;
+  CefRefPtr<CefBrowser> devTools_;
+  CefRefPtr<CefV8Context> mainContext_;  // renderer thread
+  IMPLEMENT_REFCOUNTING(BrowserImpl);
+};
+
+}  // namespace engine

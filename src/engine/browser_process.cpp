@@ -1,0 +1,359 @@
+#include "engine/browser_process.h"
+
+#include <windows.h>
+
+#include "engine/backend.h"
+#include "engine/utf8.h"
+
+namespace engine {
+namespace {
+
+// The heartbeat is touched every second; the watchdog ends the browser when it is older.
+constexpr int kStaleSeconds = 8;
+
+// Ends the browser when the heartbeat goes stale or is removed, and leaves a marker when the
+// browser has gone. Its own output goes nowhere, so it holds none of the caller's pipes.
+const char kWatchdog[] =
+    "exec </dev/null >/dev/null 2>&1\n"
+    "b=$1; d=$2; hb=$3; log=$4; ex=$5; shift 5\n"
+    "[ -n \"$log\" ] || log=/dev/null\n"
+    "setsid \"$b\" \"$@\" --user-data-dir=\"$d\" about:blank >>\"$log\" 2>&1 &\n"
+    "p=$!\n"
+    "while kill -0 \"$p\" 2>/dev/null; do\n"
+    "  sleep 1\n"
+    "  t=$(stat -c %Y \"$hb\" 2>/dev/null || echo 0)\n"
+    "  if [ $(( $(date +%s) - t )) -gt STALE_PLACEHOLDER ]; then\n"
+    "    kill -TERM -$p 2>/dev/null; sleep 2; kill -KILL -$p 2>/dev/null\n"
+    "  fi\n"
+    "done\n"
+    "wait \"$p\" 2>/dev/null\n"
+    // The browser's helper processes share its process group: they go too.
+    "i=0\n"
+    "while kill -0 -$p 2>/dev/null && [ $i -lt 25 ]; do sleep 0.2; i=$((i + 1)); done\n"
+    "kill -KILL -$p 2>/dev/null\n"
+    "rm -f \"$d\"/Singleton*\n"
+    "echo gone > \"$ex\"\n";
+
+const char* const kFlags[] = {
+    "--headless",
+    "--no-sandbox",
+    "--disable-gpu",
+    "--disable-background-networking",
+    "--disable-component-update",
+    "--no-first-run",
+    "--disable-sync",
+    "--disable-back-forward-cache",
+    "--disable-popup-blocking",
+    "--remote-debugging-port=0",
+};
+
+using UnixFileName = char*(__cdecl*)(const wchar_t*);
+
+UnixFileName WineUnixFileName() {
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  return kernel ? reinterpret_cast<UnixFileName>(
+                      reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")))
+                : nullptr;
+}
+
+std::string UnixPath(const std::wstring& path) {
+  UnixFileName convert = WineUnixFileName();
+  if (!convert || path.empty()) return std::string();
+  char* unix = convert(path.c_str());
+  if (!unix) return std::string();
+  std::string result(unix);
+  HeapFree(GetProcessHeap(), 0, unix);
+  if (result.size() > 1 && result.back() == '/') result.pop_back();
+  return result;
+}
+
+// One argument quoted as the Windows command-line rules read it back.
+std::wstring Quote(const std::wstring& arg) {
+  std::wstring out = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == L'"') {
+      out.append(backslashes * 2 + 1, L'\\');
+    } else {
+      out.append(backslashes, L'\\');
+    }
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, L'\\');
+  return out + L"\"";
+}
+
+std::string ReadSmallFile(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  char buffer[1024];
+  DWORD got = 0;
+  ReadFile(file, buffer, sizeof(buffer), &got, nullptr);
+  CloseHandle(file);
+  return std::string(buffer, got);
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Removes a folder with everything in it.
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path + L"\\");
+      } else {
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring ModuleFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  while (true) {
+    const DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+bool IsOurSwitch(const std::wstring& s) {
+  for (const wchar_t* own : {L"--remote-debugging", L"--user-data-dir", L"--headless"}) {
+    if (s.compare(0, wcslen(own), own) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+BrowserProcess::~BrowserProcess() {
+  Stop();
+}
+
+void BrowserProcess::RemoveFolder(const std::wstring& folder) {
+  RemoveTree(folder);
+}
+
+std::wstring BrowserProcess::DefaultIniPath() {
+  return ModuleFolder() + L"cef\\engine.ini";
+}
+
+std::wstring BrowserProcess::ConfiguredBrowser(const std::wstring& iniPath) {
+  if (!FileExists(iniPath)) return std::wstring();
+  std::wstring value(4096, L'\0');
+  const DWORD n = GetPrivateProfileStringW(L"engine", L"browser", L"", &value[0],
+                                           static_cast<DWORD>(value.size()), iniPath.c_str());
+  value.resize(n);
+  return value;
+}
+
+bool BrowserProcess::PrepareFolder(const StartOptions& options) {
+  folder_ = options.cachePath;
+  if (!folder_.empty() && folder_.back() != L'\\' && folder_.back() != L'/') folder_ += L'\\';
+  if (!folder_.empty()) CreateDirectoryW(folder_.c_str(), nullptr);
+  if (folder_.empty() || GetFileAttributesW(folder_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    folder_ = std::wstring(temp) + L"engine-profile-" + std::to_wstring(GetCurrentProcessId()) +
+              L"-" + std::to_wstring(GetTickCount()) + L"\\";
+    if (!CreateDirectoryW(folder_.c_str(), nullptr)) return false;
+    temporaryFolder_ = true;
+  }
+  DeleteFileW((folder_ + L"DevToolsActivePort").c_str());
+  DeleteFileW((folder_ + L"engine-exited").c_str());
+  Touch();
+  return true;
+}
+
+bool BrowserProcess::Launch(const std::wstring& browser, const StartOptions& options,
+                            unsigned timeoutMs) {
+  if (browser.empty()) {
+    error_ = "no browser is named in engine.ini";
+    return false;
+  }
+  if (!PrepareFolder(options)) {
+    error_ = "the browser profile folder cannot be made";
+    return false;
+  }
+  std::vector<std::string> flags(std::begin(kFlags), std::end(kFlags));
+  for (const std::wstring& s : options.extraSwitches) {
+    if (!IsOurSwitch(s)) flags.push_back(WideToUtf8(s));
+  }
+  const bool started = WineUnixFileName() ? StartUnderWine(browser, flags, options.logFile)
+                                          : StartNative(browser, flags, options.logFile);
+  if (!started) {
+    error_ = "the browser could not be started";
+    Stop();
+    return false;
+  }
+  heartbeat_ = std::thread([this] { Heartbeat(); });
+  if (!WaitForPort(timeoutMs)) {
+    Stop();
+    return false;
+  }
+  return true;
+}
+
+bool BrowserProcess::StartUnderWine(const std::wstring& browser,
+                                    const std::vector<std::string>& flags,
+                                    const std::wstring& logFile) {
+  std::string script = kWatchdog;
+  const std::string placeholder = "STALE_PLACEHOLDER";
+  script.replace(script.find(placeholder), placeholder.size(), std::to_string(kStaleSeconds));
+  // A browser given as a Windows path is turned into the Linux one.
+  std::string browserPath = WideToUtf8(browser);
+  if (browserPath.empty() || browserPath[0] != '/') browserPath = UnixPath(browser);
+  std::string logPath;
+  if (!logFile.empty()) {
+    HANDLE log = CreateFileW(logFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_ALWAYS, 0, nullptr);
+    if (log != INVALID_HANDLE_VALUE) CloseHandle(log);
+    logPath = UnixPath(logFile);
+  }
+  const std::vector<std::string> args = {"-c",
+                                         script,
+                                         "sh",
+                                         browserPath,
+                                         UnixPath(folder_),
+                                         UnixPath(folder_ + L"heartbeat"),
+                                         logPath,
+                                         UnixPath(folder_ + L"engine-exited")};
+  std::wstring commandLine = L"/bin/sh";
+  for (const std::string& a : args) commandLine += L" " + Quote(Utf8ToWide(a));
+  for (const std::string& f : flags) commandLine += L" " + Quote(Utf8ToWide(f));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(L"/bin/sh", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+  return true;
+}
+
+bool BrowserProcess::StartNative(const std::wstring& browser, const std::vector<std::string>& flags,
+                                 const std::wstring& logFile) {
+  std::wstring commandLine = Quote(browser);
+  for (const std::string& f : flags) commandLine += L" " + Quote(Utf8ToWide(f));
+  commandLine += L" " + Quote(L"--user-data-dir=" + folder_) + L" about:blank";
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  HANDLE output =
+      CreateFileW(logFile.empty() ? L"NUL" : logFile.c_str(), FILE_APPEND_DATA,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_ALWAYS, 0, nullptr);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = output;
+  PROCESS_INFORMATION process = {};
+  const BOOL ok =
+      CreateProcessW(browser.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                     CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+  if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+  if (!ok) return false;
+  // The job ends the browser when the client ends, however it ends.
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job) {
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    AssignProcessToJobObject(job, process.hProcess);
+  }
+  job_ = job;
+  ResumeThread(process.hThread);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+bool BrowserProcess::WaitForPort(unsigned timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    const std::string text = ReadSmallFile(folder_ + L"DevToolsActivePort");
+    const size_t newline = text.find('\n');
+    if (newline != std::string::npos && newline > 0) {
+      port_ = std::atoi(text.substr(0, newline).c_str());
+      browserPath_ = text.substr(newline + 1);
+      while (!browserPath_.empty() &&
+             (browserPath_.back() == '\n' || browserPath_.back() == '\r')) {
+        browserPath_.pop_back();
+      }
+      if (port_ > 0 && port_ < 65536 && browserPath_.compare(0, 10, "/devtools/") == 0) return true;
+    }
+    if (HasExited()) {
+      error_ = "the browser ended before it opened its DevTools port";
+      return false;
+    }
+    Sleep(25);
+  }
+  error_ = "the browser did not open its DevTools port in time";
+  return false;
+}
+
+bool BrowserProcess::HasExited() const {
+  return FileExists(folder_ + L"engine-exited");
+}
+
+void BrowserProcess::Touch() {
+  HANDLE file = CreateFileW((folder_ + L"heartbeat").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                            nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, "1", 1, &written, nullptr);
+  CloseHandle(file);
+}
+
+void BrowserProcess::Heartbeat() {
+  std::unique_lock<std::mutex> hold(lock_);
+  while (!stopping_) {
+    hold.unlock();
+    Touch();
+    hold.lock();
+    wake_.wait_for(hold, std::chrono::seconds(1), [this] { return stopping_; });
+  }
+}
+
+void BrowserProcess::Stop() {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  if (heartbeat_.joinable()) heartbeat_.join();
+  if (folder_.empty()) return;
+  // Without its heartbeat the watchdog ends the browser within a second or two.
+  DeleteFileW((folder_ + L"heartbeat").c_str());
+  if (job_) {
+    CloseHandle(job_);
+    job_ = nullptr;
+  }
+  if (temporaryFolder_) {
+    // The browser may still hold its profile for a moment.
+    for (int i = 0; i < 100 && !HasExited() && WineUnixFileName(); ++i) Sleep(100);
+    RemoveTree(folder_);
+    temporaryFolder_ = false;
+  }
+  folder_.clear();
+}
+
+}  // namespace engine

@@ -1,0 +1,67 @@
+#pragma once
+
+// The browser named by the engine folder's engine.ini, started as a process of its own with
+// its DevTools port open. Under Wine the browser is a Linux program without a usable process
+// handle: it is started through /bin/sh with a watchdog that ends it once the heartbeat file,
+// touched here every second, goes stale; so a crashed client leaves no browser behind.
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace engine {
+
+struct StartOptions;
+
+class BrowserProcess {
+ public:
+  BrowserProcess() = default;
+  ~BrowserProcess();
+  BrowserProcess(const BrowserProcess&) = delete;
+  BrowserProcess& operator=(const BrowserProcess&) = delete;
+
+  // The browser from <folder of the executable>\cef\engine.ini, key "browser" of section
+  // "engine"; empty when the file or the key is missing.
+  static std::wstring ConfiguredBrowser(const std::wstring& iniPath);
+  static std::wstring DefaultIniPath();
+  // Removes a folder (ending in a separator) with everything in it.
+  static void RemoveFolder(const std::wstring& folder);
+
+  // Starts the browser and waits for its DevTools port; false (with the reason in Error())
+  // when it is missing, does not start or does not answer in time.
+  bool Launch(const std::wstring& browser, const StartOptions& options, unsigned timeoutMs);
+  int Port() const { return port_; }
+  // The browser-level DevTools path ("/devtools/browser/...").
+  const std::string& BrowserPath() const { return browserPath_; }
+  const std::string& Error() const { return error_; }
+  // Ends the watchdog (which then ends the browser) and removes a temporary profile.
+  void Stop();
+  // True once the watchdog reported the browser gone.
+  bool HasExited() const;
+
+ private:
+  bool PrepareFolder(const StartOptions& options);
+  bool StartUnderWine(const std::wstring& browser, const std::vector<std::string>& flags,
+                      const std::wstring& logFile);
+  bool StartNative(const std::wstring& browser, const std::vector<std::string>& flags,
+                   const std::wstring& logFile);
+  bool WaitForPort(unsigned timeoutMs);
+  void Heartbeat();
+  void Touch();
+
+  std::wstring folder_;  // the profile, also holding the heartbeat and exit marker
+  bool temporaryFolder_ = false;
+  int port_ = 0;
+  std::string browserPath_;
+  std::string error_;
+  void* job_ = nullptr;  // Windows only: ends the browser with the client
+  std::thread heartbeat_;
+  std::mutex lock_;
+  std::condition_variable wake_;
+  bool stopping_ = false;
+};
+
+}  // namespace engine

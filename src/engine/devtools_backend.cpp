@@ -1,0 +1,1080 @@
+#include "engine/devtools_backend.h"
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "engine/browser_impl.h"
+#include "engine/browser_process.h"
+#include "engine/engine_core.h"
+#include "engine/page_script.h"
+#include "engine/v8_object.h"
+#include "engine/websocket_client.h"
+
+namespace engine {
+
+using nlohmann::json;
+
+namespace {
+
+constexpr unsigned kLaunchTimeoutMs = 30000;
+constexpr unsigned kAnswerTimeoutMs = 10000;
+
+using Reply = std::function<void(const json& result, bool failed)>;
+
+std::string Text(const json& j, const char* key) {
+  auto it = j.find(key);
+  return it != j.end() && it->is_string() ? it->get<std::string>() : std::string();
+}
+
+bool Flag(const json& j, const char* key) {
+  auto it = j.find(key);
+  return it != j.end() && it->is_boolean() && it->get<bool>();
+}
+
+const json& Member(const json& j, const char* key) {
+  static const json empty = json::object();
+  auto it = j.find(key);
+  return it != j.end() && it->is_object() ? *it : empty;
+}
+
+cef_errorcode_t ErrorCodeOf(const std::string& text) {
+  static const std::map<std::string, cef_errorcode_t> codes = {
+      {"net::ERR_ABORTED", ERR_ABORTED},
+      {"net::ERR_FAILED", ERR_FAILED},
+      {"net::ERR_TIMED_OUT", ERR_TIMED_OUT},
+      {"net::ERR_BLOCKED_BY_CLIENT", ERR_BLOCKED_BY_CLIENT},
+      {"net::ERR_CONNECTION_CLOSED", ERR_CONNECTION_CLOSED},
+      {"net::ERR_CONNECTION_RESET", ERR_CONNECTION_RESET},
+      {"net::ERR_CONNECTION_REFUSED", ERR_CONNECTION_REFUSED},
+      {"net::ERR_CONNECTION_FAILED", ERR_CONNECTION_FAILED},
+      {"net::ERR_NAME_NOT_RESOLVED", ERR_NAME_NOT_RESOLVED},
+      {"net::ERR_ADDRESS_UNREACHABLE", ERR_ADDRESS_UNREACHABLE},
+      {"net::ERR_INVALID_URL", ERR_INVALID_URL},
+      {"net::ERR_UNKNOWN_URL_SCHEME", ERR_UNKNOWN_URL_SCHEME},
+      {"net::ERR_UNSAFE_PORT", ERR_UNSAFE_PORT},
+      {"net::ERR_TOO_MANY_REDIRECTS", ERR_TOO_MANY_REDIRECTS},
+      {"net::ERR_EMPTY_RESPONSE", ERR_EMPTY_RESPONSE},
+  };
+  auto it = codes.find(text);
+  return it == codes.end() ? ERR_FAILED : it->second;
+}
+
+cef_log_severity_t SeverityOf(const std::string& type) {
+  if (type == "error" || type == "assert") return LOGSEVERITY_ERROR;
+  if (type == "warning") return LOGSEVERITY_WARNING;
+  if (type == "debug") return LOGSEVERITY_VERBOSE;
+  return LOGSEVERITY_INFO;
+}
+
+int HexValue(const std::string& text, size_t at) {
+  if (at + 4 > text.size()) return -1;
+  int value = 0;
+  for (size_t i = at; i < at + 4; ++i) {
+    const char c = text[i];
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
+    if (digit < 0) return -1;
+    value = value * 16 + digit;
+  }
+  return value;
+}
+
+// JSON text with every unpaired surrogate escape replaced by U+FFFD: pages may put lone
+// surrogates in any string, and a JSON parser would refuse the whole message for one.
+std::string PairSurrogates(const std::string& text) {
+  if (text.find("\\u") == std::string::npos) return text;
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 >= text.size()) {
+      out += text[i];
+      continue;
+    }
+    if (text[i + 1] != 'u') {
+      out += text[i];
+      out += text[++i];
+      continue;
+    }
+    const int unit = HexValue(text, i + 2);
+    const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+    const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+    const int next = high && i + 7 < text.size() && text[i + 6] == '\\' && text[i + 7] == 'u'
+                         ? HexValue(text, i + 8)
+                         : -1;
+    if (high && next >= 0xDC00 && next <= 0xDFFF) {
+      out.append(text, i, 12);
+      i += 11;
+    } else if (high || low) {
+      out += "\\ufffd";
+      i += 5;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+json ParseJson(const std::string& text) {
+  return json::parse(PairSurrogates(text), nullptr, false);
+}
+
+// Runs protocol handling; a message of the wrong shape is dropped, never thrown out.
+template <class F>
+void Guarded(F&& f) {
+  try {
+    f();
+  } catch (const std::exception&) {
+  }
+}
+
+}  // namespace
+
+class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
+ public:
+  explicit Impl(const std::wstring& browser) : browser_(browser) {}
+
+  // One page of a browser; engine UI thread only.
+  struct Page {
+    int browserId = 0;
+    std::string targetId;
+    std::string sessionId;
+    bool ready = false;
+    std::vector<std::function<void()>> waiting;  // commands until the session is ready
+    int lastStatus = 0;
+    std::string mainRequest;
+    std::string mainRequestUrl;
+    std::string mainUrl;
+    bool mainFailed = false;
+    std::set<std::string> cancelled;  // network requests the handler cancelled
+    bool canGoBack = false;
+    bool canGoForward = false;
+    std::map<std::string, CefRefPtr<FrameImpl>> subframes;
+  };
+
+  bool Start(const StartOptions& options) {
+    if (!process_.Launch(browser_, options, kLaunchTimeoutMs)) {
+      SetError(process_.Error());
+      return false;
+    }
+    auto self = shared_from_this();
+    std::weak_ptr<Impl> weak = self;
+    if (!socket_.Connect(
+            "127.0.0.1", process_.Port(), process_.BrowserPath(),
+            [weak](std::string&& text) {
+              if (auto s = weak.lock()) s->OnMessage(text);
+            },
+            [weak] {
+              if (auto s = weak.lock()) s->OnClosed();
+            })) {
+      SetError("the browser's DevTools WebSocket did not open");
+      process_.Stop();
+      return false;
+    }
+    json answer;
+    if (!Call("Target.setDiscoverTargets", {{"discover", true}}, "", answer) ||
+        !Call("Target.setAutoAttach",
+              {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}}, "",
+              answer)) {
+      SetError("the browser did not answer on its DevTools WebSocket");
+      socket_.Close();
+      process_.Stop();
+      return false;
+    }
+    return true;
+  }
+
+  void Stop() {
+    if (socket_.IsOpen()) {
+      json answer;
+      Call("Browser.close", json::object(), "", answer);
+      for (int i = 0; i < 60 && socket_.IsOpen(); ++i) Sleep(50);
+    }
+    socket_.Close();
+    process_.Stop();
+  }
+
+  std::string LastError() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return error_;
+  }
+  int Port() const { return process_.Port(); }
+  bool SendRaw(const std::string& text) { return socket_.Send(text); }
+
+  // ---- commands from the engine UI thread ----
+
+  void CreatePage(BrowserImpl& browser, const std::string& url) {
+    auto core = EngineCore::Get();
+    const int id = browser.GetIdentifier();
+    Page& page = pages_[id];
+    page.browserId = id;
+    if (!url.empty()) page.waiting.push_back([this, id, url] { Navigate(id, url); });
+    ++pendingCreations_;
+    auto self = shared_from_this();
+    // The page script needs the extensions, which live on the renderer side.
+    core->RendererThread().Post([self, core, id] {
+      const std::string script = PageScript(core->Renderer().Extensions());
+      core->UiThread().Post([self, id, script] { self->MakeTarget(id, script); });
+    });
+  }
+
+  void ClosePage(BrowserImpl& browser) {
+    auto it = pages_.find(browser.GetIdentifier());
+    if (it == pages_.end()) return;
+    if (!it->second.targetId.empty()) {
+      Send("Target.closeTarget", {{"targetId", it->second.targetId}}, "");
+    }
+    ForgetSession(it->second.sessionId);
+    pages_.erase(it);
+  }
+
+  void LoadUrl(BrowserImpl& browser, const std::string& url) {
+    const int id = browser.GetIdentifier();
+    WhenReady(id, [this, id, url] { Navigate(id, url); });
+  }
+
+  void GoBy(BrowserImpl& browser, int step) {
+    const int id = browser.GetIdentifier();
+    WhenReady(id, [this, id, step] {
+      Page* page = Find(id);
+      if (!page) return;
+      auto self = shared_from_this();
+      const std::string session = page->sessionId;
+      Send("Page.getNavigationHistory", json::object(), session,
+           [self, session, step](const json& result, bool failed) {
+             if (failed) return;
+             Guarded([&] {
+               const json& entries = result.at("entries");
+               const int target = result.at("currentIndex").get<int>() + step;
+               if (target < 0 || target >= static_cast<int>(entries.size())) return;
+               self->Send("Page.navigateToHistoryEntry", {{"entryId", entries[target].at("id")}},
+                          session);
+             });
+           });
+    });
+  }
+
+  void InSession(BrowserImpl& browser, const std::string& method, const json& params) {
+    const int id = browser.GetIdentifier();
+    WhenReady(id, [this, id, method, params] {
+      if (Page* page = Find(id)) Send(method, params, page->sessionId);
+    });
+  }
+
+  void Evaluate(BrowserImpl& browser, const std::string& expression) {
+    InSession(browser, "Runtime.evaluate", {{"expression", expression}});
+  }
+
+  std::string DevToolsUrl(BrowserImpl& browser) {
+    Page* page = Find(browser.GetIdentifier());
+    const std::string host = "127.0.0.1:" + std::to_string(process_.Port());
+    return "http://" + host + "/devtools/inspector.html?ws=" + host + "/devtools/page/" +
+           (page ? page->targetId : std::string());
+  }
+
+  // ---- the protocol ----
+
+  void Send(const std::string& method, const json& params, const std::string& session,
+            Reply reply = nullptr) {
+    json message = {{"method", method}, {"params", params}};
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      const int id = nextId_++;
+      message["id"] = id;
+      if (reply) replies_[id] = std::move(reply);
+    }
+    if (!session.empty()) message["sessionId"] = session;
+    socket_.Send(message.dump(-1, ' ', false, json::error_handler_t::replace));
+  }
+
+  // Sends and waits for the answer (never on the engine's threads).
+  bool Call(const std::string& method, const json& params, const std::string& session,
+            json& answer) {
+    struct Wait {
+      std::mutex lock;
+      std::condition_variable cv;
+      bool done = false;
+      bool failed = false;
+      json result;
+    };
+    auto wait = std::make_shared<Wait>();
+    Send(method, params, session, [wait](const json& result, bool failed) {
+      std::lock_guard<std::mutex> hold(wait->lock);
+      wait->done = true;
+      wait->failed = failed;
+      wait->result = result;
+      wait->cv.notify_all();
+    });
+    std::unique_lock<std::mutex> hold(wait->lock);
+    if (!wait->cv.wait_for(hold, std::chrono::milliseconds(kAnswerTimeoutMs),
+                           [&] { return wait->done; })) {
+      return false;
+    }
+    answer = wait->result;
+    return !wait->failed;
+  }
+
+  // The reading thread: answers go to their waiters, events to the thread they belong on.
+  void OnMessage(const std::string& text) {
+    json message = ParseJson(text);
+    if (message.is_discarded() || !message.is_object()) return;
+    Guarded([&] {
+      if (message.contains("id")) {
+        Answer(message);
+        return;
+      }
+      auto event = std::make_shared<json>(std::move(message));
+      const std::string method = Text(*event, "method");
+      auto core = EngineCore::Get();
+      if (!core || method.empty()) return;
+      auto self = shared_from_this();
+      if (method.rfind("Runtime.executionContext", 0) == 0 || IsNativeCall(*event)) {
+        core->RendererThread().Post(
+            [self, event] { Guarded([&] { self->OnRendererEvent(*event); }); });
+      } else {
+        core->UiThread().Post([self, event] { Guarded([&] { self->OnUiEvent(*event); }); });
+      }
+    });
+  }
+
+  void Answer(const json& message) {
+    if (!message.at("id").is_number_integer()) return;
+    Reply reply;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      auto it = replies_.find(message.at("id").get<int>());
+      if (it == replies_.end()) return;
+      reply = std::move(it->second);
+      replies_.erase(it);
+    }
+    const bool failed = message.contains("error");
+    reply(failed ? Member(message, "error") : Member(message, "result"), failed);
+  }
+
+  // The browser went away: every page's renderer is gone with it.
+  void OnClosed() {
+    std::map<int, Reply> pending;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      pending.swap(replies_);
+    }
+    for (auto& r : pending) r.second(json::object(), true);
+    auto core = EngineCore::Get();
+    if (!core) return;
+    auto self = shared_from_this();
+    core->UiThread().Post([self, core] {
+      for (auto& entry : self->pages_) {
+        CefRefPtr<BrowserImpl> browser = core->FindBrowser(entry.first);
+        if (browser && !browser->IsClosing())
+          browser->NotifyRenderProcessTerminated(TS_PROCESS_CRASHED);
+      }
+    });
+  }
+
+ private:
+  Page* Find(int id) {
+    auto it = pages_.find(id);
+    return it == pages_.end() ? nullptr : &it->second;
+  }
+
+  Page* FindBySession(const std::string& session) {
+    for (auto& entry : pages_) {
+      if (!session.empty() && entry.second.sessionId == session) return &entry.second;
+    }
+    return nullptr;
+  }
+
+  void WhenReady(int id, std::function<void()> command) {
+    Page* page = Find(id);
+    if (!page) return;
+    if (page->ready) {
+      command();
+    } else {
+      page->waiting.push_back(std::move(command));
+    }
+  }
+
+  void Navigate(int id, const std::string& url) {
+    if (Page* page = Find(id)) Send("Page.navigate", {{"url", url}}, page->sessionId);
+  }
+
+  void SetError(const std::string& text) {
+    std::lock_guard<std::mutex> hold(lock_);
+    error_ = text;
+  }
+
+  // ---- targets and sessions (engine UI thread) ----
+
+  void MakeTarget(int id, const std::string& script) {
+    if (!Find(id)) return;
+    scripts_[id] = script;
+    auto self = shared_from_this();
+    auto core = EngineCore::Get();
+    Send("Target.createTarget", {{"url", "about:blank"}}, "",
+         [self, core, id](const json& result, bool failed) {
+           const std::string target = failed ? std::string() : Text(result, "targetId");
+           core->UiThread().Post([self, id, target] { self->TargetMade(id, target); });
+         });
+  }
+
+  void TargetMade(int id, const std::string& target) {
+    --pendingCreations_;
+    Page* page = Find(id);
+    if (!page || target.empty()) {
+      if (page) LoadFailedToStart(*page);
+      return;
+    }
+    page->targetId = target;
+    auto it = unclaimed_.find(target);
+    if (it != unclaimed_.end()) {
+      const std::string session = it->second;
+      unclaimed_.erase(it);
+      SetUpPage(*page, session);
+    }
+    if (pendingCreations_ == 0) {
+      for (auto& other : unclaimed_) RefusePopup(other.second, other.first);
+      unclaimed_.clear();
+    }
+  }
+
+  void LoadFailedToStart(Page& page) {
+    auto core = EngineCore::Get();
+    if (CefRefPtr<BrowserImpl> browser = core ? core->FindBrowser(page.browserId) : nullptr) {
+      browser->NotifyRenderProcessTerminated(TS_ABNORMAL_TERMINATION);
+    }
+  }
+
+  void OnAttached(const json& params) {
+    const std::string session = Text(params, "sessionId");
+    const json& info = Member(params, "targetInfo");
+    const std::string target = Text(info, "targetId");
+    if (Text(info, "type") != "page") {
+      Send("Runtime.runIfWaitingForDebugger", json::object(), session);
+      return;
+    }
+    for (auto& entry : pages_) {
+      if (entry.second.targetId == target) {
+        SetUpPage(entry.second, session);
+        return;
+      }
+    }
+    if (!Text(info, "openerId").empty() || pendingCreations_ == 0) {
+      RefusePopup(session, target);
+    } else {
+      unclaimed_[target] = session;
+    }
+  }
+
+  void SetUpPage(Page& page, const std::string& session) {
+    page.sessionId = session;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      sessions_[session] = {page.browserId, page.targetId};
+    }
+    const json documents = {
+        {"urlPattern", "*"}, {"resourceType", "Document"}, {"requestStage", "Request"}};
+    const json natives = {{"urlPattern", std::string(kNativeCallUrl) + "*"},
+                          {"requestStage", "Request"}};
+    Send("Page.enable", json::object(), session);
+    Send("Runtime.enable", json::object(), session);
+    Send("Network.enable", json::object(), session);
+    Send("Fetch.enable", {{"patterns", json::array({documents, natives})}}, session);
+    Send("Runtime.addBinding", {{"name", std::string(kNotifyBinding)}}, session);
+    Send("Page.setBypassCSP", {{"enabled", true}}, session);
+    Send("Page.addScriptToEvaluateOnNewDocument",
+         {{"source", scripts_[page.browserId]}, {"runImmediately", true}}, session);
+    // The first navigation waits until the blank page the target starts with has been
+    // committed, or that commit would cancel it.
+    auto self = shared_from_this();
+    auto core = EngineCore::Get();
+    const int id = page.browserId;
+    Send("Runtime.runIfWaitingForDebugger", json::object(), session,
+         [self, core, id](const json&, bool) {
+           core->UiThread().Post([self, id] { self->FirstLoadSettled(id); });
+         });
+  }
+
+  void FirstLoadSettled(int id) {
+    Page* page = Find(id);
+    if (!page || page->ready) return;
+    auto self = shared_from_this();
+    auto core = EngineCore::Get();
+    Send("Page.getNavigationHistory", json::object(), page->sessionId,
+         [self, core, id](const json&, bool) {
+           core->UiThread().Post([self, id] {
+             Page* page = self->Find(id);
+             if (!page || page->ready) return;
+             page->ready = true;
+             std::vector<std::function<void()>> waiting;
+             waiting.swap(page->waiting);
+             for (auto& command : waiting) command();
+           });
+         });
+  }
+
+  // A popup is stopped before its first request and closed once that request has failed
+  // (closing earlier would let the paused request go on).
+  void RefusePopup(const std::string& session, const std::string& target) {
+    popupSessions_[session] = target;
+    Send("Fetch.enable", {{"patterns", json::array({{{"urlPattern", "*"}}})}}, session);
+    Send("Runtime.runIfWaitingForDebugger", json::object(), session);
+  }
+
+  void ForgetSession(const std::string& session) {
+    std::lock_guard<std::mutex> hold(lock_);
+    sessions_.erase(session);
+  }
+
+  // ---- page events (engine UI thread) ----
+
+  void OnUiEvent(const json& event) {
+    const std::string method = Text(event, "method");
+    const json& params = Member(event, "params");
+    const std::string session = Text(event, "sessionId");
+    if (method == "Target.attachedToTarget") return OnAttached(params);
+    if (method == "Target.targetCrashed" || method == "Target.targetDestroyed") {
+      return OnTargetGone(Text(params, "targetId"), method == "Target.targetCrashed");
+    }
+    auto popup = popupSessions_.find(session);
+    if (popup != popupSessions_.end()) {
+      if (method == "Fetch.requestPaused") {
+        Send("Fetch.failRequest",
+             {{"requestId", Text(params, "requestId")}, {"errorReason", "Aborted"}}, session);
+        Send("Target.closeTarget", {{"targetId", popup->second}}, "");
+      }
+      return;
+    }
+    Page* page = FindBySession(session);
+    auto core = EngineCore::Get();
+    CefRefPtr<BrowserImpl> browser = page && core ? core->FindBrowser(page->browserId) : nullptr;
+    if (!browser || browser->IsClosing()) return;
+    OnPageEvent(*page, *browser, method, params);
+  }
+
+  void OnTargetGone(const std::string& target, bool crashed) {
+    for (auto& entry : pages_) {
+      if (entry.second.targetId != target) continue;
+      auto core = EngineCore::Get();
+      CefRefPtr<BrowserImpl> browser = core ? core->FindBrowser(entry.first) : nullptr;
+      if (browser && !browser->IsClosing()) {
+        browser->NotifyRenderProcessTerminated(crashed ? TS_PROCESS_CRASHED
+                                                       : TS_PROCESS_WAS_KILLED);
+      }
+    }
+  }
+
+  CefRefPtr<FrameImpl> FrameOf(Page& page, BrowserImpl& browser, const std::string& frameId) {
+    if (frameId == page.targetId) return browser.MainFrame();
+    CefRefPtr<FrameImpl>& frame = page.subframes[frameId];
+    if (!frame) {
+      frame = new FrameImpl(page.browserId, EngineCore::Get()->NextFrameId(), false);
+    }
+    return frame;
+  }
+
+  void OnPageEvent(Page& page, BrowserImpl& browser, const std::string& method,
+                   const json& params) {
+    const bool main = Text(params, "frameId") == page.targetId;
+    if (method == "Fetch.requestPaused") {
+      OnRequestPaused(page, browser, params);
+    } else if (method == "Page.frameStartedLoading" && main) {
+      browser.NotifyLoadingState(true, page.canGoBack, page.canGoForward);
+    } else if (method == "Page.frameStoppedLoading" && main) {
+      StoppedLoading(page);
+    } else if (method == "Page.frameNavigated") {
+      const json& frame = Member(params, "frame");
+      const std::string url = Text(frame, "url") + Text(frame, "urlFragment");
+      if (Text(frame, "id") != page.targetId || url.rfind("chrome-error:", 0) == 0) return;
+      page.mainUrl = url;
+      browser.NotifyAddress(browser.MainFrame(), url);
+      browser.NotifyLoadStart(browser.MainFrame().get(), TT_EXPLICIT);
+    } else if (method == "Page.navigatedWithinDocument" && main) {
+      browser.NotifyAddress(browser.MainFrame(), Text(params, "url"));
+    } else if (method == "Network.requestWillBeSent" && main &&
+               Text(params, "type") == "Document") {
+      page.mainRequest = Text(params, "requestId");
+      page.mainRequestUrl = Text(Member(params, "request"), "url");
+      page.mainFailed = false;
+    } else if (method == "Network.responseReceived" && main && Text(params, "type") == "Document") {
+      page.lastStatus = Member(params, "response").value("status", 0);
+    } else if (method == "Network.loadingFailed") {
+      OnLoadingFailed(page, browser, params);
+    } else if (method == "Page.loadEventFired") {
+      if (!page.mainFailed) browser.NotifyLoadEnd(browser.MainFrame().get(), page.lastStatus);
+    } else if (method == "Page.windowOpen") {
+      OnWindowOpen(browser, params);
+    } else if (method == "Page.javascriptDialogOpening") {
+      OnDialog(page, browser, params);
+    } else if (method == "Runtime.consoleAPICalled") {
+      OnConsole(browser, params);
+    } else if (method == "Runtime.bindingCalled" && Text(params, "name") == kNotifyBinding) {
+      json payload = ParseJson(Text(params, "payload"));
+      if (payload.is_object() && payload.contains("title")) {
+        browser.NotifyTitle(Text(payload, "title"));
+      }
+    } else if (method == "Inspector.targetCrashed") {
+      browser.NotifyRenderProcessTerminated(TS_PROCESS_CRASHED);
+    }
+  }
+
+  void OnRequestPaused(Page& page, BrowserImpl& browser, const json& params) {
+    const std::string requestId = Text(params, "requestId");
+    if (Text(params, "resourceType") != "Document") {
+      Send("Fetch.continueRequest", {{"requestId", requestId}}, page.sessionId);
+      return;
+    }
+    const json& request = Member(params, "request");
+    CefRefPtr<CefRequest> cefRequest = CefRequest::Create();
+    cefRequest->SetURL(Text(request, "url"));
+    cefRequest->SetMethod(Text(request, "method"));
+    const std::string frameId = Text(params, "frameId");
+    const bool main = frameId == page.targetId;
+    cefRequest->SetResourceType(main ? RT_MAIN_FRAME : RT_SUB_FRAME);
+    cefRequest->SetTransitionType(Text(request, "method") == "POST" ? TT_FORM_SUBMIT : TT_LINK);
+    const bool redirect = params.contains("redirectedRequestId");
+    const bool cancel = browser.NotifyBeforeBrowse(FrameOf(page, browser, frameId).get(),
+                                                   cefRequest, false, redirect);
+    if (cancel) {
+      page.cancelled.insert(Text(params, "networkId"));
+      Send("Fetch.failRequest", {{"requestId", requestId}, {"errorReason", "Aborted"}},
+           page.sessionId);
+    } else {
+      Send("Fetch.continueRequest", {{"requestId", requestId}}, page.sessionId);
+    }
+  }
+
+  void OnLoadingFailed(Page& page, BrowserImpl& browser, const json& params) {
+    const std::string requestId = Text(params, "requestId");
+    if (requestId != page.mainRequest || Text(params, "type") != "Document") return;
+    if (page.cancelled.erase(requestId)) return;  // the handler's own cancel
+    page.mainFailed = true;
+    const std::string error = Text(params, "errorText");
+    browser.NotifyLoadError(browser.MainFrame().get(), ErrorCodeOf(error), error,
+                            page.mainRequestUrl);
+  }
+
+  void StoppedLoading(Page& page) {
+    auto self = shared_from_this();
+    auto core = EngineCore::Get();
+    const int id = page.browserId;
+    Send("Page.getNavigationHistory", json::object(), page.sessionId,
+         [self, core, id](const json& result, bool failed) {
+           bool back = false, forward = false;
+           if (!failed) {
+             Guarded([&] {
+               const json& entries = result.at("entries");
+               const int current = result.at("currentIndex").get<int>();
+               // The blank page every browser starts on is no place to go back to.
+               for (int i = 0; i < current; ++i)
+                 back = back || Text(entries[i], "url") != "about:blank";
+               forward = current + 1 < static_cast<int>(entries.size());
+             });
+           }
+           core->UiThread().Post([self, core, id, back, forward] {
+             Page* page = self->Find(id);
+             CefRefPtr<BrowserImpl> browser = core->FindBrowser(id);
+             if (!page || !browser || browser->IsClosing()) return;
+             page->canGoBack = back;
+             page->canGoForward = forward;
+             browser->NotifyLoadingState(false, back, forward);
+           });
+         });
+  }
+
+  void OnWindowOpen(BrowserImpl& browser, const json& params) {
+    CefPopupFeatures features;
+    bool hasFeatures = false;
+    auto list = params.find("windowFeatures");
+    if (list != params.end() && list->is_array()) hasFeatures = !list->empty();
+    browser.NotifyBeforePopup(browser.MainFrame().get(), Text(params, "url"),
+                              Text(params, "windowName"),
+                              hasFeatures ? WOD_NEW_POPUP : WOD_NEW_FOREGROUND_TAB,
+                              Flag(params, "userGesture"), features);
+  }
+
+  void OnDialog(Page& page, BrowserImpl& browser, const json& params) {
+    const std::string type = Text(params, "type");
+    auto self = shared_from_this();
+    const std::string session = page.sessionId;
+    auto answer = [self, session](bool accept, const CefString& input) {
+      self->Send("Page.handleJavaScriptDialog",
+                 {{"accept", accept}, {"promptText", input.ToString()}}, session);
+    };
+    if (type == "beforeunload") return answer(true, CefString());
+    const cef_jsdialog_type_t kind = type == "confirm"  ? JSDIALOGTYPE_CONFIRM
+                                     : type == "prompt" ? JSDIALOGTYPE_PROMPT
+                                                        : JSDIALOGTYPE_ALERT;
+    browser.NotifyJsDialog(Text(params, "url"), kind, Text(params, "message"),
+                           Text(params, "defaultPrompt"), answer);
+  }
+
+  void OnConsole(BrowserImpl& browser, const json& params) {
+    std::string text;
+    auto args = params.find("args");
+    if (args != params.end() && args->is_array()) {
+      for (const json& a : *args) {
+        if (!text.empty()) text += ' ';
+        if (a.contains("value")) {
+          text += a["value"].is_string() ? a["value"].get<std::string>() : a["value"].dump();
+        } else {
+          text += Text(a, "description");
+        }
+      }
+    }
+    std::string source;
+    int line = 0;
+    const json& trace = Member(params, "stackTrace");
+    auto frames = trace.find("callFrames");
+    if (frames != trace.end() && frames->is_array() && !frames->empty()) {
+      source = Text((*frames)[0], "url");
+      line = (*frames)[0].value("lineNumber", 0) + 1;
+    }
+    browser.NotifyConsole(SeverityOf(Text(params, "type")), text, source, line);
+  }
+
+  // ---- the renderer side (renderer thread) ----
+
+ public:
+  struct SessionInfo {
+    int browserId;
+    std::string targetId;
+  };
+  bool SessionOf(const std::string& session, SessionInfo& info) {
+    std::lock_guard<std::mutex> hold(lock_);
+    auto it = sessions_.find(session);
+    if (it == sessions_.end()) return false;
+    info = it->second;
+    return true;
+  }
+
+  // Evaluates script in a context without waiting for it.
+  void EvaluateIn(const std::string& session, int contextId, const std::string& expression) {
+    Send("Runtime.evaluate", {{"expression", expression}, {"contextId", contextId}}, session);
+  }
+
+ private:
+  static bool IsNativeCall(const json& event) {
+    if (Text(event, "method") != "Fetch.requestPaused") return false;
+    const std::string url = Text(Member(Member(event, "params"), "request"), "url");
+    return url.rfind(kNativeCallUrl, 0) == 0;
+  }
+
+  void OnRendererEvent(const json& event);
+  void ContextCreated(const std::string& session, const json& context);
+  void ReleaseContext(const std::string& session, int id);
+  void NativeCall(const std::string& session, const json& params);
+  CefRefPtr<CefV8Value> Decode(const std::string& session, int contextId, const json& value);
+  json Encode(CefRefPtr<CefV8Value> value);
+
+  const std::wstring browser_;
+  BrowserProcess process_;
+  WebSocketClient socket_;
+  mutable std::mutex lock_;
+  std::string error_;
+  int nextId_ = 1;
+  std::map<int, Reply> replies_;
+  std::map<std::string, SessionInfo> sessions_;
+  // Engine UI thread.
+  std::map<int, Page> pages_;
+  std::map<int, std::string> scripts_;
+  std::map<std::string, std::string> unclaimed_;      // target -> session
+  std::map<std::string, std::string> popupSessions_;  // session -> target
+  int pendingCreations_ = 0;
+  // Renderer thread.
+  std::map<std::pair<std::string, int>, CefRefPtr<CefV8Context>> contexts_;
+  std::map<std::pair<std::string, std::string>, int> frameContexts_;
+  std::map<std::pair<std::string, std::string>, CefRefPtr<FrameImpl>> rendererFrames_;
+};
+
+namespace {
+
+// An object, array or function in a page, named by a script expression in its context.
+// Calls run in the page without being waited for; their results are kept in the page until
+// the value goes.
+class RemoteObject : public V8Object {
+ public:
+  RemoteObject(std::weak_ptr<DevToolsBackend::Impl> backend, std::string session, int contextId,
+               std::string expression, std::string release)
+      : backend_(std::move(backend)),
+        session_(std::move(session)),
+        contextId_(contextId),
+        expression_(std::move(expression)),
+        release_(std::move(release)) {}
+  ~RemoteObject() override {
+    auto backend = backend_.lock();
+    if (backend && !release_.empty()) backend->EvaluateIn(session_, contextId_, release_);
+  }
+
+  const std::string& Expression() const { return expression_; }
+  int ContextId() const { return contextId_; }
+
+  bool Has(const CefString&) override { return true; }
+  CefRefPtr<CefV8Value> Get(const CefString& key) override {
+    return CefV8Value::CreateFor(
+        CefV8Value::Kind::kFunction,
+        std::make_shared<RemoteObject>(backend_, session_, contextId_,
+                                       "(" + expression_ + ")[" + json(key.ToString()).dump() + "]",
+                                       std::string()));
+  }
+  bool Set(const CefString& key, CefRefPtr<CefV8Value> value) override {
+    auto backend = backend_.lock();
+    if (!backend) return false;
+    backend->EvaluateIn(
+        session_, contextId_,
+        "(" + expression_ + ")[" + json(key.ToString()).dump() + "] = " + ExpressionOf(value));
+    return true;
+  }
+  CefRefPtr<CefV8Value> Call(CefRefPtr<CefV8Context>, CefRefPtr<CefV8Value> self,
+                             const CefV8ValueList& arguments, CefString& exception) override {
+    auto backend = backend_.lock();
+    if (!backend) {
+      exception = "The page is gone.";
+      return nullptr;
+    }
+    static std::atomic<int> nextResult{1};
+    const int slot = nextResult++;
+    std::string list;
+    for (const auto& a : arguments) list += (list.empty() ? "" : ", ") + ExpressionOf(a);
+    const std::string receiver = self ? ExpressionOf(self) : "undefined";
+    backend->EvaluateIn(session_, contextId_,
+                        "try { window.__engine.results.set(" + std::to_string(slot) + ", (" +
+                            expression_ + ").apply(" + receiver + ", [" + list +
+                            "])); } catch (e) {}");
+    return CefV8Value::CreateFor(
+        CefV8Value::Kind::kObject,
+        std::make_shared<RemoteObject>(
+            backend_, session_, contextId_,
+            "window.__engine.results.get(" + std::to_string(slot) + ")",
+            "window.__engine.results.delete(" + std::to_string(slot) + ")"));
+  }
+
+  static std::string ExpressionOf(CefRefPtr<CefV8Value> v) {
+    if (!v) return "undefined";
+    if (auto* remote = dynamic_cast<RemoteObject*>(v->Object())) return remote->Expression();
+    if (v->IsNull()) return "null";
+    if (v->IsBool()) return v->GetBoolValue() ? "true" : "false";
+    if (v->IsInt()) return std::to_string(v->GetIntValue());
+    if (v->IsDouble()) return json(v->GetDoubleValue()).dump();
+    if (v->IsString()) {
+      return json(v->GetStringValue().ToString())
+          .dump(-1, ' ', false, json::error_handler_t::replace);
+    }
+    return "undefined";
+  }
+
+ private:
+  std::weak_ptr<DevToolsBackend::Impl> backend_;
+  std::string session_;
+  int contextId_;
+  std::string expression_;
+  std::string release_;
+};
+
+}  // namespace
+
+void DevToolsBackend::Impl::OnRendererEvent(const json& event) {
+  const std::string method = Text(event, "method");
+  const std::string session = Text(event, "sessionId");
+  const json& params = Member(event, "params");
+  if (method == "Runtime.executionContextCreated") {
+    ContextCreated(session, Member(params, "context"));
+  } else if (method == "Runtime.executionContextDestroyed") {
+    ReleaseContext(session, params.value("executionContextId", 0));
+  } else if (method == "Runtime.executionContextsCleared") {
+    std::vector<int> ids;
+    for (auto& entry : contexts_) {
+      if (entry.first.first == session) ids.push_back(entry.first.second);
+    }
+    for (int id : ids) ReleaseContext(session, id);
+  } else if (method == "Fetch.requestPaused") {
+    NativeCall(session, params);
+  }
+}
+
+void DevToolsBackend::Impl::ContextCreated(const std::string& session, const json& context) {
+  const json& aux = Member(context, "auxData");
+  SessionInfo info;
+  if (!Flag(aux, "isDefault") || !SessionOf(session, info)) return;
+  auto core = EngineCore::Get();
+  CefRefPtr<BrowserImpl> browser = core ? core->FindBrowser(info.browserId) : nullptr;
+  if (!browser) return;
+  const int id = context.value("id", 0);
+  const std::string frameId = Text(aux, "frameId");
+  const bool main = frameId == info.targetId;
+  CefRefPtr<FrameImpl> frame = browser->MainFrame();
+  if (!main) {
+    CefRefPtr<FrameImpl>& sub = rendererFrames_[{session, frameId}];
+    if (!sub) sub = new FrameImpl(info.browserId, core->NextFrameId(), false);
+    frame = sub;
+  }
+  auto global = CefV8Value::CreateFor(
+      CefV8Value::Kind::kObject,
+      std::make_shared<RemoteObject>(shared_from_this(), session, id, "globalThis", std::string()));
+  CefRefPtr<CefV8Context> v8 =
+      new CefV8Context(std::make_shared<V8ContextData>(id, info.browserId, frame.get(), global));
+  contexts_[{session, id}] = v8;
+  frameContexts_[{session, frameId}] = id;
+  if (main) browser->SetMainContext(v8);
+  core->Renderer().ContextCreated(v8);
+}
+
+void DevToolsBackend::Impl::ReleaseContext(const std::string& session, int id) {
+  auto it = contexts_.find({session, id});
+  if (it == contexts_.end()) return;
+  CefRefPtr<CefV8Context> context = it->second;
+  contexts_.erase(it);
+  auto core = EngineCore::Get();
+  if (!core) return;
+  CefRefPtr<BrowserImpl> browser = core->FindBrowser(context->Data().browserId);
+  if (browser && browser->MainContext() && browser->MainContext()->IsSame(context)) {
+    browser->SetMainContext(nullptr);
+  }
+  core->Renderer().ContextReleased(context);
+}
+
+CefRefPtr<CefV8Value> DevToolsBackend::Impl::Decode(const std::string& session, int contextId,
+                                                    const json& value) {
+  const std::string type = Text(value, "t");
+  if (type == "n") return CefV8Value::CreateNull();
+  if (type == "b") return CefV8Value::CreateBool(value.value("v", false));
+  if (type == "s") return CefV8Value::CreateString(Text(value, "v"));
+  if (type == "d") {
+    const double d = value.value("v", 0.0);
+    if (d == static_cast<double>(static_cast<int32_t>(d)) && d >= -2147483648.0 &&
+        d <= 2147483647.0) {
+      return CefV8Value::CreateInt(static_cast<int32_t>(d));
+    }
+    return CefV8Value::CreateDouble(d);
+  }
+  if (type == "f" || type == "o" || type == "a") {
+    const std::string id = std::to_string(value.value("id", 0));
+    const auto kind = type == "f"   ? CefV8Value::Kind::kFunction
+                      : type == "a" ? CefV8Value::Kind::kArray
+                                    : CefV8Value::Kind::kObject;
+    return CefV8Value::CreateFor(
+        kind, std::make_shared<RemoteObject>(shared_from_this(), session, contextId,
+                                             "window.__engine.refs.get(" + id + ")",
+                                             "window.__engine.refs.delete(" + id + ")"));
+  }
+  return CefV8Value::CreateUndefined();
+}
+
+json DevToolsBackend::Impl::Encode(CefRefPtr<CefV8Value> value) {
+  if (!value || value->IsUndefined()) return {{"t", "u"}};
+  if (value->IsNull()) return {{"t", "n"}};
+  if (value->IsBool()) return {{"t", "b"}, {"v", value->GetBoolValue()}};
+  if (value->IsInt() || value->IsUInt() || value->IsDouble()) {
+    return {{"t", "d"}, {"v", value->GetDoubleValue()}};
+  }
+  if (value->IsString()) return {{"t", "s"}, {"v", value->GetStringValue().ToString()}};
+  if (dynamic_cast<RemoteObject*>(value->Object())) {
+    return {{"t", "e"}, {"e", RemoteObject::ExpressionOf(value)}};
+  }
+  return {{"t", "u"}};
+}
+
+// A page called a native function: its synchronous request waits here for the answer.
+void DevToolsBackend::Impl::NativeCall(const std::string& session, const json& params) {
+  const std::string requestId = Text(params, "requestId");
+  json answer;
+  const json& request = Member(params, "request");
+  std::string body = Text(request, "postData");
+  auto entries = request.find("postDataEntries");
+  if (body.empty() && entries != request.end() && entries->is_array()) {
+    for (const json& e : *entries) body += Base64Decode(Text(e, "bytes"));
+  }
+  json call = ParseJson(body);
+  auto frame = frameContexts_.find({session, Text(params, "frameId")});
+  auto context =
+      frame == frameContexts_.end() ? contexts_.end() : contexts_.find({session, frame->second});
+  auto core = EngineCore::Get();
+  if (!call.is_object() || context == contexts_.end() || !core) {
+    answer["exception"] = "The native function cannot be called here.";
+  } else {
+    CefV8ValueList arguments;
+    auto args = call.find("args");
+    if (args != call.end() && args->is_array()) {
+      for (const json& a : *args) arguments.push_back(Decode(session, frame->second, a));
+    }
+    NativeCallResult result =
+        core->Renderer().CallNative(context->second, Text(call, "name"), arguments);
+    if (!result.exception.empty()) {
+      answer["exception"] = result.exception.ToString();
+    } else {
+      answer["value"] = Encode(result.value);
+    }
+  }
+  const std::string text = answer.dump(-1, ' ', false, json::error_handler_t::replace);
+  Send("Fetch.fulfillRequest",
+       {{"requestId", requestId},
+        {"responseCode", 200},
+        {"responseHeaders",
+         json::array({{{"name", "Content-Type"}, {"value", "application/json; charset=utf-8"}},
+                      {{"name", "Access-Control-Allow-Origin"}, {"value", "*"}}})},
+        {"body", Base64Encode(text)}},
+       session);
+}
+
+DevToolsBackend::DevToolsBackend(const std::wstring& browser)
+    : impl_(std::make_shared<Impl>(browser)) {}
+DevToolsBackend::~DevToolsBackend() = default;
+
+bool DevToolsBackend::Start(const StartOptions& options) {
+  return impl_->Start(options);
+}
+void DevToolsBackend::Stop() {
+  impl_->Stop();
+}
+void DevToolsBackend::CreatePage(BrowserImpl& b, const std::string& url) {
+  impl_->CreatePage(b, url);
+}
+void DevToolsBackend::ClosePage(BrowserImpl& b) {
+  impl_->ClosePage(b);
+}
+void DevToolsBackend::LoadUrl(BrowserImpl& b, const std::string& url) {
+  impl_->LoadUrl(b, url);
+}
+void DevToolsBackend::GoBack(BrowserImpl& b) {
+  impl_->GoBy(b, -1);
+}
+void DevToolsBackend::GoForward(BrowserImpl& b) {
+  impl_->GoBy(b, 1);
+}
+void DevToolsBackend::Reload(BrowserImpl& b, bool ignoreCache) {
+  impl_->InSession(b, "Page.reload", {{"ignoreCache", ignoreCache}});
+}
+void DevToolsBackend::StopLoad(BrowserImpl& b) {
+  impl_->InSession(b, "Page.stopLoading", json::object());
+}
+void DevToolsBackend::ExecuteJavaScript(BrowserImpl& b, const std::string& code) {
+  impl_->Evaluate(b, code);
+}
+// There is no per-page mute in the protocol: the page's media elements are muted.
+void DevToolsBackend::SetAudioMuted(BrowserImpl& b, bool mute) {
+  impl_->Evaluate(b, std::string("window.__engine && window.__engine.setMuted(") +
+                         (mute ? "true" : "false") + ")");
+}
+void DevToolsBackend::WasHidden(BrowserImpl&, bool) {}
+void DevToolsBackend::SetFocus(BrowserImpl& b, bool focus) {
+  impl_->InSession(b, "Emulation.setFocusEmulationEnabled", {{"enabled", focus}});
+}
+std::string DevToolsBackend::DevToolsUrl(BrowserImpl& b) {
+  return impl_->DevToolsUrl(b);
+}
+std::string DevToolsBackend::LastError() const {
+  return impl_->LastError();
+}
+int DevToolsBackend::Port() const {
+  return impl_->Port();
+}
+bool DevToolsBackend::SendRaw(const std::string& text) {
+  return impl_->SendRaw(text);
+}
+
+}  // namespace engine

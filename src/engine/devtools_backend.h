@@ -1,0 +1,46 @@
+#pragma once
+
+// The backend that drives a real browser over the DevTools protocol: one WebSocket to the
+// browser, one flat session per page.
+
+#include <memory>
+#include <string>
+
+#include "engine/backend.h"
+
+namespace engine {
+
+class DevToolsBackend : public Backend {
+ public:
+  // The browser to start, as engine.ini names it.
+  explicit DevToolsBackend(const std::wstring& browser);
+  ~DevToolsBackend() override;
+
+  bool Start(const StartOptions& options) override;
+  void Stop() override;
+  void CreatePage(BrowserImpl& browser, const std::string& url) override;
+  void ClosePage(BrowserImpl& browser) override;
+  void LoadUrl(BrowserImpl& browser, const std::string& url) override;
+  void GoBack(BrowserImpl& browser) override;
+  void GoForward(BrowserImpl& browser) override;
+  void Reload(BrowserImpl& browser, bool ignoreCache) override;
+  void StopLoad(BrowserImpl& browser) override;
+  void ExecuteJavaScript(BrowserImpl& browser, const std::string& code) override;
+  void SetAudioMuted(BrowserImpl& browser, bool mute) override;
+  void WasHidden(BrowserImpl& browser, bool hidden) override;
+  void SetFocus(BrowserImpl& browser, bool focus) override;
+  std::string DevToolsUrl(BrowserImpl& browser) override;
+
+  // Why the last Start failed.
+  std::string LastError() const;
+  // For tests: the browser's DevTools port, and a raw protocol message sent as it stands.
+  int Port() const;
+  bool SendRaw(const std::string& text);
+
+  class Impl;
+
+ private:
+  std::shared_ptr<Impl> impl_;
+};
+
+}  // namespace engine
