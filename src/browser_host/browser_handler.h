@@ -1,0 +1,195 @@
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "browser_host/unregisted_callback_list.h"
+#include "engine/cef_client.h"
+#include "runtime/weak_callback.h"
+
+namespace vok_comp {
+
+// The engine client of one browser control. Notifications reach the control on the UI
+// thread as tasks that die with it; decisions the engine waits for are asked of the control
+// on the engine's thread.
+class BrowserHandler : public kbase::SupportWeakCallback,
+                       public CefClient,
+                       public CefLifeSpanHandler,
+                       public CefContextMenuHandler,
+                       public CefDisplayHandler,
+                       public CefDragHandler,
+                       public CefJSDialogHandler,
+                       public CefKeyboardHandler,
+                       public CefLoadHandler,
+                       public CefRequestHandler,
+                       public CefDownloadHandler,
+                       public CefDialogHandler {
+ public:
+  class HandlerDelegate : public virtual kbase::SupportWeakCallback {
+   public:
+    virtual void UpdateWindowPos() = 0;
+    virtual void OnBeforeContextMenu(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                     CefRefPtr<CefContextMenuParams> params,
+                                     CefRefPtr<CefMenuModel> model) = 0;
+    virtual bool OnContextMenuCommand(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                      CefRefPtr<CefContextMenuParams> params, int commandId,
+                                      cef_event_flags_t eventFlags) = 0;
+    virtual void OnAddressChange(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                 const CefString& url) = 0;
+    virtual void OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString& title) = 0;
+    virtual void OnLoadingStateChange(CefRefPtr<CefBrowser> browser, bool isLoading, bool canGoBack,
+                                      bool canGoForward) = 0;
+    virtual void OnLoadStart(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame) = 0;
+    virtual void OnLoadEnd(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                           int httpStatusCode) = 0;
+    virtual void OnLoadError(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                             cef_errorcode_t errorCode, const CefString& errorText,
+                             const CefString& failedUrl) = 0;
+    virtual bool OnBeforePopup(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                               const CefString& targetUrl, const CefString& targetFrameName,
+                               cef_window_open_disposition_t targetDisposition, bool userGesture,
+                               const CefPopupFeatures& popupFeatures, CefWindowInfo& windowInfo,
+                               CefRefPtr<CefClient>& client, CefBrowserSettings& settings,
+                               bool* noJavascriptAccess) = 0;
+    virtual void OnAfterCreated(CefRefPtr<CefBrowser> browser) = 0;
+    virtual void OnBeforeClose(CefRefPtr<CefBrowser> browser) = 0;
+    virtual bool OnBeforeBrowse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                CefRefPtr<CefRequest> request, bool isRedirect) = 0;
+    virtual void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
+                                           cef_termination_status_t status) = 0;
+    virtual void OnBeforeDownload(CefRefPtr<CefBrowser> browser,
+                                  CefRefPtr<CefDownloadItem> downloadItem,
+                                  const CefString& suggestedName,
+                                  CefRefPtr<CefBeforeDownloadCallback> callback) = 0;
+    virtual void OnDownloadUpdated(CefRefPtr<CefBrowser> browser,
+                                   CefRefPtr<CefDownloadItem> downloadItem,
+                                   CefRefPtr<CefDownloadItemCallback> callback) = 0;
+    virtual bool OnFileDialog(CefRefPtr<CefBrowser> browser, cef_file_dialog_mode_t mode,
+                              const CefString& title, const CefString& defaultFilePath,
+                              const std::vector<CefString>& acceptFilters, int selectedAcceptFilter,
+                              CefRefPtr<CefFileDialogCallback> callback) = 0;
+    virtual bool OnExecuteCppFunc(const CefString& functionName, const CefString& params,
+                                  int callbackId, CefRefPtr<CefBrowser> browser) = 0;
+  };
+
+  // Storage above this size is refused.
+  static constexpr int64_t kQuotaLimit = 20 * 1024 * 1024;
+
+  BrowserHandler();
+
+  // UI thread. Clearing waits for a decision the engine thread is asking of the old
+  // delegate, so the control can be destroyed safely right after.
+  void SetHandlerDelegate(HandlerDelegate* delegate);
+  CefRefPtr<CefBrowser> GetBrowser();
+  CefRefPtr<CefBrowserHost> GetBrowserHost();
+  UnregistedCallbackList::Closure AddAfterCreatedTask(UnregistedCallbackList::Closure task);
+
+  // CefClient
+  CefRefPtr<CefContextMenuHandler> GetContextMenuHandler() override { return this; }
+  CefRefPtr<CefDialogHandler> GetDialogHandler() override { return this; }
+  CefRefPtr<CefDisplayHandler> GetDisplayHandler() override { return this; }
+  CefRefPtr<CefDownloadHandler> GetDownloadHandler() override { return this; }
+  CefRefPtr<CefDragHandler> GetDragHandler() override { return this; }
+  CefRefPtr<CefJSDialogHandler> GetJSDialogHandler() override { return this; }
+  CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() override { return this; }
+  CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() override { return this; }
+  CefRefPtr<CefLoadHandler> GetLoadHandler() override { return this; }
+  CefRefPtr<CefRequestHandler> GetRequestHandler() override { return this; }
+  bool OnProcessMessageReceived(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                                CefProcessId sourceProcess,
+                                CefRefPtr<CefProcessMessage> message) override;
+
+  // CefLifeSpanHandler
+  bool OnBeforePopup(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                     const CefString& targetUrl, const CefString& targetFrameName,
+                     cef_window_open_disposition_t targetDisposition, bool userGesture,
+                     const CefPopupFeatures& popupFeatures, CefWindowInfo& windowInfo,
+                     CefRefPtr<CefClient>& client, CefBrowserSettings& settings,
+                     CefRefPtr<CefDictionaryValue>& extraInfo, bool* noJavascriptAccess) override;
+  void OnAfterCreated(CefRefPtr<CefBrowser> browser) override;
+  bool DoClose(CefRefPtr<CefBrowser>) override { return false; }
+  void OnBeforeClose(CefRefPtr<CefBrowser> browser) override;
+
+  // CefContextMenuHandler
+  void OnBeforeContextMenu(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                           CefRefPtr<CefContextMenuParams> params,
+                           CefRefPtr<CefMenuModel> model) override;
+  bool OnContextMenuCommand(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                            CefRefPtr<CefContextMenuParams> params, int commandId,
+                            EventFlags eventFlags) override;
+
+  // CefDisplayHandler
+  void OnAddressChange(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                       const CefString& url) override;
+  void OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString& title) override;
+  bool OnConsoleMessage(CefRefPtr<CefBrowser>, cef_log_severity_t, const CefString&,
+                        const CefString&, int) override {
+    return true;
+  }
+
+  // CefJSDialogHandler
+  bool OnJSDialog(CefRefPtr<CefBrowser> browser, const CefString& originUrl,
+                  JSDialogType dialogType, const CefString& messageText,
+                  const CefString& defaultPromptText, CefRefPtr<CefJSDialogCallback> callback,
+                  bool& suppressMessage) override;
+
+  // CefLoadHandler
+  void OnLoadingStateChange(CefRefPtr<CefBrowser> browser, bool isLoading, bool canGoBack,
+                            bool canGoForward) override;
+  void OnLoadStart(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                   TransitionType transitionType) override;
+  void OnLoadEnd(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                 int httpStatusCode) override;
+  void OnLoadError(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, ErrorCode errorCode,
+                   const CefString& errorText, const CefString& failedUrl) override;
+
+  // CefRequestHandler
+  bool OnBeforeBrowse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                      CefRefPtr<CefRequest> request, bool userGesture, bool isRedirect) override;
+  bool OnQuotaRequest(CefRefPtr<CefBrowser> browser, const CefString& originUrl, int64_t newSize,
+                      CefRefPtr<CefRequestCallback> callback) override;
+  void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, TerminationStatus status) override;
+
+  // CefDownloadHandler
+  void OnBeforeDownload(CefRefPtr<CefBrowser> browser, CefRefPtr<CefDownloadItem> downloadItem,
+                        const CefString& suggestedName,
+                        CefRefPtr<CefBeforeDownloadCallback> callback) override;
+  void OnDownloadUpdated(CefRefPtr<CefBrowser> browser, CefRefPtr<CefDownloadItem> downloadItem,
+                         CefRefPtr<CefDownloadItemCallback> callback) override;
+
+  // CefDialogHandler
+  bool OnFileDialog(CefRefPtr<CefBrowser> browser, FileDialogMode mode, const CefString& title,
+                    const CefString& defaultFilePath, const std::vector<CefString>& acceptFilters,
+                    int selectedAcceptFilter, CefRefPtr<CefFileDialogCallback> callback) override;
+
+ private:
+  // Calls `ask` with the delegate while it cannot be detached; `fallback` without one.
+  template <typename R>
+  R AskDelegate(std::function<R(HandlerDelegate&)> ask, R fallback);
+  // Posts `notify` to the UI thread; it runs only while the current delegate lives.
+  void Notify(std::function<void(HandlerDelegate&)> notify);
+  void AddBrowser(CefRefPtr<CefBrowser> browser);
+  void RemoveBrowser(CefRefPtr<CefBrowser> browser);
+  void SetCurrentBrowser(CefRefPtr<CefBrowser> browser);
+
+  // A decision in flight keeps the delegate attached; changing it waits for them to end.
+  // Counted rather than locked so a decision may re-enter the handler on its thread.
+  std::mutex delegateLock_;
+  std::condition_variable decisionsDone_;
+  int decisionsInFlight_ = 0;
+  HandlerDelegate* handlerDelegate = nullptr;
+  std::weak_ptr<kbase::WeakFlag> delegateFlag_;
+
+  std::mutex browserLock_;  // currentBrowser, read by the engine thread
+  CefRefPtr<CefBrowser> currentBrowser;
+  std::vector<CefRefPtr<CefBrowser>> browserList;  // UI thread
+  UnregistedCallbackList afterCreatedTasks;        // UI thread
+  std::weak_ptr<kbase::WeakFlag> selfFlag_;
+
+  IMPLEMENT_REFCOUNTING(BrowserHandler);
+};
+
+}  // namespace vok_comp
