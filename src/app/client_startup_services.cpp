@@ -3,11 +3,25 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include <cstring>
+
+#include "browser_host/cef_manager.h"
+#include "engine/cef_app.h"
 #include "ui/controls/control_classes.h"
 #include "ui/core/ui_registry.h"
 
+ClientStartupServices::ClientStartupServices() : engineSettings_(new CefSettings) {
+  std::memset(engineSettings_.get(), 0, sizeof(CefSettings));
+  engineSettings_->size = sizeof(CefSettings);
+}
+
+ClientStartupServices::~ClientStartupServices() {
+  cef_string_clear(&engineSettings_->cache_path);
+  cef_string_clear(&engineSettings_->log_file);
+}
+
 void ClientStartupServices::PrepareEngineFolder() {
-  // No browser engine is linked yet: there is no engine folder to check.
+  vok_comp::CefManager::GetInstance()->PrepareEngineFolder();
 }
 
 bool ClientStartupServices::InitializeOle() {
@@ -18,14 +32,12 @@ void ClientStartupServices::UninitializeOle() {
   OleUninitialize();
 }
 
-bool ClientStartupServices::InitializeEngine(const std::wstring&) {
-  // No browser engine is linked yet, so this is never one of its sub-processes: the
-  // browser process goes on.
-  return true;
+bool ClientStartupServices::InitializeEngine(const std::wstring& cacheFolder) {
+  return vok_comp::CefManager::GetInstance()->Initialize(cacheFolder, *engineSettings_);
 }
 
 void ClientStartupServices::UninitializeEngine() {
-  // No browser engine is linked yet: nothing to shut down.
+  vok_comp::CefManager::GetInstance()->Uninitialize();
 }
 
 void ClientStartupServices::StartUi(const std::wstring& resourceFolder, const std::wstring& theme,

@@ -4,6 +4,10 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include <memory>
+
+#include "engine/engine_core.h"
+#include "engine/scripted_backend.h"
 #include "ui/core/language_strings.h"
 #include "ui/core/temp_folder.h"
 #include "ui/core/ui_registry.h"
@@ -45,6 +49,24 @@ TEST(ClientStartupServicesTest, UiStepsStartAndStopTheUiFramework) {
   services.ShutdownUi();
   EXPECT_EQ(ui::UiRegistry::GetRenderFactory(), nullptr);
   EXPECT_EQ(ui::UiRegistry::GetFont(L"app_font"), nullptr);
+}
+
+TEST(ClientStartupServicesTest, EngineStepsStartTheEngineInTheDataFolderAndStopIt) {
+  TempFolder data;
+  auto backend = std::make_shared<engine::ScriptedBackend>();
+  engine::UseBackend(backend);
+  {
+    ClientStartupServices services;
+    ASSERT_TRUE(services.InitializeEngine(data.path() + L"cef_temp\\"));
+    EXPECT_NE(engine::EngineCore::Get(), nullptr);
+    EXPECT_FALSE(backend->Options().extraSwitches.empty()) << "started without the application";
+    EXPECT_EQ(backend->Options().cachePath, data.path() + L"cef_temp\\CefLocalStorage");
+    EXPECT_NE(GetFileAttributesW((data.path() + L"cef_temp").c_str()), INVALID_FILE_ATTRIBUTES);
+    services.UninitializeEngine();
+  }
+  engine::UseBackend(nullptr);
+  EXPECT_EQ(engine::EngineCore::Get(), nullptr);
+  RemoveDirectoryW((data.path() + L"cef_temp").c_str());
 }
 
 }  // namespace
