@@ -44,6 +44,9 @@ class Backend {
   virtual void SetAudioMuted(BrowserImpl& browser, bool mute) = 0;
   virtual void WasHidden(BrowserImpl& browser, bool hidden) = 0;
   virtual void SetFocus(BrowserImpl& browser, bool focus) = 0;
+  // The browser's window shows an area of this size, or nothing (hidden, or 0 x 0): a
+  // browser that shows nothing sends no frames.
+  virtual void ShowView(BrowserImpl& browser, int width, int height, bool visible) = 0;
   // The address that shows the developer tools of the browser's page.
   virtual std::string DevToolsUrl(BrowserImpl& browser) = 0;
 };

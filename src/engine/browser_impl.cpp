@@ -9,14 +9,40 @@ namespace {
 
 const wchar_t kWindowClass[] = L"EngineBrowserWindow";
 
-LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) {
-    auto* browser = reinterpret_cast<BrowserImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    if (browser) browser->WindowDestroyed();
-    return 0;
+void PaintView(BrowserImpl* browser, HWND window, HDC dc) {
+  RECT client = {};
+  GetClientRect(window, &client);
+  if (browser) {
+    browser->Surface().Paint(dc, client.right, client.bottom);
+  } else {
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   }
-  if (message == WM_ERASEBKGND) return 1;
+}
+
+LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* browser = reinterpret_cast<BrowserImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_DESTROY:
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      if (browser) browser->WindowDestroyed();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      if (dc) PaintView(browser, window, dc);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      PaintView(browser, window, reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_WINDOWPOSCHANGED:
+      // Covers moves, sizes, showing and hiding alike.
+      if (browser) browser->UpdateView();
+      break;
+  }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -120,7 +146,28 @@ CefWindowHandle BrowserImpl::GetWindowHandle() {
 }
 
 void BrowserImpl::WasHidden(bool hidden) {
-  Post([hidden](BrowserImpl& b, EngineCore& core) { core.GetBackend().WasHidden(b, hidden); });
+  Post([hidden](BrowserImpl& b, EngineCore& core) {
+    b.hiddenByClient_ = hidden;
+    core.GetBackend().WasHidden(b, hidden);
+    b.UpdateView();
+  });
+}
+
+void BrowserImpl::UpdateView() {
+  auto core = EngineCore::Get();
+  HWND window = GetWindowHandle();
+  if (!core || !window || IsClosing()) return;
+  RECT client = {};
+  GetClientRect(window, &client);
+  const bool visible =
+      IsWindowVisible(window) && !hiddenByClient_ && client.right > 0 && client.bottom > 0;
+  if (client.right == viewWidth_ && client.bottom == viewHeight_ && visible == viewVisible_) {
+    return;
+  }
+  viewWidth_ = client.right;
+  viewHeight_ = client.bottom;
+  viewVisible_ = visible;
+  core->GetBackend().ShowView(*this, viewWidth_, viewHeight_, visible);
 }
 
 void BrowserImpl::SetAudioMuted(bool mute) {
@@ -180,6 +227,7 @@ void BrowserImpl::Create(const std::string& url) {
   core->RendererThread().Post([core, self] { core->Renderer().BrowserCreated(self.get()); });
   if (auto lifeSpan = client_->GetLifeSpanHandler()) lifeSpan->OnAfterCreated(this);
   core->GetBackend().CreatePage(*this, url);
+  UpdateView();
 }
 
 void BrowserImpl::CloseNow(bool force) {

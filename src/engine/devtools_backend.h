@@ -29,6 +29,7 @@ class DevToolsBackend : public Backend {
   void SetAudioMuted(BrowserImpl& browser, bool mute) override;
   void WasHidden(BrowserImpl& browser, bool hidden) override;
   void SetFocus(BrowserImpl& browser, bool focus) override;
+  void ShowView(BrowserImpl& browser, int width, int height, bool visible) override;
   std::string DevToolsUrl(BrowserImpl& browser) override;
 
   // Why the last Start failed.
