@@ -15,6 +15,22 @@ namespace engine {
 
 class BrowserImpl;
 
+// A mouse event in the view, in the view's pixels.
+struct MouseInput {
+  enum class Type { kMove, kPress, kRelease, kWheel };
+  enum Modifier { kAlt = 1, kControl = 2, kMeta = 4, kShift = 8 };
+  enum Button { kNone = 0, kLeft = 1, kMiddle = 2, kRight = 3 };
+  Type type = Type::kMove;
+  int x = 0;
+  int y = 0;
+  Button button = kNone;
+  int buttons = 0;  // held buttons: 1 left, 2 right, 4 middle
+  int clickCount = 0;
+  int modifiers = 0;
+  int deltaX = 0;  // wheel, in pixels; positive scrolls right and down
+  int deltaY = 0;
+};
+
 struct StartOptions {
   std::wstring cachePath;  // the browser's profile folder; empty for a temporary one
   std::wstring logFile;    // where the browser's own output goes; empty for nowhere
@@ -47,6 +63,7 @@ class Backend {
   // The browser's window shows an area of this size, or nothing (hidden, or 0 x 0): a
   // browser that shows nothing sends no frames.
   virtual void ShowView(BrowserImpl& browser, int width, int height, bool visible) = 0;
+  virtual void SendMouse(BrowserImpl& browser, const MouseInput& input) = 0;
   // The address that shows the developer tools of the browser's page.
   virtual std::string DevToolsUrl(BrowserImpl& browser) = 0;
 };

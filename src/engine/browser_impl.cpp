@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/engine_core.h"
+#include "engine/window_input.h"
 
 namespace engine {
 namespace {
@@ -19,8 +20,29 @@ void PaintView(BrowserImpl* browser, HWND window, HDC dc) {
   }
 }
 
+// The window keeps the mouse while a button is held, takes the focus on a click, and asks
+// to hear when the pointer leaves.
+void TrackMouse(HWND window, const MouseInput& input) {
+  if (input.type == MouseInput::Type::kPress) {
+    SetCapture(window);
+    if (GetFocus() != window) SetFocus(window);
+  } else if (input.type == MouseInput::Type::kRelease && input.buttons == 0 &&
+             GetCapture() == window) {
+    ReleaseCapture();
+  } else if (input.type == MouseInput::Type::kMove && input.x >= 0) {
+    TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, window, 0};
+    TrackMouseEvent(&track);
+  }
+}
+
 LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* browser = reinterpret_cast<BrowserImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  MouseInput mouse;
+  if (browser && MouseInputOf(window, message, wParam, lParam, mouse)) {
+    TrackMouse(window, mouse);
+    browser->SendMouse(mouse);
+    return 0;
+  }
   switch (message) {
     case WM_DESTROY:
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -51,6 +73,7 @@ void RegisterBrowserWindowClass() {
   std::call_once(once, [] {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = BrowserWindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -151,6 +174,16 @@ void BrowserImpl::WasHidden(bool hidden) {
     core.GetBackend().WasHidden(b, hidden);
     b.UpdateView();
   });
+}
+
+void BrowserImpl::SendMouse(const MouseInput& input) {
+  auto core = EngineCore::Get();
+  if (!core || IsClosing()) return;
+  MouseInput sent = input;
+  // A release ends the click its press began, double or single.
+  if (input.type == MouseInput::Type::kPress) lastClickCount_ = input.clickCount;
+  if (input.type == MouseInput::Type::kRelease) sent.clickCount = lastClickCount_;
+  core->GetBackend().SendMouse(*this, sent);
 }
 
 void BrowserImpl::UpdateView() {

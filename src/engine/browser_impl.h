@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 
+#include "engine/backend.h"
 #include "engine/cef_client.h"
 #include "engine/cef_v8.h"
 #include "engine/frame_impl.h"
@@ -94,6 +95,8 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   ViewSurface& Surface() { return surface_; }
   // Engine UI thread: the window's size or visibility may have changed.
   void UpdateView();
+  // Engine UI thread: the user's mouse in the window.
+  void SendMouse(const MouseInput& input);
 
  private:
   void Post(std::function<void(BrowserImpl&, EngineCore&)> work);
@@ -120,6 +123,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   int viewWidth_ = -1;
   int viewHeight_ = -1;
   bool viewVisible_ = false;
+  int lastClickCount_ = 1;
   CefRefPtr<CefV8Context> mainContext_;  // renderer thread
   IMPLEMENT_REFCOUNTING(BrowserImpl);
 };

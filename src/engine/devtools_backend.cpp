@@ -1140,6 +1140,22 @@ void DevToolsBackend::SetAudioMuted(BrowserImpl& b, bool mute) {
   impl_->Evaluate(b, std::string("window.__engine && window.__engine.setMuted(") +
                          (mute ? "true" : "false") + ")");
 }
+void DevToolsBackend::SendMouse(BrowserImpl& b, const MouseInput& input) {
+  static const char* const kTypes[] = {"mouseMoved", "mousePressed", "mouseReleased", "mouseWheel"};
+  static const char* const kButtons[] = {"none", "left", "middle", "right"};
+  json params = {{"type", kTypes[static_cast<int>(input.type)]},
+                 {"x", input.x},
+                 {"y", input.y},
+                 {"button", kButtons[input.button]},
+                 {"buttons", input.buttons},
+                 {"clickCount", input.clickCount},
+                 {"modifiers", input.modifiers}};
+  if (input.type == MouseInput::Type::kWheel) {
+    params["deltaX"] = input.deltaX;
+    params["deltaY"] = input.deltaY;
+  }
+  impl_->InSession(b, "Input.dispatchMouseEvent", params);
+}
 void DevToolsBackend::WasHidden(BrowserImpl&, bool) {}
 void DevToolsBackend::ShowView(BrowserImpl& b, int width, int height, bool visible) {
   impl_->ShowView(b, width, height, visible);

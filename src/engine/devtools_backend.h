@@ -30,6 +30,7 @@ class DevToolsBackend : public Backend {
   void WasHidden(BrowserImpl& browser, bool hidden) override;
   void SetFocus(BrowserImpl& browser, bool focus) override;
   void ShowView(BrowserImpl& browser, int width, int height, bool visible) override;
+  void SendMouse(BrowserImpl& browser, const MouseInput& input) override;
   std::string DevToolsUrl(BrowserImpl& browser) override;
 
   // Why the last Start failed.

@@ -80,6 +80,7 @@ class ScriptedBackend : public Backend {
   void WasHidden(BrowserImpl&, bool) override {}
   void SetFocus(BrowserImpl&, bool) override {}
   void ShowView(BrowserImpl&, int, int, bool) override {}
+  void SendMouse(BrowserImpl&, const MouseInput&) override {}
   std::string DevToolsUrl(BrowserImpl& browser) override;
 
  private:

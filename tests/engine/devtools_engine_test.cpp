@@ -585,3 +585,68 @@ TEST_F(DevToolsView, DestroyingTheParentWhileThePageLoadsClosesTheBrowser) {
   EXPECT_TRUE(WaitFor([&] { return !log_.Named("OnBeforeClose").empty(); }));
   EXPECT_TRUE(engine::EngineCore::Get()->Browsers().empty());
 }
+
+// ---- the user's mouse in the window ----
+
+namespace {
+
+const char kMousePage[] =
+    "<html><body style='margin:0;height:5000px'><script>"
+    "const seen = [];"
+    "function note(t) { seen.push(t); document.title = seen.join(' '); }"
+    "addEventListener('mousedown', e => note('down' + e.button + '@' + e.clientX + ',' + "
+    "e.clientY));"
+    "addEventListener('click', e => note('click@' + e.clientX + ',' + e.clientY));"
+    "addEventListener('dblclick', e => note('dblclick@' + e.clientX + ',' + e.clientY));"
+    "addEventListener('contextmenu', e => e.preventDefault());"
+    "addEventListener('scroll', () => note('scrolled'), {once: true});"
+    "</script></body></html>";
+
+struct PostedMessage {
+  UINT message;
+  WPARAM wParam;
+  int x, y;  // in the window
+};
+
+struct MouseCase {
+  const char* name;
+  std::vector<PostedMessage> messages;
+  const char* expected;  // what the page notes
+};
+
+}  // namespace
+
+TEST_F(DevToolsView, MouseInputReachesThePageAtItsPoint) {
+  const MouseCase cases[] = {
+      {"left click",
+       {{WM_LBUTTONDOWN, MK_LBUTTON, 123, 77}, {WM_LBUTTONUP, 0, 123, 77}},
+       "down0@123,77 click@123,77"},
+      {"right press",
+       {{WM_RBUTTONDOWN, MK_RBUTTON, 50, 60}, {WM_RBUTTONUP, 0, 50, 60}},
+       "down2@50,60"},
+      {"double click",
+       {{WM_LBUTTONDOWN, MK_LBUTTON, 200, 150},
+        {WM_LBUTTONUP, 0, 200, 150},
+        {WM_LBUTTONDBLCLK, MK_LBUTTON, 200, 150},
+        {WM_LBUTTONUP, 0, 200, 150}},
+       "dblclick@200,150"},
+      {"wheel towards the user",
+       {{WM_MOUSEWHEEL, static_cast<WPARAM>(-120) << 16, 100, 100}},
+       "scrolled"},
+  };
+  server_.Set("/mouse", {200, kMousePage, ""});
+  HWND view = OpenChild(server_.Url("/mouse"), 400, 300);
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
+  for (const MouseCase& c : cases) {
+    for (const PostedMessage& m : c.messages) {
+      POINT at = {m.x, m.y};
+      if (m.message == WM_MOUSEWHEEL) ClientToScreen(view, &at);
+      PostMessageW(view, m.message, m.wParam, MAKELPARAM(at.x, at.y));
+    }
+    EXPECT_TRUE(WaitForTitle([&](const std::string& t) {
+      return t.find(c.expected) != std::string::npos;
+    })) << c.name
+        << ": " << LastTitle();
+  }
+}
