@@ -270,3 +270,38 @@ TEST_F(WindowImplBaseTest, RoundCornersClipTheWindow) {
 
 }  // namespace
 }  // namespace ui
+
+namespace ui {
+namespace {
+
+TEST_F(WindowImplBaseTest, FrameMessagesAreAnsweredByTheSkin) {
+  SkinWindow* window = Create();
+  ASSERT_TRUE(window);
+  const HWND hwnd = window->GetHWND();
+  // A double click on the caption does not maximise.
+  ::SendMessageW(hwnd, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(50, 30));
+  EXPECT_FALSE(::IsZoomed(hwnd));
+  EXPECT_EQ(::SendMessageW(hwnd, WM_NCACTIVATE, FALSE, 0), TRUE);
+  EXPECT_EQ(::SendMessageW(hwnd, WM_NCACTIVATE, TRUE, 0), FALSE);
+  RECT rect{0, 0, 300, 200};
+  EXPECT_EQ(::SendMessageW(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&rect)), 0);
+  EXPECT_EQ(rect.right - rect.left, 300) << "the whole window stays client area";
+  ::DestroyWindow(hwnd);
+}
+
+TEST_F(WindowImplBaseTest, ActivatingRestoresAMinimizedWindowAndShowsAHiddenOne) {
+  SkinWindow* window = Create(false);
+  ASSERT_TRUE(window);
+  const HWND hwnd = window->GetHWND();
+  ::ShowWindow(hwnd, SW_MINIMIZE);
+  ASSERT_TRUE(::IsIconic(hwnd));
+  window->ActivateWindow();
+  EXPECT_FALSE(::IsIconic(hwnd));
+  ::ShowWindow(hwnd, SW_HIDE);
+  window->ActivateWindow();
+  EXPECT_TRUE(::IsWindowVisible(hwnd));
+  ::DestroyWindow(hwnd);
+}
+
+}  // namespace
+}  // namespace ui
