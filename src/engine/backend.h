@@ -31,6 +31,21 @@ struct MouseInput {
   int deltaY = 0;
 };
 
+// A key event in the view: a key pressed or released, or a character it typed.
+struct KeyInput {
+  enum class Type { kRawDown, kUp, kChar };
+  Type type = Type::kRawDown;
+  int windowsKeyCode = 0;
+  std::string key;
+  std::string code;
+  std::string text;   // UTF-8, for characters
+  int modifiers = 0;  // MouseInput::Modifier
+  int location = 0;
+  bool keypad = false;
+  bool autoRepeat = false;
+  std::vector<std::string> commands;  // editing commands the key stands for
+};
+
 struct StartOptions {
   std::wstring cachePath;  // the browser's profile folder; empty for a temporary one
   std::wstring logFile;    // where the browser's own output goes; empty for nowhere
@@ -64,6 +79,7 @@ class Backend {
   // browser that shows nothing sends no frames.
   virtual void ShowView(BrowserImpl& browser, int width, int height, bool visible) = 0;
   virtual void SendMouse(BrowserImpl& browser, const MouseInput& input) = 0;
+  virtual void SendKey(BrowserImpl& browser, const KeyInput& input) = 0;
   // The address that shows the developer tools of the browser's page.
   virtual std::string DevToolsUrl(BrowserImpl& browser) = 0;
 };

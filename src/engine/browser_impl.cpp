@@ -43,7 +43,22 @@ LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     browser->SendMouse(mouse);
     return 0;
   }
+  KeyInput key;
+  if (browser && KeyInputOf(message, wParam, lParam, key)) {
+    browser->SendKey(key);
+    // Alt shortcuts still reach the system (its menu, Alt+F4).
+    if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP) {
+      return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return 0;
+  }
   switch (message) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      if (browser) browser->WindowFocused(message == WM_SETFOCUS);
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTTAB;
     case WM_DESTROY:
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       if (browser) browser->WindowDestroyed();
@@ -181,9 +196,26 @@ void BrowserImpl::SendMouse(const MouseInput& input) {
   if (!core || IsClosing()) return;
   MouseInput sent = input;
   // A release ends the click its press began, double or single.
-  if (input.type == MouseInput::Type::kPress) lastClickCount_ = input.clickCount;
+  if (input.type == MouseInput::Type::kPress) {
+    lastClickCount_ = input.clickCount;
+    // A click focuses the page, as in a browser, whatever the native focus does.
+    if (!pageFocused_) core->GetBackend().SetFocus(*this, true);
+    pageFocused_ = true;
+  }
   if (input.type == MouseInput::Type::kRelease) sent.clickCount = lastClickCount_;
   core->GetBackend().SendMouse(*this, sent);
+}
+
+void BrowserImpl::WindowFocused(bool focused) {
+  auto core = EngineCore::Get();
+  if (!core || IsClosing() || pageFocused_ == focused) return;
+  pageFocused_ = focused;
+  core->GetBackend().SetFocus(*this, focused);
+}
+
+void BrowserImpl::SendKey(const KeyInput& input) {
+  auto core = EngineCore::Get();
+  if (core && !IsClosing()) core->GetBackend().SendKey(*this, input);
 }
 
 void BrowserImpl::UpdateView() {

@@ -97,6 +97,9 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   void UpdateView();
   // Engine UI thread: the user's mouse in the window.
   void SendMouse(const MouseInput& input);
+  void SendKey(const KeyInput& input);
+  // Engine UI thread: the window took or lost the native focus.
+  void WindowFocused(bool focused);
 
  private:
   void Post(std::function<void(BrowserImpl&, EngineCore&)> work);
@@ -124,6 +127,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   int viewHeight_ = -1;
   bool viewVisible_ = false;
   int lastClickCount_ = 1;
+  bool pageFocused_ = false;
   CefRefPtr<CefV8Context> mainContext_;  // renderer thread
   IMPLEMENT_REFCOUNTING(BrowserImpl);
 };

@@ -682,6 +682,8 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     } else if (method == "Network.loadingFailed") {
       OnLoadingFailed(page, browser, params);
     } else if (method == "Page.loadEventFired") {
+      // Frames around a navigation's commit can be lost, and a still page sends no more.
+      if (page.casting) ApplyView(page.browserId);
       if (!page.mainFailed) browser.NotifyLoadEnd(browser.MainFrame().get(), page.lastStatus);
     } else if (method == "Page.windowOpen") {
       OnWindowOpen(browser, params);
@@ -1155,6 +1157,24 @@ void DevToolsBackend::SendMouse(BrowserImpl& b, const MouseInput& input) {
     params["deltaY"] = input.deltaY;
   }
   impl_->InSession(b, "Input.dispatchMouseEvent", params);
+}
+void DevToolsBackend::SendKey(BrowserImpl& b, const KeyInput& input) {
+  static const char* const kTypes[] = {"rawKeyDown", "keyUp", "char"};
+  json params = {{"type", kTypes[static_cast<int>(input.type)]},
+                 {"modifiers", input.modifiers},
+                 {"windowsVirtualKeyCode", input.windowsKeyCode},
+                 {"nativeVirtualKeyCode", input.windowsKeyCode},
+                 {"key", input.key},
+                 {"code", input.code},
+                 {"location", input.location},
+                 {"isKeypad", input.keypad},
+                 {"autoRepeat", input.autoRepeat}};
+  if (!input.text.empty()) {
+    params["text"] = input.text;
+    params["unmodifiedText"] = input.text;
+  }
+  if (!input.commands.empty()) params["commands"] = input.commands;
+  impl_->InSession(b, "Input.dispatchKeyEvent", params);
 }
 void DevToolsBackend::WasHidden(BrowserImpl&, bool) {}
 void DevToolsBackend::ShowView(BrowserImpl& b, int width, int height, bool visible) {

@@ -81,6 +81,7 @@ class ScriptedBackend : public Backend {
   void SetFocus(BrowserImpl&, bool) override {}
   void ShowView(BrowserImpl&, int, int, bool) override {}
   void SendMouse(BrowserImpl&, const MouseInput&) override {}
+  void SendKey(BrowserImpl&, const KeyInput&) override {}
   std::string DevToolsUrl(BrowserImpl& browser) override;
 
  private:

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include "engine/key_table.h"
+#include "engine/utf8.h"
+
 namespace engine {
 namespace {
 
@@ -37,7 +40,88 @@ const ButtonMessage kButtonMessages[] = {
     {WM_RBUTTONUP, MouseInput::Type::kRelease, MouseInput::kRight, 1},
 };
 
+int KeyModifiers() {
+  int modifiers = 0;
+  if (GetKeyState(VK_SHIFT) < 0) modifiers |= MouseInput::kShift;
+  if (GetKeyState(VK_CONTROL) < 0) modifiers |= MouseInput::kControl;
+  if (GetKeyState(VK_MENU) < 0) modifiers |= MouseInput::kAlt;
+  if (GetKeyState(VK_LWIN) < 0 || GetKeyState(VK_RWIN) < 0) modifiers |= MouseInput::kMeta;
+  return modifiers;
+}
+
+// The editing command a Ctrl shortcut stands for, or nullptr.
+const char* EditingCommand(int virtualKey, int modifiers) {
+  const int others = modifiers & ~(MouseInput::kControl | MouseInput::kShift);
+  if (!(modifiers & MouseInput::kControl) || others) return nullptr;
+  const bool shift = (modifiers & MouseInput::kShift) != 0;
+  switch (virtualKey) {
+    case 'A':
+      return shift ? nullptr : "selectAll";
+    case 'C':
+      return shift ? nullptr : "copy";
+    case 'X':
+      return shift ? nullptr : "cut";
+    case 'V':
+      return shift ? nullptr : "paste";
+    case 'Z':
+      return shift ? "redo" : "undo";
+    case 'Y':
+      return shift ? nullptr : "redo";
+  }
+  return nullptr;
+}
+
+bool CharInputOf(wchar_t unit, KeyInput& input) {
+  // Characters come one UTF-16 unit at a time; the engine's windows all live on one thread.
+  static thread_local wchar_t high = 0;
+  if (unit >= 0xD800 && unit <= 0xDBFF) {
+    high = unit;
+    return false;
+  }
+  std::wstring text;
+  if (unit >= 0xDC00 && unit <= 0xDFFF) {
+    if (!high) return false;
+    text = {high, unit};
+  } else if ((unit < 0x20 && unit != L'\r') || unit == 0x7F) {
+    return false;  // control characters: their keys already did what they do
+  } else {
+    text = std::wstring(1, unit);
+  }
+  high = 0;
+  input.type = KeyInput::Type::kChar;
+  input.text = input.key = WideToUtf8(text);
+  input.modifiers = KeyModifiers();
+  return true;
+}
+
 }  // namespace
+
+bool KeyInputOf(unsigned message, uintptr_t wParam, intptr_t lParam, KeyInput& input) {
+  input = KeyInput();
+  if (message == WM_CHAR) return CharInputOf(static_cast<wchar_t>(wParam), input);
+  const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+  if (!down && message != WM_KEYUP && message != WM_SYSKEYUP) return false;
+  const int virtualKey = static_cast<int>(wParam);
+  const int scanCode = static_cast<int>((lParam >> 16) & 0xFF);
+  const bool extended = ((lParam >> 24) & 1) != 0 || (virtualKey == VK_SHIFT && scanCode == 0x36);
+  input.type = down ? KeyInput::Type::kRawDown : KeyInput::Type::kUp;
+  input.windowsKeyCode = virtualKey;
+  input.modifiers = KeyModifiers();
+  input.autoRepeat = down && ((lParam >> 30) & 1) != 0;
+  KeyName name;
+  if (KeyNameOf(virtualKey, (input.modifiers & MouseInput::kShift) != 0, extended, name)) {
+    input.key = name.key;
+    input.code = name.code;
+    input.location = name.location;
+    input.keypad = name.keypad;
+  }
+  if (down) {
+    if (const char* command = EditingCommand(virtualKey, input.modifiers)) {
+      input.commands.push_back(command);
+    }
+  }
+  return true;
+}
 
 bool MouseInputOf(HWND window, unsigned message, uintptr_t wParam, intptr_t lParam,
                   MouseInput& input) {

@@ -637,6 +637,7 @@ TEST_F(DevToolsView, MouseInputReachesThePageAtItsPoint) {
   server_.Set("/mouse", {200, kMousePage, ""});
   HWND view = OpenChild(server_.Url("/mouse"), 400, 300);
   ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/mouse") + "|200"));
   ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
   for (const MouseCase& c : cases) {
     for (const PostedMessage& m : c.messages) {
@@ -649,4 +650,53 @@ TEST_F(DevToolsView, MouseInputReachesThePageAtItsPoint) {
     })) << c.name
         << ": " << LastTitle();
   }
+}
+
+// ---- the user's keyboard in the window ----
+
+namespace {
+
+// Posts a key's press and release.
+void PostKey(HWND window, int virtualKey, bool extended = false) {
+  const LPARAM flags = extended ? (1 << 24) : 0;
+  PostMessageW(window, WM_KEYDOWN, virtualKey, 1 | flags);
+  PostMessageW(window, WM_KEYUP, virtualKey, 1 | flags | (3u << 30));
+}
+
+// Characters as the window gets them from the keyboard once its keys are translated (the
+// engine's message loop translates posted keys too, so only the characters are posted).
+void PostText(HWND window, const std::wstring& text) {
+  for (wchar_t c : text) PostMessageW(window, WM_CHAR, c, 1);
+}
+
+const char kInputPage[] =
+    "<html><body style='margin:0'>"
+    "<input id=field style='position:absolute;left:0;top:0;width:300px;height:40px'>"
+    "<script>"
+    "const field = document.getElementById('field');"
+    "field.addEventListener('input', () => document.title = '[' + field.value + ']');"
+    "field.addEventListener('keydown', e => { if (e.key === 'F2') document.title = "
+    "'keys ' + e.key + ' ' + e.code; });"
+    "</script></body></html>";
+
+}  // namespace
+
+TEST_F(DevToolsView, TypingFillsTheFocusedInput) {
+  server_.Set("/input", {200, kInputPage, ""});
+  HWND view = OpenChild(server_.Url("/input"), 400, 300);
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/input") + "|200"));
+  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
+  PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  PostText(view, L"Hello, World!");
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "[Hello, World!]"; }))
+      << LastTitle();
+  // The caret goes back over "World!" and the space before it is deleted.
+  for (int i = 0; i < 6; ++i) PostKey(view, VK_LEFT, true);
+  PostKey(view, VK_BACK);
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "[Hello,World!]"; }))
+      << LastTitle();
+  PostKey(view, VK_F2);
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "keys F2 F2"; })) << LastTitle();
 }
