@@ -700,3 +700,20 @@ TEST_F(DevToolsView, TypingFillsTheFocusedInput) {
   PostKey(view, VK_F2);
   EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "keys F2 F2"; })) << LastTitle();
 }
+
+TEST_F(DevToolsEngine, AMutedPageReportsItsMediaMuted) {
+  server_.Set("/media", {200,
+                         "<html><body><video id=v></video><script>"
+                         "setInterval(() => document.title = 'muted ' + "
+                         "document.getElementById('v').muted, 50);"
+                         "</script></body></html>",
+                         ""});
+  Open(server_.Url("/media"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/media") + "|200"));
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t == "muted false"; }));
+  client_->Browser()->GetHost()->SetAudioMuted(true);
+  EXPECT_TRUE(client_->Browser()->GetHost()->IsAudioMuted());
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "muted true"; })) << LastTitle();
+  client_->Browser()->GetHost()->SetAudioMuted(false);
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "muted false"; })) << LastTitle();
+}
