@@ -15,6 +15,37 @@ namespace engine {
 
 class BrowserImpl;
 
+// A mouse event in the view, in the view's pixels.
+struct MouseInput {
+  enum class Type { kMove, kPress, kRelease, kWheel };
+  enum Modifier { kAlt = 1, kControl = 2, kMeta = 4, kShift = 8 };
+  enum Button { kNone = 0, kLeft = 1, kMiddle = 2, kRight = 3 };
+  Type type = Type::kMove;
+  int x = 0;
+  int y = 0;
+  Button button = kNone;
+  int buttons = 0;  // held buttons: 1 left, 2 right, 4 middle
+  int clickCount = 0;
+  int modifiers = 0;
+  int deltaX = 0;  // wheel, in pixels; positive scrolls right and down
+  int deltaY = 0;
+};
+
+// A key event in the view: a key pressed or released, or a character it typed.
+struct KeyInput {
+  enum class Type { kRawDown, kUp, kChar };
+  Type type = Type::kRawDown;
+  int windowsKeyCode = 0;
+  std::string key;
+  std::string code;
+  std::string text;   // UTF-8, for characters
+  int modifiers = 0;  // MouseInput::Modifier
+  int location = 0;
+  bool keypad = false;
+  bool autoRepeat = false;
+  std::vector<std::string> commands;  // editing commands the key stands for
+};
+
 struct StartOptions {
   std::wstring cachePath;  // the browser's profile folder; empty for a temporary one
   std::wstring logFile;    // where the browser's own output goes; empty for nowhere
@@ -44,6 +75,11 @@ class Backend {
   virtual void SetAudioMuted(BrowserImpl& browser, bool mute) = 0;
   virtual void WasHidden(BrowserImpl& browser, bool hidden) = 0;
   virtual void SetFocus(BrowserImpl& browser, bool focus) = 0;
+  // The browser's window shows an area of this size, or nothing (hidden, or 0 x 0): a
+  // browser that shows nothing sends no frames.
+  virtual void ShowView(BrowserImpl& browser, int width, int height, bool visible) = 0;
+  virtual void SendMouse(BrowserImpl& browser, const MouseInput& input) = 0;
+  virtual void SendKey(BrowserImpl& browser, const KeyInput& input) = 0;
   // The address that shows the developer tools of the browser's page.
   virtual std::string DevToolsUrl(BrowserImpl& browser) = 0;
 };

@@ -3,20 +3,83 @@
 #include <windows.h>
 
 #include "engine/engine_core.h"
+#include "engine/window_input.h"
 
 namespace engine {
 namespace {
 
 const wchar_t kWindowClass[] = L"EngineBrowserWindow";
 
+void PaintView(BrowserImpl* browser, HWND window, HDC dc) {
+  RECT client = {};
+  GetClientRect(window, &client);
+  if (browser) {
+    browser->Surface().Paint(dc, client.right, client.bottom);
+  } else {
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  }
+}
+
+// The window keeps the mouse while a button is held, takes the focus on a click, and asks
+// to hear when the pointer leaves.
+void TrackMouse(HWND window, const MouseInput& input) {
+  if (input.type == MouseInput::Type::kPress) {
+    SetCapture(window);
+    if (GetFocus() != window) SetFocus(window);
+  } else if (input.type == MouseInput::Type::kRelease && input.buttons == 0 &&
+             GetCapture() == window) {
+    ReleaseCapture();
+  } else if (input.type == MouseInput::Type::kMove && input.x >= 0) {
+    TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, window, 0};
+    TrackMouseEvent(&track);
+  }
+}
+
 LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) {
-    auto* browser = reinterpret_cast<BrowserImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    if (browser) browser->WindowDestroyed();
+  auto* browser = reinterpret_cast<BrowserImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  MouseInput mouse;
+  if (browser && MouseInputOf(window, message, wParam, lParam, mouse)) {
+    TrackMouse(window, mouse);
+    browser->SendMouse(mouse);
     return 0;
   }
-  if (message == WM_ERASEBKGND) return 1;
+  KeyInput key;
+  if (browser && KeyInputOf(message, wParam, lParam, key)) {
+    browser->SendKey(key);
+    // Alt shortcuts still reach the system (its menu, Alt+F4).
+    if (message == WM_SYSKEYDOWN || message == WM_SYSKEYUP) {
+      return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return 0;
+  }
+  switch (message) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      if (browser) browser->WindowFocused(message == WM_SETFOCUS);
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTTAB;
+    case WM_DESTROY:
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      if (browser) browser->WindowDestroyed();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      if (dc) PaintView(browser, window, dc);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      PaintView(browser, window, reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_WINDOWPOSCHANGED:
+      // Covers moves, sizes, showing and hiding alike.
+      if (browser) browser->UpdateView();
+      break;
+  }
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -25,6 +88,7 @@ void RegisterBrowserWindowClass() {
   std::call_once(once, [] {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = BrowserWindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -120,7 +184,55 @@ CefWindowHandle BrowserImpl::GetWindowHandle() {
 }
 
 void BrowserImpl::WasHidden(bool hidden) {
-  Post([hidden](BrowserImpl& b, EngineCore& core) { core.GetBackend().WasHidden(b, hidden); });
+  Post([hidden](BrowserImpl& b, EngineCore& core) {
+    b.hiddenByClient_ = hidden;
+    core.GetBackend().WasHidden(b, hidden);
+    b.UpdateView();
+  });
+}
+
+void BrowserImpl::SendMouse(const MouseInput& input) {
+  auto core = EngineCore::Get();
+  if (!core || IsClosing()) return;
+  MouseInput sent = input;
+  // A release ends the click its press began, double or single.
+  if (input.type == MouseInput::Type::kPress) {
+    lastClickCount_ = input.clickCount;
+    // A click focuses the page, as in a browser, whatever the native focus does.
+    if (!pageFocused_) core->GetBackend().SetFocus(*this, true);
+    pageFocused_ = true;
+  }
+  if (input.type == MouseInput::Type::kRelease) sent.clickCount = lastClickCount_;
+  core->GetBackend().SendMouse(*this, sent);
+}
+
+void BrowserImpl::WindowFocused(bool focused) {
+  auto core = EngineCore::Get();
+  if (!core || IsClosing() || pageFocused_ == focused) return;
+  pageFocused_ = focused;
+  core->GetBackend().SetFocus(*this, focused);
+}
+
+void BrowserImpl::SendKey(const KeyInput& input) {
+  auto core = EngineCore::Get();
+  if (core && !IsClosing()) core->GetBackend().SendKey(*this, input);
+}
+
+void BrowserImpl::UpdateView() {
+  auto core = EngineCore::Get();
+  HWND window = GetWindowHandle();
+  if (!core || !window || IsClosing()) return;
+  RECT client = {};
+  GetClientRect(window, &client);
+  const bool visible =
+      IsWindowVisible(window) && !hiddenByClient_ && client.right > 0 && client.bottom > 0;
+  if (client.right == viewWidth_ && client.bottom == viewHeight_ && visible == viewVisible_) {
+    return;
+  }
+  viewWidth_ = client.right;
+  viewHeight_ = client.bottom;
+  viewVisible_ = visible;
+  core->GetBackend().ShowView(*this, viewWidth_, viewHeight_, visible);
 }
 
 void BrowserImpl::SetAudioMuted(bool mute) {
@@ -180,6 +292,7 @@ void BrowserImpl::Create(const std::string& url) {
   core->RendererThread().Post([core, self] { core->Renderer().BrowserCreated(self.get()); });
   if (auto lifeSpan = client_->GetLifeSpanHandler()) lifeSpan->OnAfterCreated(this);
   core->GetBackend().CreatePage(*this, url);
+  UpdateView();
 }
 
 void BrowserImpl::CloseNow(bool force) {

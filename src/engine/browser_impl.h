@@ -7,9 +7,11 @@
 #include <functional>
 #include <mutex>
 
+#include "engine/backend.h"
 #include "engine/cef_client.h"
 #include "engine/cef_v8.h"
 #include "engine/frame_impl.h"
+#include "engine/view_surface.h"
 
 namespace engine {
 
@@ -89,6 +91,15 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   void FinishClose();
   // Engine UI thread: the native window was destroyed (with its parent, say).
   void WindowDestroyed();
+  // What the window shows; frames arrive from any thread.
+  ViewSurface& Surface() { return surface_; }
+  // Engine UI thread: the window's size or visibility may have changed.
+  void UpdateView();
+  // Engine UI thread: the user's mouse in the window.
+  void SendMouse(const MouseInput& input);
+  void SendKey(const KeyInput& input);
+  // Engine UI thread: the window took or lost the native focus.
+  void WindowFocused(bool focused);
 
  private:
   void Post(std::function<void(BrowserImpl&, EngineCore&)> work);
@@ -109,6 +120,14 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   bool closed_ = false;
   bool muted_ = false;
   CefRefPtr<CefBrowser> devTools_;
+  ViewSurface surface_;
+  // Engine UI thread: whether the client hid the browser, and what the backend was told.
+  bool hiddenByClient_ = false;
+  int viewWidth_ = -1;
+  int viewHeight_ = -1;
+  bool viewVisible_ = false;
+  int lastClickCount_ = 1;
+  bool pageFocused_ = false;
   CefRefPtr<CefV8Context> mainContext_;  // renderer thread
   IMPLEMENT_REFCOUNTING(BrowserImpl);
 };

@@ -11,6 +11,8 @@
 #include "engine/browser_impl.h"
 #include "engine/browser_process.h"
 #include "engine/engine_core.h"
+#include "engine/engine_thread.h"
+#include "engine/jpeg_decoder.h"
 #include "engine/page_script.h"
 #include "engine/v8_object.h"
 #include "engine/websocket_client.h"
@@ -156,9 +158,17 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     bool canGoBack = false;
     bool canGoForward = false;
     std::map<std::string, CefRefPtr<FrameImpl>> subframes;
+    int viewWidth = 0;
+    int viewHeight = 0;
+    bool viewVisible = false;
+    bool casting = false;
   };
 
   bool Start(const StartOptions& options) {
+    if (!decoder_.Start()) {
+      SetError("the engine could not start its frame decoding thread");
+      return false;
+    }
     if (!process_.Launch(browser_, options, kLaunchTimeoutMs)) {
       SetError(process_.Error());
       return false;
@@ -198,6 +208,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     }
     socket_.Close();
     process_.Stop();
+    decoder_.Stop();
   }
 
   std::string LastError() const {
@@ -271,6 +282,16 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     InSession(browser, "Runtime.evaluate", {{"expression", expression}});
   }
 
+  void ShowView(BrowserImpl& browser, int width, int height, bool visible) {
+    const int id = browser.GetIdentifier();
+    Page* page = Find(id);
+    if (!page) return;
+    page->viewWidth = width;
+    page->viewHeight = height;
+    page->viewVisible = visible;
+    WhenReady(id, [this, id] { ApplyView(id); });
+  }
+
   std::string DevToolsUrl(BrowserImpl& browser) {
     Page* page = Find(browser.GetIdentifier());
     const std::string host = "127.0.0.1:" + std::to_string(process_.Port());
@@ -334,6 +355,13 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
       auto core = EngineCore::Get();
       if (!core || method.empty()) return;
       auto self = shared_from_this();
+      if (method == "Page.screencastFrame") {
+        std::weak_ptr<Impl> weak = self;
+        decoder_.Post([weak, event] {
+          if (auto s = weak.lock()) Guarded([&] { s->OnFrame(*event); });
+        });
+        return;
+      }
       if (method.rfind("Runtime.executionContext", 0) == 0 || IsNativeCall(*event)) {
         core->RendererThread().Post(
             [self, event] { Guarded([&] { self->OnRendererEvent(*event); }); });
@@ -398,6 +426,54 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     } else {
       page->waiting.push_back(std::move(command));
     }
+  }
+
+  // Engine UI thread: the page sends frames of the window's size while the window shows it.
+  void ApplyView(int id) {
+    Page* page = Find(id);
+    if (!page) return;
+    if (!page->viewVisible) {
+      if (page->casting) Send("Page.stopScreencast", json::object(), page->sessionId);
+      page->casting = false;
+      return;
+    }
+    Send("Emulation.setDeviceMetricsOverride",
+         {{"width", page->viewWidth},
+          {"height", page->viewHeight},
+          {"deviceScaleFactor", 1},
+          {"mobile", false}},
+         page->sessionId);
+    // A running screencast keeps its old frame size and sends nothing for the new one.
+    if (page->casting) Send("Page.stopScreencast", json::object(), page->sessionId);
+    Send("Page.startScreencast",
+         {{"format", "jpeg"},
+          {"quality", 80},
+          {"maxWidth", page->viewWidth},
+          {"maxHeight", page->viewHeight}},
+         page->sessionId);
+    page->casting = true;
+  }
+
+  // Decoding thread: the frame goes to the browser's surface; it is acknowledged once
+  // decoded, so that the browser sends frames no faster than they are decoded.
+  void OnFrame(const json& event) {
+    const std::string session = Text(event, "sessionId");
+    const json& params = Member(event, "params");
+    ShowFrame(session, Text(params, "data"));
+    Send("Page.screencastFrameAck", {{"sessionId", params.value("sessionId", 0)}}, session);
+  }
+
+  void ShowFrame(const std::string& session, const std::string& data) {
+    SessionInfo info;
+    auto core = EngineCore::Get();
+    if (!core || !SessionOf(session, info)) return;
+    CefRefPtr<BrowserImpl> browser = core->FindBrowser(info.browserId);
+    if (!browser || browser->IsClosing()) return;
+    int width = 0;
+    int height = 0;
+    if (!jpeg_.Decode(Base64Decode(data), spare_, width, height)) return;
+    browser->Surface().Publish(spare_, width, height);
+    if (HWND window = browser->GetWindowHandle()) InvalidateRect(window, nullptr, FALSE);
   }
 
   void Navigate(int id, const std::string& url) {
@@ -606,6 +682,8 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     } else if (method == "Network.loadingFailed") {
       OnLoadingFailed(page, browser, params);
     } else if (method == "Page.loadEventFired") {
+      // Frames around a navigation's commit can be lost, and a still page sends no more.
+      if (page.casting) ApplyView(page.browserId);
       if (!page.mainFailed) browser.NotifyLoadEnd(browser.MainFrame().get(), page.lastStatus);
     } else if (method == "Page.windowOpen") {
       OnWindowOpen(browser, params);
@@ -786,6 +864,10 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
   std::map<std::string, std::string> unclaimed_;      // target -> session
   std::map<std::string, std::string> popupSessions_;  // session -> target
   int pendingCreations_ = 0;
+  // Decoding thread.
+  EngineThread decoder_;
+  JpegDecoder jpeg_;
+  std::vector<uint32_t> spare_;
   // Renderer thread.
   std::map<std::pair<std::string, int>, CefRefPtr<CefV8Context>> contexts_;
   std::map<std::pair<std::string, std::string>, int> frameContexts_;
@@ -1060,7 +1142,44 @@ void DevToolsBackend::SetAudioMuted(BrowserImpl& b, bool mute) {
   impl_->Evaluate(b, std::string("window.__engine && window.__engine.setMuted(") +
                          (mute ? "true" : "false") + ")");
 }
+void DevToolsBackend::SendMouse(BrowserImpl& b, const MouseInput& input) {
+  static const char* const kTypes[] = {"mouseMoved", "mousePressed", "mouseReleased", "mouseWheel"};
+  static const char* const kButtons[] = {"none", "left", "middle", "right"};
+  json params = {{"type", kTypes[static_cast<int>(input.type)]},
+                 {"x", input.x},
+                 {"y", input.y},
+                 {"button", kButtons[input.button]},
+                 {"buttons", input.buttons},
+                 {"clickCount", input.clickCount},
+                 {"modifiers", input.modifiers}};
+  if (input.type == MouseInput::Type::kWheel) {
+    params["deltaX"] = input.deltaX;
+    params["deltaY"] = input.deltaY;
+  }
+  impl_->InSession(b, "Input.dispatchMouseEvent", params);
+}
+void DevToolsBackend::SendKey(BrowserImpl& b, const KeyInput& input) {
+  static const char* const kTypes[] = {"rawKeyDown", "keyUp", "char"};
+  json params = {{"type", kTypes[static_cast<int>(input.type)]},
+                 {"modifiers", input.modifiers},
+                 {"windowsVirtualKeyCode", input.windowsKeyCode},
+                 {"nativeVirtualKeyCode", input.windowsKeyCode},
+                 {"key", input.key},
+                 {"code", input.code},
+                 {"location", input.location},
+                 {"isKeypad", input.keypad},
+                 {"autoRepeat", input.autoRepeat}};
+  if (!input.text.empty()) {
+    params["text"] = input.text;
+    params["unmodifiedText"] = input.text;
+  }
+  if (!input.commands.empty()) params["commands"] = input.commands;
+  impl_->InSession(b, "Input.dispatchKeyEvent", params);
+}
 void DevToolsBackend::WasHidden(BrowserImpl&, bool) {}
+void DevToolsBackend::ShowView(BrowserImpl& b, int width, int height, bool visible) {
+  impl_->ShowView(b, width, height, visible);
+}
 void DevToolsBackend::SetFocus(BrowserImpl& b, bool focus) {
   impl_->InSession(b, "Emulation.setFocusEmulationEnabled", {{"enabled", focus}});
 }

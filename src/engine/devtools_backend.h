@@ -29,6 +29,9 @@ class DevToolsBackend : public Backend {
   void SetAudioMuted(BrowserImpl& browser, bool mute) override;
   void WasHidden(BrowserImpl& browser, bool hidden) override;
   void SetFocus(BrowserImpl& browser, bool focus) override;
+  void ShowView(BrowserImpl& browser, int width, int height, bool visible) override;
+  void SendMouse(BrowserImpl& browser, const MouseInput& input) override;
+  void SendKey(BrowserImpl& browser, const KeyInput& input) override;
   std::string DevToolsUrl(BrowserImpl& browser) override;
 
   // Why the last Start failed.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -170,8 +171,18 @@ bool EngineThread::RunAndWait(Task task, unsigned timeoutMs) {
     done->cv.notify_all();
   });
   if (!posted) return false;
+  // Messages sent to the waiting thread's windows are handled while it waits: the task may
+  // touch a window of this thread (a browser window's parent, say) and wait for its answer.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   std::unique_lock<std::mutex> hold(done->lock);
-  return done->cv.wait_for(hold, std::chrono::milliseconds(timeoutMs), [&] { return done->done; });
+  while (!done->cv.wait_for(hold, std::chrono::milliseconds(5), [&] { return done->done; })) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    hold.unlock();
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    hold.lock();
+  }
+  return true;
 }
 
 }  // namespace engine

@@ -79,6 +79,9 @@ class ScriptedBackend : public Backend {
   void SetAudioMuted(BrowserImpl& browser, bool mute) override;
   void WasHidden(BrowserImpl&, bool) override {}
   void SetFocus(BrowserImpl&, bool) override {}
+  void ShowView(BrowserImpl&, int, int, bool) override {}
+  void SendMouse(BrowserImpl&, const MouseInput&) override {}
+  void SendKey(BrowserImpl&, const KeyInput&) override {}
   std::string DevToolsUrl(BrowserImpl& browser) override;
 
  private:

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include <winsock2.h>
 
 #include "common/temp_folder.h"
+#include "engine/browser_impl.h"
 #include "engine/browser_process.h"
 #include "engine/cef_app.h"
 #include "engine/devtools_backend.h"
@@ -423,3 +425,296 @@ TEST(DevToolsStart, MissingOrWrongBrowserFailsCleanly) {
 }
 
 }  // namespace
+
+// ---- the page in a child window ----
+
+namespace {
+
+const char kQuadrants[] =
+    "<html><body style='margin:0'>"
+    "<div style='position:fixed;left:0;top:0;width:50vw;height:50vh;background:#f00'></div>"
+    "<div style='position:fixed;left:50vw;top:0;width:50vw;height:50vh;background:#0f0'></div>"
+    "<div style='position:fixed;left:0;top:50vh;width:50vw;height:50vh;background:#00f'></div>"
+    "<div style='position:fixed;left:50vw;top:50vh;width:50vw;height:50vh;background:#ff0'>"
+    "</div></body></html>";
+
+// A page that changes every animation frame, so that the browser keeps sending frames.
+const char kAnimated[] =
+    "<html><body style='margin:0'><script>"
+    "let n = 0;"
+    "function step() { document.body.style.background = 'rgb(0,0,' + (n++ % 256) + ')';"
+    " requestAnimationFrame(step); }"
+    "requestAnimationFrame(step);"
+    "</script></body></html>";
+
+// A top-level window of the test's thread to hold the browser's child window.
+class ParentWindow {
+ public:
+  ParentWindow() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"EngineViewTestParent";
+    RegisterClassW(&wc);
+    window_ = CreateWindowExW(0, wc.lpszClassName, L"view", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                              900, 700, nullptr, nullptr, wc.hInstance, nullptr);
+  }
+  ~ParentWindow() {
+    if (window_ && IsWindow(window_)) DestroyWindow(window_);
+  }
+  HWND Get() const { return window_; }
+  void Destroy() {
+    DestroyWindow(window_);
+    window_ = nullptr;
+  }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+struct Colour {
+  int r, g, b;
+};
+
+// What the window shows at a point, read back from its surface on the screen.
+Colour ShownAt(HWND window, int x, int y) {
+  HDC dc = GetDC(window);
+  const COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(window, dc);
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+bool Near(const Colour& a, const Colour& b) {
+  const int tolerance = 48;  // the frames are JPEG
+  return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+         std::abs(a.b - b.b) <= tolerance;
+}
+
+// Whether the window shows the four quadrants of kQuadrants at its current size.
+bool ShowsQuadrants(HWND window, int width, int height, std::string* seen = nullptr) {
+  struct Probe {
+    int x, y;
+    Colour expected;
+  };
+  const Probe probes[] = {
+      {width / 4, height / 4, {255, 0, 0}},
+      {width * 3 / 4, height / 4, {0, 255, 0}},
+      {width / 4, height * 3 / 4, {0, 0, 255}},
+      {width * 3 / 4, height * 3 / 4, {255, 255, 0}},
+      // Near the far corner: only a frame of the window's whole size reaches it.
+      {width - 6, height - 6, {255, 255, 0}},
+  };
+  bool all = true;
+  for (const Probe& p : probes) {
+    const Colour c = ShownAt(window, p.x, p.y);
+    if (seen) {
+      *seen += std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b) + " ";
+    }
+    all = all && Near(c, p.expected);
+  }
+  return all;
+}
+
+}  // namespace
+
+class DevToolsView : public DevToolsEngine {
+ protected:
+  HWND OpenChild(const std::string& url, int width, int height) {
+    CefWindowInfo info;
+    info.SetAsChild(parent_.Get(), CefRect(10, 10, width, height));
+    if (!CefBrowserHost::CreateBrowser(info, client_.get(), url, CefBrowserSettings(), nullptr,
+                                       nullptr) ||
+        !WaitFor([&] { return client_->Browser() != nullptr; })) {
+      return nullptr;
+    }
+    return client_->Browser()->GetHost()->GetWindowHandle();
+  }
+
+  int64_t FramesPublished() {
+    auto browser = engine::EngineCore::Get()->FindBrowser(client_->Browser()->GetIdentifier());
+    return browser ? browser->Surface().FramesPublished() : -1;
+  }
+
+  ParentWindow parent_;
+};
+
+TEST_F(DevToolsView, ThePageShowsInItsWindowAtEverySize) {
+  server_.Set("/colours", {200, kQuadrants, ""});
+  HWND view = OpenChild(server_.Url("/colours"), 400, 300);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(GetParent(view), parent_.Get());
+  std::string seen;
+  EXPECT_TRUE(WaitFor([&] { return ShowsQuadrants(view, 400, 300, &(seen = "")); }, 20000)) << seen;
+  SetWindowPos(view, nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(WaitFor([&] { return ShowsQuadrants(view, 640, 480, &(seen = "")); }, 20000)) << seen;
+}
+
+TEST_F(DevToolsView, AHiddenWindowGetsNoFrames) {
+  server_.Set("/animated", {200, kAnimated, ""});
+  HWND view = OpenChild(server_.Url("/animated"), 300, 200);
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 3; }, 20000));
+  ShowWindow(view, SW_HIDE);
+  WaitFor([] { return false; }, 1000);  // frames already on their way still arrive
+  const int64_t hidden = FramesPublished();
+  WaitFor([] { return false; }, 1500);
+  EXPECT_EQ(FramesPublished(), hidden);
+  ShowWindow(view, SW_SHOW);
+  EXPECT_TRUE(WaitFor([&] { return FramesPublished() > hidden + 3; }, 20000));
+  SetWindowPos(view, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER);
+  WaitFor([] { return false; }, 1000);
+  const int64_t empty = FramesPublished();
+  WaitFor([] { return false; }, 1500);
+  EXPECT_EQ(FramesPublished(), empty);
+}
+
+TEST_F(DevToolsView, DestroyingTheParentWhileFramesArriveClosesTheBrowser) {
+  server_.Set("/animated", {200, kAnimated, ""});
+  HWND view = OpenChild(server_.Url("/animated"), 300, 200);
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 1; }, 20000));
+  parent_.Destroy();
+  EXPECT_TRUE(WaitFor([&] { return !log_.Named("OnBeforeClose").empty(); }));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(view); }));
+  EXPECT_TRUE(engine::EngineCore::Get()->Browsers().empty());
+}
+
+TEST_F(DevToolsView, DestroyingTheParentWhileThePageLoadsClosesTheBrowser) {
+  HWND view = OpenChild(server_.Url("/loading"), 300, 200);
+  ASSERT_NE(view, nullptr);
+  parent_.Destroy();
+  EXPECT_TRUE(WaitFor([&] { return !log_.Named("OnBeforeClose").empty(); }));
+  EXPECT_TRUE(engine::EngineCore::Get()->Browsers().empty());
+}
+
+// ---- the user's mouse in the window ----
+
+namespace {
+
+const char kMousePage[] =
+    "<html><body style='margin:0;height:5000px'><script>"
+    "const seen = [];"
+    "function note(t) { seen.push(t); document.title = seen.join(' '); }"
+    "addEventListener('mousedown', e => note('down' + e.button + '@' + e.clientX + ',' + "
+    "e.clientY));"
+    "addEventListener('click', e => note('click@' + e.clientX + ',' + e.clientY));"
+    "addEventListener('dblclick', e => note('dblclick@' + e.clientX + ',' + e.clientY));"
+    "addEventListener('contextmenu', e => e.preventDefault());"
+    "addEventListener('scroll', () => note('scrolled'), {once: true});"
+    "</script></body></html>";
+
+struct PostedMessage {
+  UINT message;
+  WPARAM wParam;
+  int x, y;  // in the window
+};
+
+struct MouseCase {
+  const char* name;
+  std::vector<PostedMessage> messages;
+  const char* expected;  // what the page notes
+};
+
+}  // namespace
+
+TEST_F(DevToolsView, MouseInputReachesThePageAtItsPoint) {
+  const MouseCase cases[] = {
+      {"left click",
+       {{WM_LBUTTONDOWN, MK_LBUTTON, 123, 77}, {WM_LBUTTONUP, 0, 123, 77}},
+       "down0@123,77 click@123,77"},
+      {"right press",
+       {{WM_RBUTTONDOWN, MK_RBUTTON, 50, 60}, {WM_RBUTTONUP, 0, 50, 60}},
+       "down2@50,60"},
+      {"double click",
+       {{WM_LBUTTONDOWN, MK_LBUTTON, 200, 150},
+        {WM_LBUTTONUP, 0, 200, 150},
+        {WM_LBUTTONDBLCLK, MK_LBUTTON, 200, 150},
+        {WM_LBUTTONUP, 0, 200, 150}},
+       "dblclick@200,150"},
+      {"wheel towards the user",
+       {{WM_MOUSEWHEEL, static_cast<WPARAM>(-120) << 16, 100, 100}},
+       "scrolled"},
+  };
+  server_.Set("/mouse", {200, kMousePage, ""});
+  HWND view = OpenChild(server_.Url("/mouse"), 400, 300);
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/mouse") + "|200"));
+  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
+  for (const MouseCase& c : cases) {
+    for (const PostedMessage& m : c.messages) {
+      POINT at = {m.x, m.y};
+      if (m.message == WM_MOUSEWHEEL) ClientToScreen(view, &at);
+      PostMessageW(view, m.message, m.wParam, MAKELPARAM(at.x, at.y));
+    }
+    EXPECT_TRUE(WaitForTitle([&](const std::string& t) {
+      return t.find(c.expected) != std::string::npos;
+    })) << c.name
+        << ": " << LastTitle();
+  }
+}
+
+// ---- the user's keyboard in the window ----
+
+namespace {
+
+// Posts a key's press and release.
+void PostKey(HWND window, int virtualKey, bool extended = false) {
+  const LPARAM flags = extended ? (1 << 24) : 0;
+  PostMessageW(window, WM_KEYDOWN, virtualKey, 1 | flags);
+  PostMessageW(window, WM_KEYUP, virtualKey, 1 | flags | (3u << 30));
+}
+
+// Characters as the window gets them from the keyboard once its keys are translated (the
+// engine's message loop translates posted keys too, so only the characters are posted).
+void PostText(HWND window, const std::wstring& text) {
+  for (wchar_t c : text) PostMessageW(window, WM_CHAR, c, 1);
+}
+
+const char kInputPage[] =
+    "<html><body style='margin:0'>"
+    "<input id=field style='position:absolute;left:0;top:0;width:300px;height:40px'>"
+    "<script>"
+    "const field = document.getElementById('field');"
+    "field.addEventListener('input', () => document.title = '[' + field.value + ']');"
+    "field.addEventListener('keydown', e => { if (e.key === 'F2') document.title = "
+    "'keys ' + e.key + ' ' + e.code; });"
+    "</script></body></html>";
+
+}  // namespace
+
+TEST_F(DevToolsView, TypingFillsTheFocusedInput) {
+  server_.Set("/input", {200, kInputPage, ""});
+  HWND view = OpenChild(server_.Url("/input"), 400, 300);
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/input") + "|200"));
+  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
+  PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  PostText(view, L"Hello, World!");
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "[Hello, World!]"; }))
+      << LastTitle();
+  // The caret goes back over "World!" and the space before it is deleted.
+  for (int i = 0; i < 6; ++i) PostKey(view, VK_LEFT, true);
+  PostKey(view, VK_BACK);
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "[Hello,World!]"; }))
+      << LastTitle();
+  PostKey(view, VK_F2);
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "keys F2 F2"; })) << LastTitle();
+}
+
+TEST_F(DevToolsEngine, AMutedPageReportsItsMediaMuted) {
+  server_.Set("/media", {200,
+                         "<html><body><video id=v></video><script>"
+                         "setInterval(() => document.title = 'muted ' + "
+                         "document.getElementById('v').muted, 50);"
+                         "</script></body></html>",
+                         ""});
+  Open(server_.Url("/media"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/media") + "|200"));
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t == "muted false"; }));
+  client_->Browser()->GetHost()->SetAudioMuted(true);
+  EXPECT_TRUE(client_->Browser()->GetHost()->IsAudioMuted());
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "muted true"; })) << LastTitle();
+  client_->Browser()->GetHost()->SetAudioMuted(false);
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "muted false"; })) << LastTitle();
+}
