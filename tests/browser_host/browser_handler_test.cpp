@@ -63,10 +63,12 @@ TEST_F(BrowserHandlerTest, NotificationsArriveOnTheUiThreadWithTheirArguments) {
 TEST_F(BrowserHandlerTest, NotificationsForADestroyedControlAreDropped) {
   const int id = CreateBrowser("http://site.test/start");
   HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE holding = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::atomic<bool> destroyed{false};
   // The control goes away on the UI thread after the engine has posted its notifications.
   std::thread ui([&] {
     ui_.Run([&] {
+      SetEvent(holding);
       WaitForSingleObject(release, 20000);
       handler_->SetHandlerDelegate(nullptr);
       delete delegate_;
@@ -74,6 +76,8 @@ TEST_F(BrowserHandlerTest, NotificationsForADestroyedControlAreDropped) {
       destroyed = true;
     });
   });
+  // The UI thread is held before the second page's notifications are posted to it.
+  ASSERT_EQ(WaitForSingleObject(holding, 20000), WAIT_OBJECT_0);
   ASSERT_TRUE(backend_->Navigate(id, "http://site.test/late", TT_LINK));
   ASSERT_TRUE(backend_->Settle());
   const size_t before = log_.Named("OnAddressChange").size();
@@ -85,6 +89,7 @@ TEST_F(BrowserHandlerTest, NotificationsForADestroyedControlAreDropped) {
   EXPECT_EQ(log_.Named("OnLoadEnd").size(), 1u) << "only the first page's load may arrive";
   EXPECT_EQ(log_.Named("OnBeforeBrowse").size(), 2u) << "the decision is asked at once";
   CloseHandle(release);
+  CloseHandle(holding);
 }
 
 TEST_F(BrowserHandlerTest, NavigationIsDecidedOnTheEngineThread) {
