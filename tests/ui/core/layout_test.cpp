@@ -21,7 +21,7 @@ using control_test::TextControl;
 
 enum class Kind { kBase, kH, kV, kTile };
 
-struct ChildSpec {
+struct ChildShape {
   int width;
   int height;
   UiRect margin{};
@@ -40,7 +40,7 @@ struct ArrangeCase {
   UiRect box;
   UiRect padding;
   int childMargin;
-  std::vector<ChildSpec> children;
+  std::vector<ChildShape> children;
   std::vector<UiRect> expected;
   const wchar_t* layoutAttribute = nullptr;  // name=value for the layout, e.g. columns
   const wchar_t* layoutValue = nullptr;
@@ -59,18 +59,18 @@ Box* MakeBox(Kind kind) {
   }
 }
 
-Control* MakeChild(const ChildSpec& spec) {
+Control* MakeChild(const ChildShape& shape) {
   Control* child = new Control();
-  child->SetFixedWidth(spec.width);
-  child->SetFixedHeight(spec.height);
-  child->SetMargin(spec.margin);
-  if (spec.minWidth >= 0) child->SetMinWidth(spec.minWidth);
-  if (spec.maxWidth != kNoMaxLength) child->SetMaxWidth(spec.maxWidth);
-  if (spec.minHeight >= 0) child->SetMinHeight(spec.minHeight);
-  if (spec.maxHeight != kNoMaxLength) child->SetMaxHeight(spec.maxHeight);
-  child->SetHorAlignType(spec.halign);
-  child->SetVerAlignType(spec.valign);
-  child->SetFloat(spec.isFloat);
+  child->SetFixedWidth(shape.width);
+  child->SetFixedHeight(shape.height);
+  child->SetMargin(shape.margin);
+  if (shape.minWidth >= 0) child->SetMinWidth(shape.minWidth);
+  if (shape.maxWidth != kNoMaxLength) child->SetMaxWidth(shape.maxWidth);
+  if (shape.minHeight >= 0) child->SetMinHeight(shape.minHeight);
+  if (shape.maxHeight != kNoMaxLength) child->SetMaxHeight(shape.maxHeight);
+  child->SetHorAlignType(shape.halign);
+  child->SetVerAlignType(shape.valign);
+  child->SetFloat(shape.isFloat);
   return child;
 }
 
@@ -82,7 +82,7 @@ TEST_P(ArrangeTest, PlacesChildren) {
   box->GetLayout()->SetPadding(c.padding);
   box->GetLayout()->SetChildMargin(c.childMargin);
   if (c.layoutAttribute) box->SetAttribute(c.layoutAttribute, c.layoutValue);
-  for (const ChildSpec& spec : c.children) ASSERT_TRUE(box->Add(MakeChild(spec)));
+  for (const ChildShape& shape : c.children) ASSERT_TRUE(box->Add(MakeChild(shape)));
   box->SetPosition(c.box);
   EXPECT_EQ(ChildRects(*box), c.expected);
 }
@@ -235,7 +235,7 @@ struct EstimateCase {
   Kind kind;
   UiRect padding;
   int childMargin;
-  std::vector<ChildSpec> children;
+  std::vector<ChildShape> children;
   UiSize expected;
 };
 
@@ -248,7 +248,7 @@ TEST_P(BoxEstimateTest, AutoSizeFollowsChildren) {
   box->SetFixedHeight(kLengthAuto);
   box->GetLayout()->SetPadding(c.padding);
   box->GetLayout()->SetChildMargin(c.childMargin);
-  for (const ChildSpec& spec : c.children) ASSERT_TRUE(box->Add(MakeChild(spec)));
+  for (const ChildShape& shape : c.children) ASSERT_TRUE(box->Add(MakeChild(shape)));
   EXPECT_EQ(box->EstimateSize(UiSize{500, 500}), c.expected);
 }
 
