@@ -1,0 +1,178 @@
+#pragma once
+
+// What the end-to-end engine tests share: an engine started on the configured browser with
+// a recording client and a local server, and a parent window for pages shown in windows.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "engine/browser_impl.h"
+#include "engine/browser_process.h"
+#include "engine/cef_app.h"
+#include "engine/devtools_backend.h"
+#include "engine/engine_core.h"
+#include "engine/http_test_server.h"
+#include "engine/recording_client.h"
+
+namespace engine_test {
+
+inline constexpr char kBridge[] =
+    "var Host = {};\n"
+    "(() => {\n"
+    "  Host.twice = (n) => { native function twice(n); return twice(n); };\n"
+    "  Host.fail = () => { native function fail(); return fail(); };\n"
+    "  Host.size = (s) => { native function size(s); return size(s); };\n"
+    "  Host.later = (f) => { native function later(f); return later(f); };\n"
+    "})();\n";
+
+inline std::wstring ConfiguredBrowser() {
+  return engine::BrowserProcess::ConfiguredBrowser(TARNWICK_ENGINE_INI);
+}
+
+class DevToolsEngine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    browser_ = ConfiguredBrowser();
+    if (browser_.empty())
+      GTEST_SKIP() << "no browser named in "
+                   << "build/bin/cef/engine.ini";
+    ASSERT_TRUE(server_.Started());
+    handler_ = new FunctionHandler();
+    handler_->Add("twice", [](const CefV8ValueList& a, CefRefPtr<CefV8Value>& r, CefString&) {
+      r = CefV8Value::CreateInt(a.empty() ? -1 : a[0]->GetIntValue() * 2);
+      return true;
+    });
+    handler_->Add("size", [](const CefV8ValueList& a, CefRefPtr<CefV8Value>& r, CefString&) {
+      r = CefV8Value::CreateInt(a.empty() ? -1 : static_cast<int>(a[0]->GetStringValue().length()));
+      return true;
+    });
+    // Keeps the page's function to call it later, as a bridge keeps page callbacks.
+    handler_->Add("later", [this](const CefV8ValueList& a, CefRefPtr<CefV8Value>&, CefString&) {
+      kept_ = a.empty() ? nullptr : a[0];
+      keptContext_ = CefV8Context::GetCurrentContext();
+      return true;
+    });
+    handler_->Add("fail", [](const CefV8ValueList&, CefRefPtr<CefV8Value>&, CefString& e) {
+      e = "Invalid arguments.";
+      return false;
+    });
+    app_ = new RecordingApp(log_, {{"v8/host", kBridge, handler_.get()}});
+    backend_ = std::make_shared<engine::DevToolsBackend>(browser_);
+    engine::UseBackend(backend_);
+    ASSERT_TRUE(CefInitialize(CefMainArgs(), ZeroSettings(), app_.get(), nullptr))
+        << backend_->LastError();
+    client_ = new RecordingClient(log_);
+  }
+
+  void TearDown() override {
+    if (browser_.empty()) return;
+    CefShutdown();
+    engine::UseBackend(nullptr);
+  }
+
+  void Open(const std::string& url) { ASSERT_TRUE(OpenTopLevelBrowser(client_, url)); }
+
+  bool WaitForLoadEnd(const std::string& detail) {
+    const bool ended = WaitFor([&] {
+      for (const Event& e : log_.Named("OnLoadEnd")) {
+        if (e.detail == detail) return true;
+      }
+      return false;
+    });
+    if (!ended) {
+      for (const Event& e : log_.All()) ADD_FAILURE() << e.what << " " << e.detail;
+    }
+    return ended;
+  }
+
+  std::string LastTitle() const {
+    auto titles = log_.Named("OnTitleChange");
+    return titles.empty() ? std::string() : titles.back().detail;
+  }
+
+  // Waits until the page's latest title matches.
+  bool WaitForTitle(const std::function<bool(const std::string&)>& matches) {
+    return WaitFor([&] { return !log_.Named("OnTitleChange").empty() && matches(LastTitle()); });
+  }
+
+  std::wstring browser_;
+  HttpTestServer server_;
+  EventLog log_;
+  CefRefPtr<FunctionHandler> handler_;
+  CefRefPtr<RecordingApp> app_;
+  std::shared_ptr<engine::DevToolsBackend> backend_;
+  CefRefPtr<RecordingClient> client_;
+  CefRefPtr<CefV8Value> kept_;  // renderer thread
+  CefRefPtr<CefV8Context> keptContext_;
+};
+
+// A top-level window of the test's thread to hold the browser's child window.
+class ParentWindow {
+ public:
+  ParentWindow() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"EngineViewTestParent";
+    RegisterClassW(&wc);
+    window_ = CreateWindowExW(0, wc.lpszClassName, L"view", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                              900, 700, nullptr, nullptr, wc.hInstance, nullptr);
+  }
+  ~ParentWindow() {
+    if (window_ && IsWindow(window_)) DestroyWindow(window_);
+  }
+  HWND Get() const { return window_; }
+  void Destroy() {
+    DestroyWindow(window_);
+    window_ = nullptr;
+  }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+struct Colour {
+  int r, g, b;
+};
+
+// What the window shows at a point, read back from its surface on the screen.
+inline Colour ShownAt(HWND window, int x, int y) {
+  HDC dc = GetDC(window);
+  const COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(window, dc);
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+inline bool Near(const Colour& a, const Colour& b) {
+  const int tolerance = 48;  // the frames are JPEG
+  return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+         std::abs(a.b - b.b) <= tolerance;
+}
+
+class DevToolsView : public DevToolsEngine {
+ protected:
+  HWND OpenChild(const std::string& url, int width, int height) {
+    CefWindowInfo info;
+    info.SetAsChild(parent_.Get(), CefRect(10, 10, width, height));
+    if (!CefBrowserHost::CreateBrowser(info, client_.get(), url, CefBrowserSettings(), nullptr,
+                                       nullptr) ||
+        !WaitFor([&] { return client_->Browser() != nullptr; })) {
+      return nullptr;
+    }
+    return client_->Browser()->GetHost()->GetWindowHandle();
+  }
+
+  int64_t FramesPublished() {
+    auto browser = engine::EngineCore::Get()->FindBrowser(client_->Browser()->GetIdentifier());
+    return browser ? browser->Surface().FramesPublished() : -1;
+  }
+
+  ParentWindow parent_;
+};
+
+}  // namespace engine_test
