@@ -82,6 +82,10 @@ class Backend {
   virtual void SendKey(BrowserImpl& browser, const KeyInput& input) = 0;
   // The address that shows the developer tools of the browser's page.
   virtual std::string DevToolsUrl(BrowserImpl& browser) = 0;
+  // Loads the developer tools of `inspected` in `tools`, a browser made to show them.
+  virtual void LoadDevTools(BrowserImpl& inspected, BrowserImpl& tools) {
+    LoadUrl(tools, DevToolsUrl(inspected));
+  }
 };
 
 }  // namespace engine

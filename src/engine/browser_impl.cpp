@@ -251,24 +251,37 @@ bool BrowserImpl::IsAudioMuted() {
 void BrowserImpl::ShowDevTools(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client,
                                const CefBrowserSettings&, const CefPoint&) {
   Post([windowInfo, client](BrowserImpl& b, EngineCore& core) {
-    if (b.devTools_ && core.FindBrowser(b.devTools_->GetIdentifier())) return;
+    CefRefPtr<CefBrowser> open = b.DevTools();
+    if (open && core.FindBrowser(open->GetIdentifier())) return;
     CefRefPtr<BrowserImpl> tools =
         new BrowserImpl(core.NextBrowserId(), client, windowInfo, core.NextFrameId());
-    b.devTools_ = tools.get();
-    tools->Create(core.GetBackend().DevToolsUrl(b));
+    b.SetDevTools(tools.get());
+    tools->Create(std::string());
+    core.GetBackend().LoadDevTools(b, *tools);
   });
 }
 
 void BrowserImpl::CloseDevTools() {
   Post([](BrowserImpl& b, EngineCore&) {
-    if (b.devTools_) b.devTools_->GetHost()->CloseBrowser(true);
-    b.devTools_ = nullptr;
+    if (CefRefPtr<CefBrowser> tools = b.DevTools()) tools->GetHost()->CloseBrowser(true);
+    b.SetDevTools(nullptr);
   });
 }
 
 bool BrowserImpl::HasDevTools() {
   auto core = EngineCore::Get();
-  return core && devTools_ && core->FindBrowser(devTools_->GetIdentifier());
+  CefRefPtr<CefBrowser> tools = DevTools();
+  return core && tools && core->FindBrowser(tools->GetIdentifier());
+}
+
+CefRefPtr<CefBrowser> BrowserImpl::DevTools() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return devTools_;
+}
+
+void BrowserImpl::SetDevTools(CefRefPtr<CefBrowser> tools) {
+  std::lock_guard<std::mutex> hold(lock_);
+  devTools_ = tools;
 }
 
 bool BrowserImpl::MakeWindow() {
@@ -330,8 +343,8 @@ void BrowserImpl::FinishClose() {
   if (!core) return;
   CefRefPtr<BrowserImpl> self = this;
   core->GetBackend().ClosePage(*this);
-  if (devTools_) devTools_->GetHost()->CloseBrowser(true);
-  devTools_ = nullptr;
+  if (CefRefPtr<CefBrowser> tools = DevTools()) tools->GetHost()->CloseBrowser(true);
+  SetDevTools(nullptr);
   if (window) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     DestroyWindow(window);

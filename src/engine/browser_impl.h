@@ -105,6 +105,9 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   void Post(std::function<void(BrowserImpl&, EngineCore&)> work);
   void CloseNow(bool force);
   bool MakeWindow();
+  // The developer tools' browser is set on the engine UI thread and read on any.
+  CefRefPtr<CefBrowser> DevTools();
+  void SetDevTools(CefRefPtr<CefBrowser> tools);
 
   const int id_;
   const CefRefPtr<CefClient> client_;

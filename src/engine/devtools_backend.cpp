@@ -13,6 +13,7 @@
 #include "engine/engine_core.h"
 #include "engine/engine_thread.h"
 #include "engine/jpeg_decoder.h"
+#include "engine/mute_script.h"
 #include "engine/page_script.h"
 #include "engine/v8_object.h"
 #include "engine/websocket_client.h"
@@ -162,6 +163,8 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     int viewHeight = 0;
     bool viewVisible = false;
     bool casting = false;
+    bool muted = false;
+    std::vector<std::string> muteScripts;  // make the page's next documents muted
   };
 
   bool Start(const StartOptions& options) {
@@ -294,9 +297,47 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
 
   std::string DevToolsUrl(BrowserImpl& browser) {
     Page* page = Find(browser.GetIdentifier());
+    return DevToolsUrlOf(page ? page->targetId : std::string());
+  }
+
+  // The tools without their own screencast of the page (inspector.html has one), which
+  // would compete with the frames of the page's window.
+  std::string DevToolsUrlOf(const std::string& target) const {
     const std::string host = "127.0.0.1:" + std::to_string(process_.Port());
-    return "http://" + host + "/devtools/inspector.html?ws=" + host + "/devtools/page/" +
-           (page ? page->targetId : std::string());
+    return "http://" + host + "/devtools/devtools_app.html?ws=" + host + "/devtools/page/" +
+           target;
+  }
+
+  // The tools connect to the inspected page's target, which exists once its page is ready.
+  void LoadDevTools(BrowserImpl& inspected, BrowserImpl& tools) {
+    const int id = inspected.GetIdentifier();
+    const int toolsId = tools.GetIdentifier();
+    WhenReady(id, [this, id, toolsId] {
+      Page* page = Find(id);
+      if (!page) return;
+      const std::string url = DevToolsUrlOf(page->targetId);
+      WhenReady(toolsId, [this, toolsId, url] { Navigate(toolsId, url); });
+    });
+  }
+
+  // The document shown now is muted or unmuted at once; the documents the page loads later
+  // start so by a script of their own.
+  void SetMuted(BrowserImpl& browser, bool mute) {
+    const int id = browser.GetIdentifier();
+    WhenReady(id, [this, id, mute] {
+      Page* page = Find(id);
+      if (!page) return;
+      if (mute != page->muted) {
+        page->muted = mute;
+        if (mute) {
+          AddMuteScript(*page);
+        } else {
+          for (const std::string& script : page->muteScripts) RemoveScript(*page, script);
+          page->muteScripts.clear();
+        }
+      }
+      Send("Runtime.evaluate", {{"expression", MuteCall(mute)}}, page->sessionId);
+    });
   }
 
   // ---- the protocol ----
@@ -469,11 +510,37 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     if (!core || !SessionOf(session, info)) return;
     CefRefPtr<BrowserImpl> browser = core->FindBrowser(info.browserId);
     if (!browser || browser->IsClosing()) return;
+    browser->Surface().NoteReceived();
     int width = 0;
     int height = 0;
     if (!jpeg_.Decode(Base64Decode(data), spare_, width, height)) return;
     browser->Surface().Publish(spare_, width, height);
     if (HWND window = browser->GetWindowHandle()) InvalidateRect(window, nullptr, FALSE);
+  }
+
+  // The page may be unmuted again before the browser answers with the script's name.
+  void AddMuteScript(Page& page) {
+    auto self = shared_from_this();
+    auto core = EngineCore::Get();
+    const int id = page.browserId;
+    Send("Page.addScriptToEvaluateOnNewDocument", {{"source", MuteCall(true)}}, page.sessionId,
+         [self, core, id](const json& result, bool failed) {
+           const std::string script = failed ? std::string() : Text(result, "identifier");
+           if (script.empty()) return;
+           core->UiThread().Post([self, id, script] {
+             Page* page = self->Find(id);
+             if (!page) return;
+             if (page->muted) {
+               page->muteScripts.push_back(script);
+             } else {
+               self->RemoveScript(*page, script);
+             }
+           });
+         });
+  }
+
+  void RemoveScript(Page& page, const std::string& script) {
+    Send("Page.removeScriptToEvaluateOnNewDocument", {{"identifier", script}}, page.sessionId);
   }
 
   void Navigate(int id, const std::string& url) {
@@ -492,7 +559,8 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     scripts_[id] = script;
     auto self = shared_from_this();
     auto core = EngineCore::Get();
-    Send("Target.createTarget", {{"url", "about:blank"}}, "",
+    // A window of its own: a page in a background tab of another's window sends no frames.
+    Send("Target.createTarget", {{"url", "about:blank"}, {"newWindow", true}}, "",
          [self, core, id](const json& result, bool failed) {
            const std::string target = failed ? std::string() : Text(result, "targetId");
            core->UiThread().Post([self, id, target] { self->TargetMade(id, target); });
@@ -1137,10 +1205,9 @@ void DevToolsBackend::StopLoad(BrowserImpl& b) {
 void DevToolsBackend::ExecuteJavaScript(BrowserImpl& b, const std::string& code) {
   impl_->Evaluate(b, code);
 }
-// There is no per-page mute in the protocol: the page's media elements are muted.
+// There is no per-page mute in the protocol: the page mutes itself (see MuteScript).
 void DevToolsBackend::SetAudioMuted(BrowserImpl& b, bool mute) {
-  impl_->Evaluate(b, std::string("window.__engine && window.__engine.setMuted(") +
-                         (mute ? "true" : "false") + ")");
+  impl_->SetMuted(b, mute);
 }
 void DevToolsBackend::SendMouse(BrowserImpl& b, const MouseInput& input) {
   static const char* const kTypes[] = {"mouseMoved", "mousePressed", "mouseReleased", "mouseWheel"};
@@ -1185,6 +1252,9 @@ void DevToolsBackend::SetFocus(BrowserImpl& b, bool focus) {
 }
 std::string DevToolsBackend::DevToolsUrl(BrowserImpl& b) {
   return impl_->DevToolsUrl(b);
+}
+void DevToolsBackend::LoadDevTools(BrowserImpl& inspected, BrowserImpl& tools) {
+  impl_->LoadDevTools(inspected, tools);
 }
 std::string DevToolsBackend::LastError() const {
   return impl_->LastError();

@@ -33,6 +33,7 @@ class DevToolsBackend : public Backend {
   void SendMouse(BrowserImpl& browser, const MouseInput& input) override;
   void SendKey(BrowserImpl& browser, const KeyInput& input) override;
   std::string DevToolsUrl(BrowserImpl& browser) override;
+  void LoadDevTools(BrowserImpl& inspected, BrowserImpl& tools) override;
 
   // Why the last Start failed.
   std::string LastError() const;

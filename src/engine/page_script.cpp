@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "engine/mute_script.h"
+
 namespace engine {
 
 const char kNativeCallUrl[] = "https://native.invalid/call";
@@ -46,11 +48,8 @@ const char kHelper[] = R"JS(
     if (typeof answer.exception === 'string') throw new Error(answer.exception);
     return decode(answer.value);
   };
-  const setMuted = (m) => {
-    document.querySelectorAll('audio,video').forEach((e) => { e.muted = m; });
-  };
   Object.defineProperty(window, '__engine', {
-    value: {refs: refs, results: results, native: native, setMuted: setMuted},
+    value: {refs: refs, results: results, native: native},
     enumerable: false
   });
   if (window !== window.top) return;
@@ -126,6 +125,7 @@ std::string PageScript(const std::vector<Extension>& extensions) {
   std::string script = kHelper;
   ReplaceAll(script, "NATIVE_URL", kNativeCallUrl);
   ReplaceAll(script, "BINDING", kNotifyBinding);
+  script += MuteScript();
   for (const Extension& e : extensions) {
     script += "\n" + RewriteNativeDeclarations(e.name, e.code) + "\n";
   }

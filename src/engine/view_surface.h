@@ -22,6 +22,9 @@ class ViewSurface {
   void Paint(HDC__* dc, int width, int height);
   void Clear();
 
+  // A frame arrived from the browser, before it is decoded.
+  void NoteReceived() { ++received_; }
+  int64_t FramesReceived() const { return received_; }
   int64_t FramesPublished() const { return published_; }
   // Frames that were painted at least once.
   int64_t FramesPainted() const { return painted_; }
@@ -32,6 +35,7 @@ class ViewSurface {
   int width_ = 0;
   int height_ = 0;
   bool fresh_ = false;
+  std::atomic<int64_t> received_{0};
   std::atomic<int64_t> published_{0};
   std::atomic<int64_t> painted_{0};
 };
