@@ -495,13 +495,14 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     page->casting = true;
   }
 
-  // Decoding thread: the frame goes to the browser's surface; it is acknowledged once
-  // decoded, so that the browser sends frames no faster than they are decoded.
+  // Decoding thread: the frame goes to the browser's surface. It is acknowledged as its
+  // decoding starts, so that the browser makes the next frame meanwhile yet is never more
+  // than one frame ahead of the decoder.
   void OnFrame(const json& event) {
     const std::string session = Text(event, "sessionId");
     const json& params = Member(event, "params");
-    ShowFrame(session, Text(params, "data"));
     Send("Page.screencastFrameAck", {{"sessionId", params.value("sessionId", 0)}}, session);
+    ShowFrame(session, Text(params, "data"));
   }
 
   void ShowFrame(const std::string& session, const std::string& data) {

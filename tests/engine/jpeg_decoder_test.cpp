@@ -1,0 +1,83 @@
+// The frame decoder: pixels come out as BGRX rows, top-down; bad input changes nothing.
+
+#include "engine/jpeg_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#include <stb_image_write.h>
+#pragma GCC diagnostic pop
+
+namespace {
+
+struct Rgb {
+  int r, g, b;
+};
+
+// A JPEG of four quadrants: red, green / blue, white.
+std::string QuadrantJpeg(int width, int height) {
+  const Rgb colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+  std::vector<unsigned char> rgb;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Rgb& c = colours[(y >= height / 2) * 2 + (x >= width / 2)];
+      rgb.insert(rgb.end(), {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
+                             static_cast<unsigned char>(c.b)});
+    }
+  }
+  std::string out;
+  stbi_write_jpg_to_func(
+      [](void* context, void* data, int size) {
+        static_cast<std::string*>(context)->append(static_cast<const char*>(data), size);
+      },
+      &out, width, height, 3, rgb.data(), 90);
+  return out;
+}
+
+bool Near(uint32_t pixel, const Rgb& c) {
+  const int tolerance = 40;
+  return std::abs(static_cast<int>((pixel >> 16) & 0xFF) - c.r) <= tolerance &&
+         std::abs(static_cast<int>((pixel >> 8) & 0xFF) - c.g) <= tolerance &&
+         std::abs(static_cast<int>(pixel & 0xFF) - c.b) <= tolerance;
+}
+
+TEST(JpegDecoder, GivesBgrxRowsTopDown) {
+  engine::JpegDecoder decoder;
+  std::vector<uint32_t> pixels;
+  int width = 0;
+  int height = 0;
+  ASSERT_TRUE(decoder.Decode(QuadrantJpeg(64, 48), pixels, width, height));
+  ASSERT_EQ(width, 64);
+  ASSERT_EQ(height, 48);
+  ASSERT_EQ(pixels.size(), 64u * 48u);
+  auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; };
+  EXPECT_TRUE(Near(at(8, 8), {255, 0, 0})) << std::hex << at(8, 8);
+  EXPECT_TRUE(Near(at(56, 8), {0, 255, 0})) << std::hex << at(56, 8);
+  EXPECT_TRUE(Near(at(8, 40), {0, 0, 255})) << std::hex << at(8, 40);
+  EXPECT_TRUE(Near(at(56, 40), {255, 255, 255})) << std::hex << at(56, 40);
+}
+
+TEST(JpegDecoder, BadInputFailsAndChangesNothing) {
+  const std::string good = QuadrantJpeg(32, 32);
+  const std::string cases[] = {
+      std::string(), "not a picture at all", good.substr(0, 20),
+      std::string("\xFF\xD8\xFF\xC0\x00\x11\x08\xFF\xFF\xFF\xFF\x03", 12),  // 65535 x 65535
+  };
+  engine::JpegDecoder decoder;
+  for (const std::string& bytes : cases) {
+    std::vector<uint32_t> pixels(3, 7u);
+    int width = 5;
+    int height = 6;
+    EXPECT_FALSE(decoder.Decode(bytes, pixels, width, height)) << bytes.size() << " bytes";
+    EXPECT_EQ(pixels, std::vector<uint32_t>(3, 7u));
+    EXPECT_EQ(width, 5);
+    EXPECT_EQ(height, 6);
+  }
+}
+
+}  // namespace
