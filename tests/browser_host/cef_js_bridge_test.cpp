@@ -235,6 +235,11 @@ INSTANTIATE_TEST_SUITE_P(
                      "\"hello\""},
         ArgumentCase{
             "an object's JSON text", "call", {"s:Save", "s:{\"a\":1}", "f"}, "", "{\"a\":1}"},
+        ArgumentCase{"text beyond ASCII arrives as UTF-8",
+                     "call",
+                     {"s:Save", "s:{\"name\":\"\u4F60\u597D\"}", "f"},
+                     "",
+                     "{\"name\":\"\u4F60\u597D\"}"},
         ArgumentCase{
             "undefined parameters", "call", {"s:Save", "u", "f"}, "Invalid arguments.", ""},
         ArgumentCase{"no callback", "call", {"s:Save", "s:{\"a\":1}"}, "Invalid arguments.", ""},
@@ -277,7 +282,8 @@ TEST(JsHandlerAlone, AnotherNativeNameIsNotHandled) {
 
 TEST_F(JsBridgeTest, AHostFunctionRunsOnTheUiThreadAndThePageCallbackGetsItsAnswer) {
   const int id = CreateBrowser("http://site.test/page");
-  ASSERT_TRUE(Register(control_, L"Save", host_.Answering("{\"message\":\"Saved.\"}"), false));
+  ASSERT_TRUE(
+      Register(control_, L"Save", host_.Answering("{\"message\":\"Saved \u4FDD\u5B58\"}"), false));
   EXPECT_EQ(Native(id, "call", {Str("Save"), Str("{\"a\":1}"), Callback()}), "");
   RoundTrip();
   const auto calls = host_.All();
@@ -288,7 +294,7 @@ TEST_F(JsBridgeTest, AHostFunctionRunsOnTheUiThreadAndThePageCallbackGetsItsAnsw
   const auto answers = answers_->All();
   ASSERT_EQ(answers.size(), 1u);
   EXPECT_FALSE(answers[0].hasError);
-  EXPECT_EQ(Text(answers[0].result, "message"), "Saved.");
+  EXPECT_EQ(Text(answers[0].result, "message"), "Saved \u4FDD\u5B58");
   EXPECT_NE(answers[0].thread, ui_.Id());
 }
 
@@ -461,13 +467,18 @@ TEST_F(JsBridgeTest, RegistrationsMeetCallsWithoutLosingAny) {
   }
 }
 
-// The table alone, hammered from two threads.
+// The table alone: one thread registers while others look up names already registered
+// and names that never will be.
 TEST(JsBridgeTable, ConcurrentRegistrationsAndLookUpsStayConsistent) {
   UiThread ui;
   vok_comp::CefJSBridge bridge;
-  constexpr int kNames = 2000;
+  constexpr int kNames = 20000;
+  constexpr int kReaders = 2;
   std::atomic<int> registered{0};
   std::atomic<int> ran{0};
+  std::atomic<int> found{0};
+  std::atomic<int> missed{0};
+  std::atomic<int> phantom{0};
   std::thread writer([&] {
     for (int i = 0; i < kNames; ++i) {
       bridge.RegisterHostFunction(
@@ -475,19 +486,63 @@ TEST(JsBridgeTable, ConcurrentRegistrationsAndLookUpsStayConsistent) {
       registered = i + 1;
     }
   });
-  int found = 0;
-  int lookUps = 0;
-  while (registered < kNames || lookUps < 2000) {
-    const int known = registered;
-    if (known == 0) continue;
-    found += bridge.ExecuteHostFunction("f" + std::to_string(known - 1), "{}", lookUps, nullptr);
-    EXPECT_FALSE(bridge.ExecuteHostFunction("g" + std::to_string(known), "{}", lookUps, nullptr));
-    ++lookUps;
+  std::vector<std::thread> readers;
+  for (int r = 0; r < kReaders; ++r) {
+    readers.emplace_back([&, r] {
+      unsigned seed = 12345u + r;
+      for (int lookUp = 0; registered < kNames || lookUp < 2000; ++lookUp) {
+        const int known = registered;
+        if (known == 0) continue;
+        seed = seed * 1103515245u + 12345u;
+        const int index = static_cast<int>((seed >> 8) % static_cast<unsigned>(known));
+        if (bridge.ExecuteHostFunction("f" + std::to_string(index), "{}", lookUp, nullptr)) {
+          ++found;
+        } else {
+          ++missed;
+        }
+        if (bridge.ExecuteHostFunction("g" + std::to_string(index), "{}", lookUp, nullptr))
+          ++phantom;
+      }
+    });
   }
   writer.join();
-  EXPECT_EQ(found, lookUps);
-  EXPECT_TRUE(ui.Drain());
+  for (std::thread& reader : readers) reader.join();
+  EXPECT_EQ(missed, 0);
+  EXPECT_EQ(phantom, 0);
+  EXPECT_GT(found, 0);
+  EXPECT_TRUE(ui.Run([] {}, 60000));
   EXPECT_EQ(ran, found);
+}
+
+// A host function whose next copy, once armed, takes a while: a look-up copying it out of
+// the table keeps the table for that long.
+struct SlowToCopy {
+  std::atomic<bool>* armed;
+  std::atomic<bool>* copying;
+  std::atomic<bool>* copied;
+  SlowToCopy(std::atomic<bool>* a, std::atomic<bool>* b, std::atomic<bool>* c)
+      : armed(a), copying(b), copied(c) {}
+  SlowToCopy(const SlowToCopy& other)
+      : armed(other.armed), copying(other.copying), copied(other.copied) {
+    if (!armed->exchange(false)) return;
+    *copying = true;
+    Sleep(500);
+    *copied = true;
+  }
+  void operator()(const std::string&, ReplyFunction) const {}
+};
+
+TEST(JsBridgeTable, ARegistrationWaitsWhileALookUpCopiesAFunctionOut) {
+  vok_comp::CefJSBridge bridge;
+  std::atomic<bool> armed{false}, copying{false}, copied{false};
+  ASSERT_TRUE(bridge.RegisterHostFunction("Slow", SlowToCopy(&armed, &copying, &copied), nullptr));
+  armed = true;
+  std::thread engineThread([&] { bridge.ExecuteHostFunction("Slow", "{}", 0, nullptr); });
+  ASSERT_TRUE(WaitFor([&] { return copying.load(); }));
+  EXPECT_TRUE(bridge.RegisterHostFunction(
+      "Other", [](const std::string&, ReplyFunction) {}, nullptr));
+  EXPECT_TRUE(copied) << "the table changed while a look-up was reading it";
+  engineThread.join();
 }
 
 }  // namespace
