@@ -32,21 +32,24 @@ struct Answer {
   unsigned long thread = 0;
 };
 
-class Answers {
+// A list that other threads add to while the test reads it.
+template <typename T>
+class SharedList {
  public:
-  void Add(const Answer& answer) {
+  void Add(const T& item) {
     std::lock_guard<std::mutex> hold(lock_);
-    answers_.push_back(answer);
+    items_.push_back(item);
   }
-  std::vector<Answer> All() const {
+  std::vector<T> All() const {
     std::lock_guard<std::mutex> hold(lock_);
-    return answers_;
+    return items_;
   }
 
  private:
   mutable std::mutex lock_;
-  std::vector<Answer> answers_;
+  std::vector<T> items_;
 };
+using Answers = SharedList<Answer>;
 
 // A function of the page: records each call.
 class PageFunction : public CefV8Handler {
@@ -80,21 +83,14 @@ class HostCalls {
   // when `answer` is false).
   HostFunction Answering(const std::string& result, bool answer = true) {
     return [this, result, answer](const std::string& params, ReplyFunction reply) {
-      {
-        std::lock_guard<std::mutex> hold(lock_);
-        calls_.push_back({params, GetCurrentThreadId(), reply});
-      }
+      calls_.Add({params, GetCurrentThreadId(), reply});
       if (answer) reply(false, result);
     };
   }
-  std::vector<HostCall> All() const {
-    std::lock_guard<std::mutex> hold(lock_);
-    return calls_;
-  }
+  std::vector<HostCall> All() const { return calls_.All(); }
 
  private:
-  mutable std::mutex lock_;
-  std::vector<HostCall> calls_;
+  SharedList<HostCall> calls_;
 };
 
 std::string Text(CefRefPtr<CefV8Value> object, const char* key) {
@@ -129,6 +125,24 @@ class JsBridgeTest : public EngineFixture {
     EXPECT_TRUE(
         ui_.Run([&] { registered = control->RegisterHostFunction(name, function, forAll); }));
     return registered;
+  }
+  // A page whose browser has the host function.
+  int PageWith(const std::wstring& name, HostFunction function) {
+    const int id = CreateBrowser("http://site.test/page");
+    EXPECT_TRUE(Register(control_, name, std::move(function), false));
+    return id;
+  }
+  // The page calls the host function with a callback only, and the answer comes back.
+  void CallFromPage(int id, const std::string& name) {
+    EXPECT_EQ(Native(id, "call", {Str(name), Callback()}), "");
+    RoundTrip();
+  }
+  // The page got exactly one answer, with this error flag and message.
+  void ExpectOneAnswer(bool hasError, const std::string& message) {
+    const auto answers = answers_->All();
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].hasError, hasError);
+    EXPECT_EQ(Text(answers[0].result, "message"), message);
   }
   // The call reaches the engine's UI thread, the host function the UI thread, and its
   // answer the renderer.
@@ -291,18 +305,14 @@ TEST_F(JsBridgeTest, AHostFunctionRunsOnTheUiThreadAndThePageCallbackGetsItsAnsw
   EXPECT_EQ(calls[0].thread, ui_.Id());
   ASSERT_EQ(log_.Named("OnExecuteCppFunc").size(), 1u);
   EXPECT_EQ(log_.Named("OnExecuteCppFunc")[0].detail, "Save|{\"a\":1}|0");
-  const auto answers = answers_->All();
-  ASSERT_EQ(answers.size(), 1u);
-  EXPECT_FALSE(answers[0].hasError);
-  EXPECT_EQ(Text(answers[0].result, "message"), "Saved \u4FDD\u5B58");
-  EXPECT_NE(answers[0].thread, ui_.Id());
+  ExpectOneAnswer(false, "Saved \u4FDD\u5B58");
+  ASSERT_FALSE(answers_->All().empty());
+  EXPECT_NE(answers_->All()[0].thread, ui_.Id());
 }
 
 TEST_F(JsBridgeTest, AReplyFromAnotherThreadLaterStillReachesThePageOnce) {
-  const int id = CreateBrowser("http://site.test/page");
-  ASSERT_TRUE(Register(control_, L"Later", host_.Answering("", false), false));
-  EXPECT_EQ(Native(id, "call", {Str("Later"), Callback()}), "");
-  RoundTrip();
+  const int id = PageWith(L"Later", host_.Answering("", false));
+  CallFromPage(id, "Later");
   EXPECT_TRUE(answers_->All().empty());
   ASSERT_EQ(host_.All().size(), 1u);
   const ReplyFunction reply = host_.All()[0].reply;
@@ -312,29 +322,19 @@ TEST_F(JsBridgeTest, AReplyFromAnotherThreadLaterStillReachesThePageOnce) {
   });
   worker.join();
   ASSERT_TRUE(backend_->Settle());
-  const auto answers = answers_->All();
-  ASSERT_EQ(answers.size(), 1u);
-  EXPECT_TRUE(answers[0].hasError);
-  EXPECT_EQ(Text(answers[0].result, "message"), "Late.");
+  ExpectOneAnswer(true, "Late.");
 }
 
 TEST_F(JsBridgeTest, AnUnregisteredNameIsAnsweredWithAnError) {
-  const int id = CreateBrowser("http://site.test/page");
-  ASSERT_TRUE(Register(control_, L"Save", host_.Answering("{}"), false));
-  EXPECT_EQ(Native(id, "call", {Str("Missing"), Callback()}), "");
-  RoundTrip();
+  const int id = PageWith(L"Save", host_.Answering("{}"));
+  CallFromPage(id, "Missing");
   EXPECT_TRUE(host_.All().empty());
-  const auto answers = answers_->All();
-  ASSERT_EQ(answers.size(), 1u);
-  EXPECT_TRUE(answers[0].hasError);
-  EXPECT_EQ(Text(answers[0].result, "message"), "Function does not exist.");
+  ExpectOneAnswer(true, "Function does not exist.");
 }
 
 TEST_F(JsBridgeTest, UnparsableResultTextReachesThePageAsText) {
-  const int id = CreateBrowser("http://site.test/page");
-  ASSERT_TRUE(Register(control_, L"Raw", host_.Answering("not json"), false));
-  EXPECT_EQ(Native(id, "call", {Str("Raw"), Callback()}), "");
-  RoundTrip();
+  const int id = PageWith(L"Raw", host_.Answering("not json"));
+  CallFromPage(id, "Raw");
   const auto answers = answers_->All();
   ASSERT_EQ(answers.size(), 1u);
   ASSERT_NE(answers[0].result, nullptr);
@@ -358,10 +358,8 @@ TEST_F(JsBridgeTest, APageFunctionNameIsTakenOncePerFrameUntilThePageGoes) {
 }
 
 TEST_F(JsBridgeTest, ReloadingDropsPendingCallbacksAndLateAnswersAreIgnored) {
-  const int id = CreateBrowser("http://site.test/page");
-  ASSERT_TRUE(Register(control_, L"Later", host_.Answering("", false), false));
-  EXPECT_EQ(Native(id, "call", {Str("Later"), Callback()}), "");
-  RoundTrip();
+  const int id = PageWith(L"Later", host_.Answering("", false));
+  CallFromPage(id, "Later");
   ASSERT_EQ(host_.All().size(), 1u);
   handler_->GetBrowser()->Reload();
   Settle();
@@ -370,18 +368,13 @@ TEST_F(JsBridgeTest, ReloadingDropsPendingCallbacksAndLateAnswersAreIgnored) {
   EXPECT_TRUE(answers_->All().empty());
   // The new document's calls are answered as usual.
   ASSERT_TRUE(Register(control_, L"Now", host_.Answering("{\"message\":\"Now.\"}"), false));
-  EXPECT_EQ(Native(id, "call", {Str("Now"), Callback()}), "");
-  RoundTrip();
-  const auto answers = answers_->All();
-  ASSERT_EQ(answers.size(), 1u);
-  EXPECT_EQ(Text(answers[0].result, "message"), "Now.");
+  CallFromPage(id, "Now");
+  ExpectOneAnswer(false, "Now.");
 }
 
 TEST_F(JsBridgeTest, OnlyExecuteJsCallbackMessagesRunPageCallbacks) {
-  const int id = CreateBrowser("http://site.test/page");
-  ASSERT_TRUE(Register(control_, L"Later", host_.Answering("", false), false));
-  EXPECT_EQ(Native(id, "call", {Str("Later"), Callback()}), "");
-  RoundTrip();
+  const int id = PageWith(L"Later", host_.Answering("", false));
+  CallFromPage(id, "Later");
   auto message = [](const char* name) {
     CefRefPtr<CefProcessMessage> m = CefProcessMessage::Create(name);
     m->GetArgumentList()->SetInt(0, 0);
@@ -401,9 +394,7 @@ TEST_F(JsBridgeTest, OnlyExecuteJsCallbackMessagesRunPageCallbacks) {
   // Every answer is false; the callback ran only for its own message name.
   EXPECT_EQ(results, (std::vector<bool>{false, false, false}));
   EXPECT_EQ(answered, (std::vector<size_t>{0, 0, 1}));
-  const auto answers = answers_->All();
-  ASSERT_EQ(answers.size(), 1u);
-  EXPECT_EQ(Text(answers[0].result, "message"), "Here.");
+  ExpectOneAnswer(false, "Here.");
 }
 
 // Two controls, each with its own browser and bridge; the first control has two browsers.
@@ -422,8 +413,7 @@ TEST_F(JsBridgeTest, ABrowsersOwnHostFunctionComesBeforeTheOneForAllBrowsers) {
   ASSERT_TRUE(Register(other, L"Who", host_.Answering("{\"message\":\"b\"}"), false));
 
   for (int id : {a1, a2, b}) {
-    EXPECT_EQ(Native(id, "call", {Str("Who"), Callback()}), "");
-    RoundTrip();
+    CallFromPage(id, "Who");
   }
   std::vector<std::string> who;
   for (const Answer& answer : answers_->All()) who.push_back(Text(answer.result, "message"));
