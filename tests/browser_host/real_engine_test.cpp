@@ -190,5 +190,63 @@ TEST_F(RealEngineTest, APageCallsAHostFunctionAndItsCallbackGetsTheAnswer) {
   CloseBrowser();
 }
 
+// The first document registers a page function and leaves a host call pending; the
+// reloaded document may take the name again, and the old call's late answer reaches no one.
+constexpr char kReloadPage[] = R"(<html><head><title>Reload</title></head><body><script>
+function first() {
+  VokCefWebInstance.register('onPush', () => {});
+  VokCefWebInstance.call('Later', () => { document.title = 'late answer reached a page'; });
+}
+function second() {
+  let registered;
+  try { VokCefWebInstance.register('onPush', () => {}); registered = 'registered'; }
+  catch (x) { registered = x.message; }
+  VokCefWebInstance.call('Echo', 'again', (e, r) => {
+    document.title = 'second ' + registered + ' ' + e + ':' + r.message;
+  });
+}
+</script></body></html>)";
+
+TEST_F(RealEngineTest, AReloadDropsThePagesCallbacksAndFunctions) {
+  server_.Set("/reload", {200, kReloadPage, ""});
+  std::mutex lock;
+  std::vector<vok_comp::ReplyFunction> pending;
+  OpenBrowser("/reload");
+  bool registered = false;
+  ui_.Run([&] {
+    registered = control_->RegisterHostFunction(
+        L"Later",
+        [&](const std::string&, vok_comp::ReplyFunction reply) {
+          std::lock_guard<std::mutex> hold(lock);
+          pending.push_back(reply);
+        },
+        false);
+    registered = registered && control_->RegisterHostFunction(
+                                   L"Echo",
+                                   [](const std::string&, vok_comp::ReplyFunction reply) {
+                                     reply(false, "{ \"message\": \"Success.\" }");
+                                   },
+                                   false);
+  });
+  ASSERT_TRUE(registered);
+  handler_->GetBrowser()->GetMainFrame()->ExecuteJavaScript("first();", "", 0);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        std::lock_guard<std::mutex> hold(lock);
+        return !pending.empty();
+      },
+      30000));
+  handler_->GetBrowser()->Reload();
+  ASSERT_TRUE(WaitFor([&] { return log_.Named("OnLoadEnd").size() >= 2; }, 30000));
+  {
+    std::lock_guard<std::mutex> hold(lock);
+    pending[0](false, "{ \"message\": \"Too late.\" }");
+  }
+  handler_->GetBrowser()->GetMainFrame()->ExecuteJavaScript("second();", "", 0);
+  EXPECT_EQ(TitleStartingWith("second ", 30000), "second registered false:Success.");
+  EXPECT_EQ(TitleStartingWith("late answer", 0), "");
+  CloseBrowser();
+}
+
 }  // namespace
 }  // namespace browser_host_test
