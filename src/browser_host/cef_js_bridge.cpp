@@ -132,9 +132,9 @@ bool CefJSBridge::ExecuteHostFunction(const CefString& functionName, const CefSt
     SendToRenderer(browser, callbackId, hasError, CefString(result));
   };
   const std::string paramsUtf8 = params.ToString();
-  kbase::ThreadRegistry::PostToThread(
+  // False when the UI thread has gone: the function will not run.
+  return kbase::ThreadRegistry::PostToThread(
       kbase::kMainThreadId, [function, paramsUtf8, reply] { function(paramsUtf8, reply); });
-  return true;
 }
 
 }  // namespace vok_comp

@@ -535,5 +535,19 @@ TEST(JsBridgeTable, ARegistrationWaitsWhileALookUpCopiesAFunctionOut) {
   engineThread.join();
 }
 
+TEST(JsBridgeTable, AFunctionThatCannotReachTheUiThreadIsNotReportedAsRun) {
+  vok_comp::CefJSBridge bridge;
+  std::atomic<int> ran{0};
+  ASSERT_TRUE(bridge.RegisterHostFunction(
+      "Save", [&](const std::string&, ReplyFunction) { ++ran; }, nullptr));
+  EXPECT_FALSE(bridge.ExecuteHostFunction("Save", "{}", 0, nullptr));
+  {
+    UiThread ui;
+    EXPECT_TRUE(bridge.ExecuteHostFunction("Save", "{}", 1, nullptr));
+    EXPECT_TRUE(ui.Drain());
+  }
+  EXPECT_EQ(ran, 1);
+}
+
 }  // namespace
 }  // namespace browser_host_test
