@@ -294,6 +294,23 @@ TEST(JsHandlerAlone, AnotherNativeNameIsNotHandled) {
   EXPECT_EQ(retval, nullptr);
 }
 
+TEST(JsHandlerAlone, MissingArgumentValuesAreInvalidArguments) {
+  CefRefPtr<vok_comp::CefJSHandler> handler = new vok_comp::CefJSHandler();
+  handler->AttachJSBridge(std::make_shared<vok_comp::CefJSBridge>());
+  const CefRefPtr<CefV8Value> none;
+  const CefRefPtr<CefV8Value> function = CefV8Value::CreateFunction("f", nullptr);
+  const CefV8ValueList cases[] = {
+      {none, none}, {Str("Save"), none}, {none, function}, {Str("Save"), Str("{}"), none}};
+  for (const char* name : {"call", "register"}) {
+    for (const CefV8ValueList& arguments : cases) {
+      CefRefPtr<CefV8Value> retval;
+      CefString exception;
+      EXPECT_FALSE(handler->Execute(name, nullptr, arguments, retval, exception));
+      EXPECT_EQ(exception.ToString(), "Invalid arguments.") << name;
+    }
+  }
+}
+
 TEST_F(JsBridgeTest, AHostFunctionRunsOnTheUiThreadAndThePageCallbackGetsItsAnswer) {
   const int id = CreateBrowser("http://site.test/page");
   ASSERT_TRUE(
