@@ -25,6 +25,7 @@
 #include "engine/devtools_backend.h"
 #include "engine/engine_core.h"
 #include "engine/http_test_server.h"
+#include "engine/parent_window.h"
 #include "engine/recording_client.h"
 #include "engine/websocket_client.h"
 
@@ -105,29 +106,6 @@ Memory ClientMemory() {
   m.committedMb = test_memory::CommittedPrivateBytes() / 1048576.0;
   return m;
 }
-
-class ParentWindow {
- public:
-  ParentWindow() {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"ViewBenchParent";
-    RegisterClassW(&wc);
-    RECT frame = {0, 0, kWidth, kHeight};
-    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    window_ = CreateWindowExW(0, wc.lpszClassName, L"view bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                              0, 0, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                              nullptr, wc.hInstance, nullptr);
-  }
-  ~ParentWindow() {
-    if (window_) DestroyWindow(window_);
-  }
-  HWND Get() const { return window_; }
-
- private:
-  HWND window_ = nullptr;
-};
 
 struct Figures {
   double firstPainted = -1;  // CreateBrowser to the first frame painted, seconds
@@ -210,7 +188,7 @@ bool Measure(Figures& f, HttpTestServer& server) {
   CefRefPtr<RecordingApp> app = new RecordingApp(log, {});
   CefRefPtr<RecordingClient> client = new RecordingClient(log);
   if (!CefInitialize(CefMainArgs(), ZeroSettings(), app.get(), nullptr)) return false;
-  ParentWindow parent;
+  ParentWindow parent(kWidth, kHeight);
   Pump(2);
   f.none = ClientMemory();
   CefWindowInfo info;

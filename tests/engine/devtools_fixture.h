@@ -17,6 +17,7 @@
 #include "engine/devtools_backend.h"
 #include "engine/engine_core.h"
 #include "engine/http_test_server.h"
+#include "engine/parent_window.h"
 #include "engine/recording_client.h"
 
 namespace engine_test {
@@ -109,31 +110,6 @@ class DevToolsEngine : public ::testing::Test {
   CefRefPtr<RecordingClient> client_;
   CefRefPtr<CefV8Value> kept_;  // renderer thread
   CefRefPtr<CefV8Context> keptContext_;
-};
-
-// A top-level window of the test's thread to hold the browser's child window.
-class ParentWindow {
- public:
-  ParentWindow() {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"EngineViewTestParent";
-    RegisterClassW(&wc);
-    window_ = CreateWindowExW(0, wc.lpszClassName, L"view", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                              900, 700, nullptr, nullptr, wc.hInstance, nullptr);
-  }
-  ~ParentWindow() {
-    if (window_ && IsWindow(window_)) DestroyWindow(window_);
-  }
-  HWND Get() const { return window_; }
-  void Destroy() {
-    DestroyWindow(window_);
-    window_ = nullptr;
-  }
-
- private:
-  HWND window_ = nullptr;
 };
 
 struct Colour {
