@@ -55,6 +55,7 @@ LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPA
   switch (message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+      if (message == WM_KILLFOCUS) ForgetHeldKeys();
       if (browser) browser->WindowFocused(message == WM_SETFOCUS);
       return 0;
     case WM_GETDLGCODE:

@@ -9,8 +9,43 @@
 namespace engine {
 namespace {
 
+// Modifier keys the engine's windows saw go down and not yet up. The thread's keyboard
+// state misses keys whose messages were posted to a window rather than typed (automation,
+// tools, tests); the engine's windows all live on one thread.
+thread_local int heldByMessages = 0;
+
+int ModifierOfKey(int virtualKey) {
+  switch (virtualKey) {
+    case VK_SHIFT:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+      return MouseInput::kShift;
+    case VK_CONTROL:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+      return MouseInput::kControl;
+    case VK_MENU:
+    case VK_LMENU:
+    case VK_RMENU:
+      return MouseInput::kAlt;
+    case VK_LWIN:
+    case VK_RWIN:
+      return MouseInput::kMeta;
+  }
+  return 0;
+}
+
+void NoteModifierKey(int virtualKey, bool down) {
+  const int modifier = ModifierOfKey(virtualKey);
+  if (down) {
+    heldByMessages |= modifier;
+  } else {
+    heldByMessages &= ~modifier;
+  }
+}
+
 int ModifiersOf(WPARAM keys) {
-  int modifiers = 0;
+  int modifiers = heldByMessages & MouseInput::kAlt;
   if (keys & MK_SHIFT) modifiers |= MouseInput::kShift;
   if (keys & MK_CONTROL) modifiers |= MouseInput::kControl;
   if (GetKeyState(VK_MENU) < 0) modifiers |= MouseInput::kAlt;
@@ -41,7 +76,7 @@ const ButtonMessage kButtonMessages[] = {
 };
 
 int KeyModifiers() {
-  int modifiers = 0;
+  int modifiers = heldByMessages;
   if (GetKeyState(VK_SHIFT) < 0) modifiers |= MouseInput::kShift;
   if (GetKeyState(VK_CONTROL) < 0) modifiers |= MouseInput::kControl;
   if (GetKeyState(VK_MENU) < 0) modifiers |= MouseInput::kAlt;
@@ -88,9 +123,12 @@ bool CharInputOf(wchar_t unit, KeyInput& input) {
     text = std::wstring(1, unit);
   }
   high = 0;
+  input.modifiers = KeyModifiers();
+  // A key typed with Ctrl (not AltGr, which is Ctrl+Alt) is a shortcut, never text.
+  const int ctrlAlt = MouseInput::kControl | MouseInput::kAlt;
+  if ((input.modifiers & ctrlAlt) == MouseInput::kControl) return false;
   input.type = KeyInput::Type::kChar;
   input.text = input.key = WideToUtf8(text);
-  input.modifiers = KeyModifiers();
   return true;
 }
 
@@ -104,6 +142,8 @@ bool KeyInputOf(unsigned message, uintptr_t wParam, intptr_t lParam, KeyInput& i
   const int virtualKey = static_cast<int>(wParam);
   const int scanCode = static_cast<int>((lParam >> 16) & 0xFF);
   const bool extended = ((lParam >> 24) & 1) != 0 || (virtualKey == VK_SHIFT && scanCode == 0x36);
+  // A modifier's own press already counts it held, its release no more, as in a browser.
+  NoteModifierKey(virtualKey, down);
   input.type = down ? KeyInput::Type::kRawDown : KeyInput::Type::kUp;
   input.windowsKeyCode = virtualKey;
   input.modifiers = KeyModifiers();
@@ -121,6 +161,10 @@ bool KeyInputOf(unsigned message, uintptr_t wParam, intptr_t lParam, KeyInput& i
     }
   }
   return true;
+}
+
+void ForgetHeldKeys() {
+  heldByMessages = 0;
 }
 
 bool MouseInputOf(HWND window, unsigned message, uintptr_t wParam, intptr_t lParam,

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -700,6 +701,77 @@ TEST_F(DevToolsView, TypingFillsTheFocusedInput) {
       << LastTitle();
   PostKey(view, VK_F2);
   EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "keys F2 F2"; })) << LastTitle();
+}
+
+namespace {
+
+// Keys pressed while modifier keys are held, as the window gets them from the keyboard.
+// They are sent rather than posted: a posted key would be translated into a character after
+// the modifiers' releases, which the keyboard's own would never be.
+struct KeyChord {
+  const char* name;
+  std::vector<int> held;
+  int key;
+  const char* expected;  // the input's value and selection afterwards
+};
+
+void SendChord(HWND window, const KeyChord& chord) {
+  static const std::vector<int> kExtended = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END};
+  const bool extended = std::find(kExtended.begin(), kExtended.end(), chord.key) != kExtended.end();
+  const LPARAM flags = extended ? (1 << 24) : 0;
+  const LPARAM released = 1 | (3u << 30);
+  for (int modifier : chord.held) SendMessageW(window, WM_KEYDOWN, modifier, 1);
+  SendMessageW(window, WM_KEYDOWN, chord.key, 1 | flags);
+  SendMessageW(window, WM_KEYUP, chord.key, released | flags);
+  for (auto it = chord.held.rbegin(); it != chord.held.rend(); ++it) {
+    SendMessageW(window, WM_KEYUP, *it, released);
+  }
+}
+
+const char kSelectionPage[] =
+    "<html><body style='margin:0'>"
+    "<input id=field value='one two three' "
+    "style='position:absolute;left:0;top:0;width:300px;height:40px'>"
+    "<script>"
+    "const field = document.getElementById('field');"
+    "setInterval(() => document.title = (document.activeElement === field ? '' : 'unfocused ') +"
+    " '[' + field.value + '] ' + field.selectionStart + '-' + field.selectionEnd, 40);"
+    "</script></body></html>";
+
+}  // namespace
+
+TEST_F(DevToolsView, ModifierKeysMoveSelectAndEditAsInABrowser) {
+  const KeyChord chords[] = {
+      {"end", {}, VK_END, "[one two three] 13-13"},
+      {"ctrl+left goes back a word", {VK_CONTROL}, VK_LEFT, "[one two three] 8-8"},
+      {"shift+home selects to the start", {VK_SHIFT}, VK_HOME, "[one two three] 0-8"},
+      {"shift+right gives one back", {VK_SHIFT}, VK_RIGHT, "[one two three] 1-8"},
+      {"right ends the selection", {}, VK_RIGHT, "[one two three] 8-8"},
+      {"shift+left selects a letter", {VK_SHIFT}, VK_LEFT, "[one two three] 7-8"},
+      {"ctrl+shift+left selects a word", {VK_CONTROL, VK_SHIFT}, VK_LEFT, "[one two three] 4-8"},
+      {"ctrl+a selects all", {VK_CONTROL}, 'A', "[one two three] 0-13"},
+      {"ctrl+c copies", {VK_CONTROL}, 'C', "[one two three] 0-13"},
+      {"end again", {}, VK_END, "[one two three] 13-13"},
+      {"ctrl+v pastes", {VK_CONTROL}, 'V', "[one two threeone two three] 26-26"},
+      {"ctrl+z undoes", {VK_CONTROL}, 'Z', "[one two three] 13-13"},
+      {"ctrl+y redoes", {VK_CONTROL}, 'Y', "[one two threeone two three] 26-26"},
+      {"ctrl+x cuts what ctrl+a selected", {VK_CONTROL}, 'A', "[one two threeone two three] 0-26"},
+      {"ctrl+x", {VK_CONTROL}, 'X', "[] 0-0"},
+  };
+  server_.Set("/selection", {200, kSelectionPage, ""});
+  HWND view = OpenChild(server_.Url("/selection"), 400, 300);
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/selection") + "|200"));
+  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
+  PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t.rfind("[one two three]", 0) == 0; }))
+      << "the click focuses the input: " << LastTitle();
+  for (const KeyChord& c : chords) {
+    SendChord(view, c);
+    EXPECT_TRUE(WaitForTitle([&](const std::string& t) { return t == c.expected; }))
+        << c.name << ": " << LastTitle();
+  }
 }
 
 TEST_F(DevToolsEngine, AMutedPageReportsItsMediaMuted) {
