@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <imm.h>
+
 #include "engine/engine_core.h"
+#include "engine/ime_input.h"
 #include "engine/window_input.h"
 
 namespace engine {
@@ -52,7 +55,15 @@ LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     return 0;
   }
+  std::vector<CompositionInput> composition;
+  if (browser && CompositionOf(window, message, wParam, lParam, composition)) {
+    for (const CompositionInput& c : composition) browser->SendComposition(c);
+    return 0;
+  }
   switch (message) {
+    case WM_IME_SETCONTEXT:
+      // The page shows the text being composed itself, not the input method's window.
+      return DefWindowProcW(window, message, wParam, lParam & ~ISC_SHOWUICOMPOSITIONWINDOW);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       if (message == WM_KILLFOCUS) ForgetHeldKeys();
@@ -217,6 +228,11 @@ void BrowserImpl::WindowFocused(bool focused) {
 void BrowserImpl::SendKey(const KeyInput& input) {
   auto core = EngineCore::Get();
   if (core && !IsClosing()) core->GetBackend().SendKey(*this, input);
+}
+
+void BrowserImpl::SendComposition(const CompositionInput& input) {
+  auto core = EngineCore::Get();
+  if (core && !IsClosing()) core->GetBackend().SendComposition(*this, input);
 }
 
 void BrowserImpl::UpdateView() {

@@ -98,6 +98,7 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   // Engine UI thread: the user's mouse in the window.
   void SendMouse(const MouseInput& input);
   void SendKey(const KeyInput& input);
+  void SendComposition(const CompositionInput& input);
   // Engine UI thread: the window took or lost the native focus.
   void WindowFocused(bool focused);
 

@@ -1176,6 +1176,18 @@ void DevToolsBackend::SendKey(BrowserImpl& b, const KeyInput& input) {
   if (!input.commands.empty()) params["commands"] = input.commands;
   impl_->InSession(b, "Input.dispatchKeyEvent", params);
 }
+// An empty composition takes back the text being composed.
+void DevToolsBackend::SendComposition(BrowserImpl& b, const CompositionInput& input) {
+  if (input.type == CompositionInput::Type::kCommit) {
+    impl_->InSession(b, "Input.insertText", {{"text", input.text}});
+    return;
+  }
+  const bool cancel = input.type == CompositionInput::Type::kCancel;
+  impl_->InSession(b, "Input.imeSetComposition",
+                   {{"text", cancel ? std::string() : input.text},
+                    {"selectionStart", cancel ? 0 : input.selectionStart},
+                    {"selectionEnd", cancel ? 0 : input.selectionEnd}});
+}
 void DevToolsBackend::WasHidden(BrowserImpl&, bool) {}
 void DevToolsBackend::ShowView(BrowserImpl& b, int width, int height, bool visible) {
   impl_->ShowView(b, width, height, visible);

@@ -4,9 +4,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <memory>
+#include <mutex>
 
 #include <winsock2.h>
+
+#include <imm.h>
 
 #include "common/temp_folder.h"
 #include "engine/browser_impl.h"
@@ -15,6 +19,7 @@
 #include "engine/devtools_backend.h"
 #include "engine/engine_core.h"
 #include "engine/http_test_server.h"
+#include "engine/ime_input.h"
 #include "engine/recording_client.h"
 
 using namespace engine_test;
@@ -772,6 +777,96 @@ TEST_F(DevToolsView, ModifierKeysMoveSelectAndEditAsInABrowser) {
     EXPECT_TRUE(WaitForTitle([&](const std::string& t) { return t == c.expected; }))
         << c.name << ": " << LastTitle();
   }
+}
+
+// ---- the input method ----
+
+namespace {
+
+const char kCompositionPage[] =
+    "<html><body style='margin:0'>"
+    "<input id=field style='position:absolute;left:0;top:0;width:300px;height:40px'>"
+    "<script>"
+    "const field = document.getElementById('field');"
+    "let last = 'none';"
+    "for (const type of ['compositionstart', 'compositionupdate', 'compositionend'])"
+    "  field.addEventListener(type, e => last = type.slice(11) + ':' + e.data);"
+    "setInterval(() => document.title = (document.activeElement === field ? '' : 'unfocused ') +"
+    " last + ' [' + field.value + '] ' + field.selectionStart, 40);"
+    "</script></body></html>";
+
+// An input method whose strings the test gives, one set for each message that reads them.
+class TestInputMethod {
+ public:
+  TestInputMethod() {
+    engine::SetImeReader([this](HWND, unsigned long) {
+      std::lock_guard<std::mutex> hold(lock_);
+      engine::ImeStrings next;
+      if (!queued_.empty()) {
+        next = queued_.front();
+        queued_.pop_front();
+      }
+      return next;
+    });
+  }
+  ~TestInputMethod() { engine::SetImeReader(nullptr); }
+
+  void Compose(HWND window, const std::wstring& text, int cursor) {
+    Queue({text, L"", cursor, {}});
+    PostMessageW(window, WM_IME_COMPOSITION, 0, GCS_COMPSTR | GCS_CURSORPOS);
+  }
+  void Commit(HWND window, const std::wstring& text) {
+    Queue({L"", text, -1, {}});
+    PostMessageW(window, WM_IME_COMPOSITION, 0, GCS_RESULTSTR);
+  }
+
+ private:
+  void Queue(const engine::ImeStrings& strings) {
+    std::lock_guard<std::mutex> hold(lock_);
+    queued_.push_back(strings);
+  }
+
+  std::mutex lock_;
+  std::deque<engine::ImeStrings> queued_;
+};
+
+}  // namespace
+
+TEST_F(DevToolsView, ComposedTextArrivesInTheInput) {
+  TestInputMethod ime;
+  server_.Set("/compose", {200, kCompositionPage, ""});
+  HWND view = OpenChild(server_.Url("/compose"), 400, 300);
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/compose") + "|200"));
+  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
+  PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t == "none [] 0"; })) << LastTitle();
+
+  PostMessageW(view, WM_IME_STARTCOMPOSITION, 0, 0);
+  ime.Compose(view, L"ni", 1);
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "update:ni [ni] 1"; }))
+      << "the text being composed shows, caret inside: " << LastTitle();
+  ime.Compose(view, L"\u4F60\u597D", 2);
+  const std::string nihao = "\xE4\xBD\xA0\xE5\xA5\xBD";
+  EXPECT_TRUE(WaitForTitle([&](const std::string& t) {
+    return t == "update:" + nihao + " [" + nihao + "] 2";
+  })) << LastTitle();
+  ime.Commit(view, L"\u4F60\u597D");
+  PostMessageW(view, WM_IME_ENDCOMPOSITION, 0, 0);
+  EXPECT_TRUE(WaitForTitle([&](const std::string& t) {
+    return t == "end:" + nihao + " [" + nihao + "] 2";
+  })) << "the committed text stays: "
+      << LastTitle();
+
+  PostMessageW(view, WM_IME_STARTCOMPOSITION, 0, 0);
+  ime.Compose(view, L"ma", 2);
+  EXPECT_TRUE(WaitForTitle([&](const std::string& t) {
+    return t == "update:ma [" + nihao + "ma] 4";
+  })) << LastTitle();
+  PostMessageW(view, WM_IME_ENDCOMPOSITION, 0, 0);
+  EXPECT_TRUE(WaitForTitle([&](const std::string& t) { return t == "end: [" + nihao + "] 2"; }))
+      << "a composition ended without a commit goes: " << LastTitle();
 }
 
 TEST_F(DevToolsEngine, AMutedPageReportsItsMediaMuted) {
