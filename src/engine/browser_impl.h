@@ -99,6 +99,13 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   void SendMouse(const MouseInput& input);
   void SendKey(const KeyInput& input);
   void SendComposition(const CompositionInput& input);
+  // Engine UI thread: the page's cursor under the mouse (a CSS keyword) changed.
+  void NotifyCursor(const std::string& css);
+  // Engine UI thread: the window's answer to WM_SETCURSOR.
+  void ShowPageCursor();
+  // Engine UI thread: the page asks for a context menu. Only the menu key or a right click
+  // at the menu's point, sent to the page, may ask, once.
+  void NotifyContextMenuAsked(const CefContextMenuParams::Data& params);
   // Engine UI thread: the window took or lost the native focus.
   void WindowFocused(bool focused);
 
@@ -129,6 +136,11 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   bool viewVisible_ = false;
   int lastClickCount_ = 1;
   bool pageFocused_ = false;
+  std::string cursor_ = "default";
+  enum class MenuAsked { kNo, kByKey, kByMouse };
+  MenuAsked menuAsked_ = MenuAsked::kNo;
+  int menuX_ = 0;
+  int menuY_ = 0;
   CefRefPtr<CefV8Context> mainContext_;  // renderer thread
   IMPLEMENT_REFCOUNTING(BrowserImpl);
 };

@@ -12,6 +12,7 @@
 #include "engine/browser_process.h"
 #include "engine/engine_core.h"
 #include "engine/engine_thread.h"
+#include "engine/input_script.h"
 #include "engine/jpeg_decoder.h"
 #include "engine/page_script.h"
 #include "engine/v8_object.h"
@@ -562,9 +563,12 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     Send("Network.enable", json::object(), session);
     Send("Fetch.enable", {{"patterns", json::array({documents, natives})}}, session);
     Send("Runtime.addBinding", {{"name", std::string(kNotifyBinding)}}, session);
+    Send("Runtime.addBinding", {{"name", std::string(kInputBinding)}}, session);
     Send("Page.setBypassCSP", {{"enabled", true}}, session);
     Send("Page.addScriptToEvaluateOnNewDocument",
          {{"source", scripts_[page.browserId]}, {"runImmediately", true}}, session);
+    Send("Page.addScriptToEvaluateOnNewDocument",
+         {{"source", InputScript()}, {"runImmediately", true}}, session);
     // The first navigation waits until the blank page the target starts with has been
     // committed, or that commit would cancel it.
     auto self = shared_from_this();
@@ -696,9 +700,35 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
       if (payload.is_object() && payload.contains("title")) {
         browser.NotifyTitle(Text(payload, "title"));
       }
+    } else if (method == "Runtime.bindingCalled" && Text(params, "name") == kInputBinding) {
+      OnInputNotice(page, browser, ParseJson(Text(params, "payload")));
     } else if (method == "Inspector.targetCrashed") {
       browser.NotifyRenderProcessTerminated(TS_PROCESS_CRASHED);
     }
+  }
+
+  // What the page reports of the user's input: the cursor, and context menus.
+  void OnInputNotice(Page& page, BrowserImpl& browser, const json& notice) {
+    if (!notice.is_object()) return;
+    auto cursor = notice.find("cursor");
+    if (cursor != notice.end() && cursor->is_string())
+      browser.NotifyCursor(cursor->get<std::string>());
+    const json& menu = Member(notice, "contextMenu");
+    if (menu.empty()) return;
+    CefContextMenuParams::Data params;
+    params.x = menu.value("x", 0);
+    params.y = menu.value("y", 0);
+    params.linkUrl = Text(menu, "link");
+    params.pageUrl = page.mainUrl;
+    params.frameUrl = Text(menu, "frameUrl");
+    params.selectionText = Text(menu, "selection");
+    params.editable = Flag(menu, "editable");
+    params.typeFlags = (Flag(menu, "top") ? CM_TYPEFLAG_PAGE : CM_TYPEFLAG_FRAME) |
+                       (params.linkUrl.empty() ? 0 : CM_TYPEFLAG_LINK) |
+                       (Flag(menu, "media") ? CM_TYPEFLAG_MEDIA : 0) |
+                       (params.selectionText.empty() ? 0 : CM_TYPEFLAG_SELECTION) |
+                       (params.editable ? CM_TYPEFLAG_EDITABLE : 0);
+    browser.NotifyContextMenuAsked(params);
   }
 
   void OnRequestPaused(Page& page, BrowserImpl& browser, const json& params) {
