@@ -537,6 +537,17 @@ class DevToolsView : public DevToolsEngine {
     return client_->Browser()->GetHost()->GetWindowHandle();
   }
 
+  // A 400 x 300 child window showing the page served at `path`, loaded and drawn.
+  HWND OpenLoaded(const std::string& path, const char* page) {
+    server_.Set(path, {200, page, ""});
+    HWND view = OpenChild(server_.Url(path), 400, 300);
+    if (!view || !WaitForLoadEnd(server_.Url(path) + "|200") ||
+        !WaitFor([&] { return FramesPublished() > 0; }, 20000)) {
+      return nullptr;
+    }
+    return view;
+  }
+
   int64_t FramesPublished() {
     auto browser = engine::EngineCore::Get()->FindBrowser(client_->Browser()->GetIdentifier());
     return browser ? browser->Surface().FramesPublished() : -1;
@@ -642,11 +653,8 @@ TEST_F(DevToolsView, MouseInputReachesThePageAtItsPoint) {
        {{WM_MOUSEWHEEL, static_cast<WPARAM>(-120) << 16, 100, 100}},
        "scrolled"},
   };
-  server_.Set("/mouse", {200, kMousePage, ""});
-  HWND view = OpenChild(server_.Url("/mouse"), 400, 300);
+  HWND view = OpenLoaded("/mouse", kMousePage);
   ASSERT_NE(view, nullptr);
-  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/mouse") + "|200"));
-  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
   for (const MouseCase& c : cases) {
     for (const PostedMessage& m : c.messages) {
       POINT at = {m.x, m.y};
@@ -690,11 +698,8 @@ const char kInputPage[] =
 }  // namespace
 
 TEST_F(DevToolsView, TypingFillsTheFocusedInput) {
-  server_.Set("/input", {200, kInputPage, ""});
-  HWND view = OpenChild(server_.Url("/input"), 400, 300);
+  HWND view = OpenLoaded("/input", kInputPage);
   ASSERT_NE(view, nullptr);
-  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/input") + "|200"));
-  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
   PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
   PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
   PostText(view, L"Hello, World!");
@@ -764,11 +769,8 @@ TEST_F(DevToolsView, ModifierKeysMoveSelectAndEditAsInABrowser) {
       {"ctrl+x cuts what ctrl+a selected", {VK_CONTROL}, 'A', "[one two threeone two three] 0-26"},
       {"ctrl+x", {VK_CONTROL}, 'X', "[] 0-0"},
   };
-  server_.Set("/selection", {200, kSelectionPage, ""});
-  HWND view = OpenChild(server_.Url("/selection"), 400, 300);
+  HWND view = OpenLoaded("/selection", kSelectionPage);
   ASSERT_NE(view, nullptr);
-  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/selection") + "|200"));
-  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
   PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
   PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
   ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t.rfind("[one two three]", 0) == 0; }))
@@ -835,11 +837,8 @@ class TestInputMethod {
 
 TEST_F(DevToolsView, ComposedTextArrivesInTheInput) {
   TestInputMethod ime;
-  server_.Set("/compose", {200, kCompositionPage, ""});
-  HWND view = OpenChild(server_.Url("/compose"), 400, 300);
+  HWND view = OpenLoaded("/compose", kCompositionPage);
   ASSERT_NE(view, nullptr);
-  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/compose") + "|200"));
-  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
   PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
   PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
   ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t == "none [] 0"; })) << LastTitle();
@@ -898,11 +897,8 @@ TEST_F(DevToolsView, TheWindowShowsThePagesCursor) {
       {"beside the text", 350, 172, IDC_ARROW}, {"an image's fallback", 50, 225, IDC_NO},
       {"a pointer again", 20, 10, IDC_HAND},
   };
-  server_.Set("/pointer", {200, kPointerPage, ""});
-  HWND view = OpenChild(server_.Url("/pointer"), 400, 300);
+  HWND view = OpenLoaded("/pointer", kPointerPage);
   ASSERT_NE(view, nullptr);
-  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/pointer") + "|200"));
-  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
   // The cursor the window sets when the system asks it, on the window's own thread.
   auto shown = [&] {
     HCURSOR cursor = nullptr;
@@ -970,11 +966,8 @@ class TestMenus {
 TEST_F(DevToolsView, AnEmptiedContextMenuShowsNothing) {
   TestMenus menus(0);
   client_->clearMenu = true;
-  server_.Set("/menu", {200, kMenuPage, ""});
-  HWND view = OpenChild(server_.Url("/menu"), 400, 300);
+  HWND view = OpenLoaded("/menu", kMenuPage);
   ASSERT_NE(view, nullptr);
-  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/menu") + "|200"));
-  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
   // Neither a menu the page handles itself nor one the page's script asks for reaches the
   // handler; the right click on the page below does.
   PostRightClick(view, 50, 120);
@@ -998,11 +991,8 @@ TEST_F(DevToolsView, AnEmptiedContextMenuShowsNothing) {
 
 TEST_F(DevToolsView, TheCommandChosenFromTheMenuIsCarriedOut) {
   TestMenus menus(MENU_ID_SELECT_ALL);
-  server_.Set("/menu", {200, kMenuPage, ""});
-  HWND view = OpenChild(server_.Url("/menu"), 400, 300);
+  HWND view = OpenLoaded("/menu", kMenuPage);
   ASSERT_NE(view, nullptr);
-  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/menu") + "|200"));
-  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
   PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
   PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(10, 20));
   ASSERT_TRUE(WaitForTitle([](const std::string& t) {
