@@ -1014,6 +1014,12 @@ TEST_F(DevToolsView, TheCommandChosenFromTheMenuIsCarriedOut) {
     return t == "menus:menu@40,20 [some text] 0-9";
   })) << "the handler left it to the engine, which selected all: "
       << LastTitle();
+
+  // The menu key asks for the text field's menu too.
+  SendMessageW(view, WM_KEYDOWN, VK_APPS, 1 | (1 << 24));
+  SendMessageW(view, WM_KEYUP, VK_APPS, 1 | (1 << 24) | (3u << 30));
+  EXPECT_TRUE(WaitFor([&] { return log_.Count("OnContextMenuDismissed") > 1; })) << LastTitle();
+  EXPECT_EQ(menus.Shown().size(), 2u);
 }
 
 TEST_F(DevToolsEngine, AMutedPageReportsItsMediaMuted) {
