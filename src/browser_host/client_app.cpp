@@ -1,5 +1,8 @@
 #include "browser_host/client_app.h"
 
+#include "browser_host/cef_js_handler.h"
+#include "engine/cef_process_message.h"
+
 namespace vok_comp {
 
 void ClientApp::OnBeforeCommandLineProcessing(const CefString& processType,
@@ -23,6 +26,36 @@ void ClientApp::OnRegisterCustomSchemes(CefRawPtr<CefSchemeRegistrar>) {
 void ClientApp::OnContextInitialized() {
   CefRefPtr<CefCookieManager> manager = CefCookieManager::GetGlobalManager(nullptr);
   if (manager) manager->SetSupportedSchemes(cookieableSchemes, true, nullptr);
+}
+
+void ClientApp::OnWebKitInitialized() {
+  CefRefPtr<CefJSHandler> handler = new CefJSHandler();
+  EnsureRendererBridge();
+  handler->AttachJSBridge(rendererBridge);
+  CefRegisterExtension(CefJSHandler::kExtensionName, CefJSHandler::kExtensionSource, handler);
+}
+
+void ClientApp::OnBrowserCreated(CefRefPtr<CefBrowser>, CefRefPtr<CefDictionaryValue>) {
+  EnsureRendererBridge();
+}
+
+void ClientApp::OnContextReleased(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame,
+                                  CefRefPtr<CefV8Context>) {
+  if (!rendererBridge) return;
+  rendererBridge->DropPageCallbacksOfFrame(frame);
+  rendererBridge->UnregisterPageFunctionsOfFrame(frame);
+}
+
+bool ClientApp::OnProcessMessageReceived(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefProcessId,
+                                         CefRefPtr<CefProcessMessage> message) {
+  if (!message || message->GetName() != "ExecuteJsCallback" || !rendererBridge) return false;
+  CefRefPtr<CefListValue> args = message->GetArgumentList();
+  rendererBridge->RunPageCallback(args->GetInt(0), args->GetBool(1), args->GetString(2));
+  return false;
+}
+
+void ClientApp::EnsureRendererBridge() {
+  if (!rendererBridge) rendererBridge = std::make_shared<CefJSBridge>();
 }
 
 }  // namespace vok_comp

@@ -31,9 +31,9 @@ class EngineFixture : public ::testing::Test {
     std::memset(&settings, 0, sizeof(settings));
     settings.size = sizeof(settings);
     ASSERT_TRUE(
-        CefInitialize(CefMainArgs(GetModuleHandleW(nullptr)), settings, new PlainApp(), nullptr));
+        CefInitialize(CefMainArgs(GetModuleHandleW(nullptr)), settings, MakeApp(), nullptr));
     handler_ = new vok_comp::BrowserHandler();
-    delegate_ = new RecordingDelegate(log_);
+    delegate_ = MakeDelegate(handler_);
     ASSERT_TRUE(ui_.Run([this] { handler_->SetHandlerDelegate(delegate_); }));
   }
 
@@ -50,18 +50,24 @@ class EngineFixture : public ::testing::Test {
     EXPECT_EQ(BrowserCount(), 0);
   }
 
+  virtual CefRefPtr<CefApp> MakeApp() { return new PlainApp(); }
+  virtual RecordingDelegate* MakeDelegate(CefRefPtr<vok_comp::BrowserHandler>) {
+    return new RecordingDelegate(log_);
+  }
+
   // Opens a browser with the handler and waits until its after-created step has run.
-  int CreateBrowser(const std::string& url) {
+  int CreateBrowser(const std::string& url) { return CreateBrowser(url, handler_); }
+  int CreateBrowser(const std::string& url, CefRefPtr<vok_comp::BrowserHandler> handler) {
     CefWindowInfo info;
     info.style = WS_OVERLAPPEDWINDOW;
     info.width = 400;
     info.height = 300;
-    auto currentId = [this] {
-      CefRefPtr<CefBrowser> browser = handler_->GetBrowser();
+    auto currentId = [handler] {
+      CefRefPtr<CefBrowser> browser = handler->GetBrowser();
       return browser ? browser->GetIdentifier() : 0;
     };
     const int before = currentId();
-    EXPECT_TRUE(CefBrowserHost::CreateBrowser(info, handler_.get(), url, CefBrowserSettings(),
+    EXPECT_TRUE(CefBrowserHost::CreateBrowser(info, handler.get(), url, CefBrowserSettings(),
                                               nullptr, nullptr));
     EXPECT_TRUE(WaitFor([&] { return currentId() != before; }));
     EXPECT_TRUE(backend_->Settle());
