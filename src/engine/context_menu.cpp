@@ -17,17 +17,8 @@ MenuRunner& Runner() {
 }
 
 int NativeMenu(HWND owner, CefRefPtr<CefMenuModel> model, int x, int y) {
-  HMENU menu = CreatePopupMenu();
+  HMENU menu = MakePopupMenu(model);
   if (!menu) return 0;
-  for (size_t i = 0; i < model->GetCount(); ++i) {
-    const int command = model->GetCommandIdAt(i);
-    if (command < 0) {
-      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    } else {
-      AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command),
-                  model->GetLabelAt(i).ToWString().c_str());
-    }
-  }
   // A menu whose owner is not in front never closes when the user clicks elsewhere.
   SetForegroundWindow(owner);
   const int chosen = static_cast<int>(TrackPopupMenu(
@@ -93,6 +84,21 @@ void RunDefaultCommand(BrowserImpl& browser, int command) {
 }
 
 }  // namespace
+
+HMENU MakePopupMenu(CefRefPtr<CefMenuModel> model) {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return nullptr;
+  for (size_t i = 0; i < model->GetCount(); ++i) {
+    const int command = model->GetCommandIdAt(i);
+    if (command < 0) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else {
+      AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command),
+                  model->GetLabelAt(i).ToWString().c_str());
+    }
+  }
+  return menu;
+}
 
 void SetMenuRunner(MenuRunner runner) {
   std::lock_guard<std::mutex> hold(runnerLock);

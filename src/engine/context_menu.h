@@ -7,6 +7,7 @@
 
 #include "engine/cef_callbacks.h"
 
+struct HMENU__;
 struct HWND__;
 
 namespace engine {
@@ -20,6 +21,10 @@ using MenuRunner =
 
 // For tests: menus show through `runner`; an empty one restores the native menu.
 void SetMenuRunner(MenuRunner runner);
+
+// The native pop-up menu of the model's items (command -1 is a separator); the caller
+// destroys it.
+HMENU__* MakePopupMenu(CefRefPtr<CefMenuModel> model);
 
 // The items a menu starts with, before the handler changes them.
 CefRefPtr<CefMenuModel> DefaultMenuModel(const CefContextMenuParams::Data& params, bool canGoBack,

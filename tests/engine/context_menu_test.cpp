@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -53,6 +55,31 @@ TEST(ContextMenu, TheMenuStartsWithWhatFitsWhereItWasAskedFor) {
       EXPECT_EQ(model->GetLabelAt(i).empty(), separator) << c.name << " item " << i;
     }
   }
+}
+
+TEST(ContextMenu, TheNativeMenuHoldsTheModelsItems) {
+  CefRefPtr<CefMenuModel> model = CefMenuModel::Create();
+  model->AddItem(MENU_ID_USER_FIRST, L"Open in \u65B0 window");
+  model->AddSeparator();
+  model->AddItem(MENU_ID_COPY, L"&Copy");
+  HMENU menu = engine::MakePopupMenu(model);
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(GetMenuItemCount(menu), 3);
+  const UINT ids[] = {MENU_ID_USER_FIRST, 0, MENU_ID_COPY};  // a separator has none
+  const wchar_t* labels[] = {L"Open in \u65B0 window", L"", L"&Copy"};
+  for (int i = 0; i < 3; ++i) {
+    MENUITEMINFOW item = {};
+    wchar_t label[64] = {};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+    item.dwTypeData = label;
+    item.cch = 64;
+    ASSERT_TRUE(GetMenuItemInfoW(menu, i, TRUE, &item)) << i;
+    EXPECT_EQ((item.fType & MFT_SEPARATOR) != 0, i == 1) << i;
+    EXPECT_EQ(item.wID, ids[i]) << i;
+    EXPECT_EQ(std::wstring(label), labels[i]) << i;
+  }
+  DestroyMenu(menu);
 }
 
 }  // namespace
