@@ -9,10 +9,16 @@
 namespace engine {
 namespace {
 
-// Modifier keys the engine's windows saw go down and not yet up. The thread's keyboard
-// state misses keys whose messages were posted to a window rather than typed (automation,
-// tools, tests); the engine's windows all live on one thread.
-thread_local int heldByMessages = 0;
+// Modifier keys the engine's windows saw go down and not yet up: the left keys' modifier
+// bits, and the right keys' shifted by kRightKeys. The thread's keyboard state misses keys
+// whose messages were posted to a window rather than typed (automation, tools, tests); the
+// engine's windows all live on one thread.
+constexpr int kRightKeys = 4;
+thread_local int heldKeys = 0;
+
+int HeldByMessages() {
+  return (heldKeys | heldKeys >> kRightKeys) & 0xF;
+}
 
 int ModifierOfKey(int virtualKey) {
   switch (virtualKey) {
@@ -35,17 +41,34 @@ int ModifierOfKey(int virtualKey) {
   return 0;
 }
 
-void NoteModifierKey(int virtualKey, bool down) {
-  const int modifier = ModifierOfKey(virtualKey);
+// `extended`: the message's extended flag (the right Shift's scan code counts as one).
+bool IsRightKey(int virtualKey, bool extended) {
+  switch (virtualKey) {
+    case VK_RSHIFT:
+    case VK_RCONTROL:
+    case VK_RMENU:
+    case VK_RWIN:
+      return true;
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+      return extended;
+  }
+  return false;
+}
+
+void NoteModifierKey(int virtualKey, bool extended, bool down) {
+  const bool right = IsRightKey(virtualKey, extended);
+  const int key = ModifierOfKey(virtualKey) << (right ? kRightKeys : 0);
   if (down) {
-    heldByMessages |= modifier;
+    heldKeys |= key;
   } else {
-    heldByMessages &= ~modifier;
+    heldKeys &= ~key;
   }
 }
 
 int ModifiersOf(WPARAM keys) {
-  int modifiers = heldByMessages & MouseInput::kAlt;
+  int modifiers = HeldByMessages() & MouseInput::kAlt;
   if (keys & MK_SHIFT) modifiers |= MouseInput::kShift;
   if (keys & MK_CONTROL) modifiers |= MouseInput::kControl;
   if (GetKeyState(VK_MENU) < 0) modifiers |= MouseInput::kAlt;
@@ -76,7 +99,7 @@ const ButtonMessage kButtonMessages[] = {
 };
 
 int KeyModifiers() {
-  int modifiers = heldByMessages;
+  int modifiers = HeldByMessages();
   if (GetKeyState(VK_SHIFT) < 0) modifiers |= MouseInput::kShift;
   if (GetKeyState(VK_CONTROL) < 0) modifiers |= MouseInput::kControl;
   if (GetKeyState(VK_MENU) < 0) modifiers |= MouseInput::kAlt;
@@ -143,7 +166,7 @@ bool KeyInputOf(unsigned message, uintptr_t wParam, intptr_t lParam, KeyInput& i
   const int scanCode = static_cast<int>((lParam >> 16) & 0xFF);
   const bool extended = ((lParam >> 24) & 1) != 0 || (virtualKey == VK_SHIFT && scanCode == 0x36);
   // A modifier's own press already counts it held, its release no more, as in a browser.
-  NoteModifierKey(virtualKey, down);
+  NoteModifierKey(virtualKey, extended, down);
   input.type = down ? KeyInput::Type::kRawDown : KeyInput::Type::kUp;
   input.windowsKeyCode = virtualKey;
   input.modifiers = KeyModifiers();
@@ -164,7 +187,7 @@ bool KeyInputOf(unsigned message, uintptr_t wParam, intptr_t lParam, KeyInput& i
 }
 
 void ForgetHeldKeys() {
-  heldByMessages = 0;
+  heldKeys = 0;
 }
 
 bool MouseInputOf(HWND window, unsigned message, uintptr_t wParam, intptr_t lParam,

@@ -17,7 +17,12 @@ using engine::MouseInput;
 struct Message {
   UINT message;
   WPARAM wParam;
+  LPARAM flags = 0;  // scan code and extended flag
 };
+
+const LPARAM kRightShift = 0x36 << 16;
+const LPARAM kLeftShift = 0x2A << 16;
+const LPARAM kExtended = 1 << 24;
 
 struct ChordCase {
   const char* name;
@@ -42,6 +47,37 @@ const ChordCase kChords[] = {
      "Home",
      {}},
     {"shift+a is a capital", {{kDown, VK_SHIFT}, {kDown, 'A'}}, true, MouseInput::kShift, "A", {}},
+    {"the right shift holds while the left goes up",
+     {{kDown, VK_SHIFT, kLeftShift},
+      {kDown, VK_SHIFT, kRightShift},
+      {kUp, VK_SHIFT, kLeftShift},
+      {kDown, VK_END, kExtended}},
+     true,
+     MouseInput::kShift,
+     "End",
+     {}},
+    {"both shifts up",
+     {{kDown, VK_SHIFT, kLeftShift},
+      {kDown, VK_SHIFT, kRightShift},
+      {kUp, VK_SHIFT, kLeftShift},
+      {kUp, VK_SHIFT, kRightShift},
+      {kDown, VK_END, kExtended}},
+     true,
+     0,
+     "End",
+     {}},
+    {"the right ctrl's release ends only its own hold",
+     {{kDown, VK_CONTROL}, {kUp, VK_CONTROL, kExtended}, {kDown, 'A'}},
+     true,
+     MouseInput::kControl,
+     "a",
+     {"selectAll"}},
+    {"the left windows key (extended) is held and released",
+     {{kDown, VK_LWIN, kExtended}, {kUp, VK_LWIN, kExtended}, {kDown, 'A'}},
+     true,
+     0,
+     "a",
+     {}},
     {"ctrl+left",
      {{kDown, VK_CONTROL}, {kDown, VK_LEFT}},
      true,
@@ -88,7 +124,7 @@ TEST(WindowInput, ModifierKeysHoldFromTheirPressToTheirRelease) {
     KeyInput input;
     bool isInput = false;
     for (const Message& m : c.messages) {
-      const LPARAM lParam = m.message == kUp ? (1 | (3u << 30)) : 1;
+      const LPARAM lParam = m.flags | (m.message == kUp ? (1 | (3u << 30)) : 1);
       isInput = engine::KeyInputOf(m.message, m.wParam, lParam, input);
     }
     ASSERT_EQ(isInput, c.isInput) << c.name;
