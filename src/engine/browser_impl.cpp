@@ -59,6 +59,9 @@ LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     return 0;
   }
+  if (browser && (message == WM_IME_STARTCOMPOSITION || message == WM_IME_COMPOSITION)) {
+    browser->PlaceIme();
+  }
   std::vector<CompositionInput> composition;
   if (browser && CompositionOf(window, message, wParam, lParam, composition)) {
     for (const CompositionInput& c : composition) browser->SendComposition(c);
@@ -259,6 +262,18 @@ void BrowserImpl::NotifyCursor(const std::string& css) {
   HWND window = GetWindowHandle();
   POINT at = {};
   if (window && GetCursorPos(&at) && WindowFromPoint(at) == window) ShowPageCursor();
+}
+
+void BrowserImpl::NotifyCaret(int x, int y, int height) {
+  caretX_ = x;
+  caretY_ = y;
+  caretHeight_ = height;
+  HWND window = GetWindowHandle();
+  if (window && GetFocus() == window) PlaceIme();
+}
+
+void BrowserImpl::PlaceIme() {
+  if (HWND window = GetWindowHandle()) PlaceImeWindows(window, caretX_, caretY_, caretHeight_);
 }
 
 void BrowserImpl::ShowPageCursor() {

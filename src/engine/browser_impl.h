@@ -101,6 +101,10 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   void SendComposition(const CompositionInput& input);
   // Engine UI thread: the page's cursor under the mouse (a CSS keyword) changed.
   void NotifyCursor(const std::string& css);
+  // Engine UI thread: where the caret of the page's focused text is, in the view.
+  void NotifyCaret(int x, int y, int height);
+  // Engine UI thread: the input method's windows go to the caret.
+  void PlaceIme();
   // Engine UI thread: the window's answer to WM_SETCURSOR.
   void ShowPageCursor();
   // Engine UI thread: the page asks for a context menu. Only the menu key or a right click
@@ -137,6 +141,9 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   int lastClickCount_ = 1;
   bool pageFocused_ = false;
   std::string cursor_ = "default";
+  int caretX_ = 0;
+  int caretY_ = 0;
+  int caretHeight_ = 0;
   enum class MenuAsked { kNo, kByKey, kByMouse };
   MenuAsked menuAsked_ = MenuAsked::kNo;
   int menuX_ = 0;

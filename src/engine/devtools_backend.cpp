@@ -713,6 +713,10 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     auto cursor = notice.find("cursor");
     if (cursor != notice.end() && cursor->is_string())
       browser.NotifyCursor(cursor->get<std::string>());
+    const json& caret = Member(notice, "caret");
+    if (!caret.empty()) {
+      browser.NotifyCaret(caret.value("x", 0), caret.value("y", 0), caret.value("h", 0));
+    }
     const json& menu = Member(notice, "contextMenu");
     if (menu.empty()) return;
     CefContextMenuParams::Data params;

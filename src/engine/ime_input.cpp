@@ -107,6 +107,16 @@ void Compose(HWND window, LPARAM parts, std::vector<CompositionInput>& events) {
 
 }  // namespace
 
+void PlaceImeWindows(HWND window, int x, int y, int height) {
+  HIMC context = ImmGetContext(window);
+  if (!context) return;
+  COMPOSITIONFORM composition = {CFS_POINT, {x, y}, {}};
+  ImmSetCompositionWindow(context, &composition);
+  CANDIDATEFORM candidates = {0, CFS_EXCLUDE, {x, y + height}, {x, y, x + 1, y + height}};
+  ImmSetCandidateWindow(context, &candidates);
+  ImmReleaseContext(window, context);
+}
+
 void SetImeReader(ImeReader reader) {
   std::lock_guard<std::mutex> hold(readerLock);
   Reader() = std::move(reader);

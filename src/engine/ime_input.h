@@ -34,4 +34,8 @@ void SetImeReader(ImeReader reader);
 bool CompositionOf(HWND__* window, unsigned message, uintptr_t wParam, intptr_t lParam,
                    std::vector<CompositionInput>& events);
 
+// Puts the input method's composition and candidate windows of the window at the caret
+// (in the window's pixels), below the line it stands on.
+void PlaceImeWindows(HWND__* window, int x, int y, int height);
+
 }  // namespace engine

@@ -60,22 +60,67 @@ const char kScript[] = R"JS(
     }
     return String(getSelection());
   };
+  // A point of this frame in the top page's coordinates, as far as they can be read.
+  const inTop = (x, y) => {
+    for (let w = window; w !== w.top; w = w.parent) {
+      try {
+        const r = w.frameElement.getBoundingClientRect();
+        x += r.left;
+        y += r.top;
+      } catch (err) { break; }
+    }
+    return {x: Math.round(x), y: Math.round(y)};
+  };
+  // Where the caret of the focused text is, for the input method's windows.
+  let measure;
+  const caretRect = () => {
+    const t = document.activeElement;
+    if (!t || !(t instanceof Element)) return null;
+    if (isTextField(t)) {
+      const r = t.getBoundingClientRect();
+      const s = getComputedStyle(t);
+      measure = measure || document.createElement('canvas').getContext('2d');
+      measure.font = s.font;
+      let before = '';
+      try { before = t.value.substring(0, t.selectionStart); } catch (e) {}
+      const line = before.split('\n').pop();
+      const x = r.left + parseFloat(s.borderLeftWidth) + parseFloat(s.paddingLeft) +
+          measure.measureText(line).width - t.scrollLeft;
+      const h = parseFloat(s.fontSize) * 1.25;
+      const top = t.localName === 'textarea' ?
+          r.top + parseFloat(s.borderTopWidth) + parseFloat(s.paddingTop) : r.top + (r.height - h) / 2;
+      return {x: Math.min(x, r.right), y: top, h: h};
+    }
+    if (!t.isContentEditable || !getSelection().rangeCount) return null;
+    const range = getSelection().getRangeAt(0).cloneRange();
+    range.collapse(false);
+    const box = range.getClientRects()[0] || t.getBoundingClientRect();
+    return {x: box.left, y: box.top, h: box.height};
+  };
+  let caretShown = '';
+  const reportCaret = () => {
+    const c = caretRect();
+    if (!c) return;
+    const at = inTop(c.x, c.y);
+    const caret = {x: at.x, y: at.y, h: Math.round(c.h)};
+    const text = JSON.stringify(caret);
+    if (text === caretShown) return;
+    caretShown = text;
+    send({caret: caret});
+  };
+  for (const type of ['focusin', 'keyup', 'mouseup', 'input', 'compositionstart',
+                      'compositionupdate']) {
+    document.addEventListener(type, (e) => { if (e.isTrusted) setTimeout(reportCaret, 0); }, true);
+  }
   addEventListener('contextmenu', (e) => {
     if (!e.isTrusted) return;
     setTimeout(() => {
       if (e.defaultPrevented) return;
       const t = e.target instanceof Element ? e.target : null;
       const link = t && t.closest('a[href]');
-      let x = e.clientX, y = e.clientY;
-      for (let w = window; w !== w.top; w = w.parent) {
-        try {
-          const r = w.frameElement.getBoundingClientRect();
-          x += r.left;
-          y += r.top;
-        } catch (err) { break; }
-      }
+      const at = inTop(e.clientX, e.clientY);
       send({contextMenu: {
-        x: Math.round(x), y: Math.round(y), link: link ? link.href : '',
+        x: at.x, y: at.y, link: link ? link.href : '',
         media: !!(t && t.closest('img,video,audio,canvas')),
         editable: !!t && (t.isContentEditable || isTextField(t)),
         selection: selectionIn(t), frameUrl: location.href, top: window === window.top}});

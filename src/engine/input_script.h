@@ -8,7 +8,8 @@
 namespace engine {
 
 // The page binding that carries them to the engine, as JSON: {"cursor": CSS keyword} or
-// {"contextMenu": {x, y, link, media, editable, selection, frameUrl, top}}.
+// {"contextMenu": {x, y, link, media, editable, selection, frameUrl, top}} or
+// {"caret": {x, y, h}} (the focused text's caret, in the view).
 extern const char kInputBinding[];
 
 std::string InputScript();

@@ -869,6 +869,55 @@ TEST_F(DevToolsView, ComposedTextArrivesInTheInput) {
       << "a composition ended without a commit goes: " << LastTitle();
 }
 
+TEST_F(DevToolsView, TheInputMethodsWindowsFollowTheCaret) {
+  const char page[] =
+      "<html><body style='margin:0'>"
+      "<input id=field style='position:absolute;left:50px;top:100px;width:300px;height:40px;"
+      "font:20px sans-serif;padding:0 2px;border:0'>"
+      "<script>"
+      "const field = document.getElementById('field');"
+      "setInterval(() => document.title = '[' + field.value + '] ' + field.selectionStart, 40);"
+      "</script></body></html>";
+  HWND view = OpenLoaded("/caret", page);
+  ASSERT_NE(view, nullptr);
+  PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 120));
+  PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(60, 120));
+  PostText(view, L"abcdefgh");
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t == "[abcdefgh] 8"; }))
+      << LastTitle();
+  // Where the candidate window goes when a composition starts, read on the window's thread.
+  auto placed = [&] {
+    CANDIDATEFORM form = {};
+    engine::EngineCore::Get()->UiThread().RunAndWait(
+        [&] {
+          SendMessageW(view, WM_IME_STARTCOMPOSITION, 0, 0);
+          SendMessageW(view, WM_IME_ENDCOMPOSITION, 0, 0);
+          HIMC context = ImmGetContext(view);
+          if (context) ImmGetCandidateWindow(context, 0, &form);
+          ImmReleaseContext(view, context);
+        },
+        10000);
+    return form;
+  };
+  CANDIDATEFORM form = {};
+  // Eight letters of 20 px text are some 70-90 px wide; the window goes below the line.
+  EXPECT_TRUE(WaitFor([&] {
+    form = placed();
+    return form.ptCurrentPos.x > 100 && form.ptCurrentPos.x < 160;
+  })) << form.ptCurrentPos.x
+      << "," << form.ptCurrentPos.y;
+  EXPECT_EQ(form.dwStyle, static_cast<DWORD>(CFS_EXCLUDE));
+  EXPECT_GT(form.ptCurrentPos.y, 115);
+  EXPECT_LT(form.ptCurrentPos.y, 145);
+  EXPECT_LT(form.rcArea.top, form.ptCurrentPos.y);
+  PostKey(view, VK_HOME, true);
+  EXPECT_TRUE(WaitFor([&] {
+    form = placed();
+    return form.ptCurrentPos.x >= 50 && form.ptCurrentPos.x < 60;
+  })) << "the caret went home: "
+      << form.ptCurrentPos.x;
+}
+
 // ---- the page's cursor and context menus ----
 
 namespace {
