@@ -672,6 +672,12 @@ TEST_F(DevToolsView, MouseInputReachesThePageAtItsPoint) {
 
 namespace {
 
+// Posts a left click at a point of the window.
+void PostClick(HWND window, int x, int y) {
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
 // Posts a key's press and release.
 void PostKey(HWND window, int virtualKey, bool extended = false) {
   const LPARAM flags = extended ? (1 << 24) : 0;
@@ -700,8 +706,7 @@ const char kInputPage[] =
 TEST_F(DevToolsView, TypingFillsTheFocusedInput) {
   HWND view = OpenLoaded("/input", kInputPage);
   ASSERT_NE(view, nullptr);
-  PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
-  PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  PostClick(view, 20, 20);
   PostText(view, L"Hello, World!");
   EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "[Hello, World!]"; }))
       << LastTitle();
@@ -771,8 +776,7 @@ TEST_F(DevToolsView, ModifierKeysMoveSelectAndEditAsInABrowser) {
   };
   HWND view = OpenLoaded("/selection", kSelectionPage);
   ASSERT_NE(view, nullptr);
-  PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
-  PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  PostClick(view, 20, 20);
   ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t.rfind("[one two three]", 0) == 0; }))
       << "the click focuses the input: " << LastTitle();
   for (const KeyChord& c : chords) {
@@ -839,8 +843,7 @@ TEST_F(DevToolsView, ComposedTextArrivesInTheInput) {
   TestInputMethod ime;
   HWND view = OpenLoaded("/compose", kCompositionPage);
   ASSERT_NE(view, nullptr);
-  PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
-  PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  PostClick(view, 20, 20);
   ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t == "none [] 0"; })) << LastTitle();
 
   PostMessageW(view, WM_IME_STARTCOMPOSITION, 0, 0);
@@ -880,8 +883,7 @@ TEST_F(DevToolsView, TheInputMethodsWindowsFollowTheCaret) {
       "</script></body></html>";
   HWND view = OpenLoaded("/caret", page);
   ASSERT_NE(view, nullptr);
-  PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 120));
-  PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(60, 120));
+  PostClick(view, 60, 120);
   PostText(view, L"abcdefgh");
   ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t == "[abcdefgh] 8"; }))
       << LastTitle();
@@ -1042,8 +1044,7 @@ TEST_F(DevToolsView, TheCommandChosenFromTheMenuIsCarriedOut) {
   TestMenus menus(MENU_ID_SELECT_ALL);
   HWND view = OpenLoaded("/menu", kMenuPage);
   ASSERT_NE(view, nullptr);
-  PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
-  PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(10, 20));
+  PostClick(view, 10, 20);
   ASSERT_TRUE(WaitForTitle([](const std::string& t) {
     return t.rfind("menus: [some text] ", 0) == 0;
   })) << LastTitle();
