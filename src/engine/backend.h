@@ -46,6 +46,16 @@ struct KeyInput {
   std::vector<std::string> commands;  // editing commands the key stands for
 };
 
+// Text an input method composes in the view, or commits.
+struct CompositionInput {
+  enum class Type { kUpdate, kCommit, kCancel };
+  Type type = Type::kUpdate;
+  std::string text;  // UTF-8
+  // The selection in the text being composed, in UTF-16 units.
+  int selectionStart = 0;
+  int selectionEnd = 0;
+};
+
 struct StartOptions {
   std::wstring cachePath;  // the browser's profile folder; empty for a temporary one
   std::wstring logFile;    // where the browser's own output goes; empty for nowhere
@@ -80,6 +90,7 @@ class Backend {
   virtual void ShowView(BrowserImpl& browser, int width, int height, bool visible) = 0;
   virtual void SendMouse(BrowserImpl& browser, const MouseInput& input) = 0;
   virtual void SendKey(BrowserImpl& browser, const KeyInput& input) = 0;
+  virtual void SendComposition(BrowserImpl& browser, const CompositionInput& input) = 0;
   // The address that shows the developer tools of the browser's page.
   virtual std::string DevToolsUrl(BrowserImpl& browser) = 0;
   // Loads the developer tools of `inspected` in `tools`, a browser made to show them.

@@ -2,7 +2,14 @@
 
 #include <windows.h>
 
+#include <imm.h>
+
+#include <cstdlib>
+
+#include "engine/context_menu.h"
+#include "engine/cursor_shape.h"
 #include "engine/engine_core.h"
+#include "engine/ime_input.h"
 #include "engine/window_input.h"
 
 namespace engine {
@@ -52,9 +59,27 @@ LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     return 0;
   }
+  if (browser && (message == WM_IME_STARTCOMPOSITION || message == WM_IME_COMPOSITION)) {
+    browser->PlaceIme();
+  }
+  std::vector<CompositionInput> composition;
+  if (browser && CompositionOf(window, message, wParam, lParam, composition)) {
+    for (const CompositionInput& c : composition) browser->SendComposition(c);
+    return 0;
+  }
   switch (message) {
+    case WM_SETCURSOR:
+      if (browser && LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == window) {
+        browser->ShowPageCursor();
+        return TRUE;
+      }
+      break;
+    case WM_IME_SETCONTEXT:
+      // The page shows the text being composed itself, not the input method's window.
+      return DefWindowProcW(window, message, wParam, lParam & ~ISC_SHOWUICOMPOSITIONWINDOW);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+      if (message == WM_KILLFOCUS) ForgetHeldKeys();
       if (browser) browser->WindowFocused(message == WM_SETFOCUS);
       return 0;
     case WM_GETDLGCODE:
@@ -198,6 +223,9 @@ void BrowserImpl::SendMouse(const MouseInput& input) {
   // A release ends the click its press began, double or single.
   if (input.type == MouseInput::Type::kPress) {
     lastClickCount_ = input.clickCount;
+    menuAsked_ = input.button == MouseInput::kRight ? MenuAsked::kByMouse : MenuAsked::kNo;
+    menuX_ = input.x;
+    menuY_ = input.y;
     // A click focuses the page, as in a browser, whatever the native focus does.
     if (!pageFocused_) core->GetBackend().SetFocus(*this, true);
     pageFocused_ = true;
@@ -214,8 +242,53 @@ void BrowserImpl::WindowFocused(bool focused) {
 }
 
 void BrowserImpl::SendKey(const KeyInput& input) {
+  if (input.type == KeyInput::Type::kRawDown &&
+      (input.windowsKeyCode == VK_APPS ||
+       (input.windowsKeyCode == VK_F10 && input.modifiers == MouseInput::kShift))) {
+    menuAsked_ = MenuAsked::kByKey;
+  }
   auto core = EngineCore::Get();
   if (core && !IsClosing()) core->GetBackend().SendKey(*this, input);
+}
+
+void BrowserImpl::SendComposition(const CompositionInput& input) {
+  auto core = EngineCore::Get();
+  if (core && !IsClosing()) core->GetBackend().SendComposition(*this, input);
+}
+
+void BrowserImpl::NotifyCursor(const std::string& css) {
+  cursor_ = css;
+  // The pointer may rest over the window: the new cursor shows without waiting for a move.
+  HWND window = GetWindowHandle();
+  POINT at = {};
+  if (window && GetCursorPos(&at) && WindowFromPoint(at) == window) ShowPageCursor();
+}
+
+void BrowserImpl::NotifyCaret(int x, int y, int height) {
+  caretX_ = x;
+  caretY_ = y;
+  caretHeight_ = height;
+  HWND window = GetWindowHandle();
+  if (window && GetFocus() == window) PlaceIme();
+}
+
+void BrowserImpl::PlaceIme() {
+  if (HWND window = GetWindowHandle()) PlaceImeWindows(window, caretX_, caretY_, caretHeight_);
+}
+
+void BrowserImpl::ShowPageCursor() {
+  const wchar_t* name = SystemCursorName(cursor_);
+  SetCursor(name ? LoadCursorW(nullptr, name) : nullptr);
+}
+
+void BrowserImpl::NotifyContextMenuAsked(const CefContextMenuParams::Data& params) {
+  const bool atClick = std::abs(params.x - menuX_) <= 1 && std::abs(params.y - menuY_) <= 1;
+  if (IsClosing() || menuAsked_ == MenuAsked::kNo ||
+      (menuAsked_ == MenuAsked::kByMouse && !atClick)) {
+    return;
+  }
+  menuAsked_ = MenuAsked::kNo;
+  RunContextMenu(*this, params);
 }
 
 void BrowserImpl::UpdateView() {

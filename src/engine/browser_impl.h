@@ -98,6 +98,18 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   // Engine UI thread: the user's mouse in the window.
   void SendMouse(const MouseInput& input);
   void SendKey(const KeyInput& input);
+  void SendComposition(const CompositionInput& input);
+  // Engine UI thread: the page's cursor under the mouse (a CSS keyword) changed.
+  void NotifyCursor(const std::string& css);
+  // Engine UI thread: where the caret of the page's focused text is, in the view.
+  void NotifyCaret(int x, int y, int height);
+  // Engine UI thread: the input method's windows go to the caret.
+  void PlaceIme();
+  // Engine UI thread: the window's answer to WM_SETCURSOR.
+  void ShowPageCursor();
+  // Engine UI thread: the page asks for a context menu. Only the menu key or a right click
+  // at the menu's point, sent to the page, may ask, once.
+  void NotifyContextMenuAsked(const CefContextMenuParams::Data& params);
   // Engine UI thread: the window took or lost the native focus.
   void WindowFocused(bool focused);
 
@@ -131,6 +143,14 @@ class BrowserImpl : public CefBrowser, public CefBrowserHost {
   bool viewVisible_ = false;
   int lastClickCount_ = 1;
   bool pageFocused_ = false;
+  std::string cursor_ = "default";
+  int caretX_ = 0;
+  int caretY_ = 0;
+  int caretHeight_ = 0;
+  enum class MenuAsked { kNo, kByKey, kByMouse };
+  MenuAsked menuAsked_ = MenuAsked::kNo;
+  int menuX_ = 0;
+  int menuY_ = 0;
   CefRefPtr<CefV8Context> mainContext_;  // renderer thread
   IMPLEMENT_REFCOUNTING(BrowserImpl);
 };

@@ -110,6 +110,25 @@ enum cef_context_menu_type_flags_t {
   CM_TYPEFLAG_EDITABLE = 1 << 5,
 };
 
+// The commands of the items a context menu starts with; clients number theirs from
+// MENU_ID_USER_FIRST.
+enum cef_menu_id_t {
+  MENU_ID_BACK = 100,
+  MENU_ID_FORWARD = 101,
+  MENU_ID_RELOAD = 102,
+  MENU_ID_RELOAD_NOCACHE = 103,
+  MENU_ID_STOPLOAD = 104,
+  MENU_ID_UNDO = 110,
+  MENU_ID_REDO = 111,
+  MENU_ID_CUT = 112,
+  MENU_ID_COPY = 113,
+  MENU_ID_PASTE = 114,
+  MENU_ID_DELETE = 115,
+  MENU_ID_SELECT_ALL = 116,
+  MENU_ID_USER_FIRST = 26500,
+  MENU_ID_USER_LAST = 28500,
+};
+
 enum cef_event_flags_t {
   EVENTFLAG_NONE = 0,
   EVENTFLAG_SHIFT_DOWN = 1 << 1,

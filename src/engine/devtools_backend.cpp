@@ -12,6 +12,7 @@
 #include "engine/browser_process.h"
 #include "engine/engine_core.h"
 #include "engine/engine_thread.h"
+#include "engine/input_script.h"
 #include "engine/jpeg_decoder.h"
 #include "engine/mute_script.h"
 #include "engine/page_script.h"
@@ -631,9 +632,12 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     Send("Network.enable", json::object(), session);
     Send("Fetch.enable", {{"patterns", json::array({documents, natives})}}, session);
     Send("Runtime.addBinding", {{"name", std::string(kNotifyBinding)}}, session);
+    Send("Runtime.addBinding", {{"name", std::string(kInputBinding)}}, session);
     Send("Page.setBypassCSP", {{"enabled", true}}, session);
     Send("Page.addScriptToEvaluateOnNewDocument",
          {{"source", scripts_[page.browserId]}, {"runImmediately", true}}, session);
+    Send("Page.addScriptToEvaluateOnNewDocument",
+         {{"source", InputScript()}, {"runImmediately", true}}, session);
     // The first navigation waits until the blank page the target starts with has been
     // committed, or that commit would cancel it.
     auto self = shared_from_this();
@@ -765,9 +769,39 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
       if (payload.is_object() && payload.contains("title")) {
         browser.NotifyTitle(Text(payload, "title"));
       }
+    } else if (method == "Runtime.bindingCalled" && Text(params, "name") == kInputBinding) {
+      OnInputNotice(page, browser, ParseJson(Text(params, "payload")));
     } else if (method == "Inspector.targetCrashed") {
       browser.NotifyRenderProcessTerminated(TS_PROCESS_CRASHED);
     }
+  }
+
+  // What the page reports of the user's input: the cursor, and context menus.
+  void OnInputNotice(Page& page, BrowserImpl& browser, const json& notice) {
+    if (!notice.is_object()) return;
+    auto cursor = notice.find("cursor");
+    if (cursor != notice.end() && cursor->is_string())
+      browser.NotifyCursor(cursor->get<std::string>());
+    const json& caret = Member(notice, "caret");
+    if (!caret.empty()) {
+      browser.NotifyCaret(caret.value("x", 0), caret.value("y", 0), caret.value("h", 0));
+    }
+    const json& menu = Member(notice, "contextMenu");
+    if (menu.empty()) return;
+    CefContextMenuParams::Data params;
+    params.x = menu.value("x", 0);
+    params.y = menu.value("y", 0);
+    params.linkUrl = Text(menu, "link");
+    params.pageUrl = page.mainUrl;
+    params.frameUrl = Text(menu, "frameUrl");
+    params.selectionText = Text(menu, "selection");
+    params.editable = Flag(menu, "editable");
+    params.typeFlags = (Flag(menu, "top") ? CM_TYPEFLAG_PAGE : CM_TYPEFLAG_FRAME) |
+                       (params.linkUrl.empty() ? 0 : CM_TYPEFLAG_LINK) |
+                       (Flag(menu, "media") ? CM_TYPEFLAG_MEDIA : 0) |
+                       (params.selectionText.empty() ? 0 : CM_TYPEFLAG_SELECTION) |
+                       (params.editable ? CM_TYPEFLAG_EDITABLE : 0);
+    browser.NotifyContextMenuAsked(params);
   }
 
   void OnRequestPaused(Page& page, BrowserImpl& browser, const json& params) {
@@ -1243,6 +1277,18 @@ void DevToolsBackend::SendKey(BrowserImpl& b, const KeyInput& input) {
   }
   if (!input.commands.empty()) params["commands"] = input.commands;
   impl_->InSession(b, "Input.dispatchKeyEvent", params);
+}
+// An empty composition takes back the text being composed.
+void DevToolsBackend::SendComposition(BrowserImpl& b, const CompositionInput& input) {
+  if (input.type == CompositionInput::Type::kCommit) {
+    impl_->InSession(b, "Input.insertText", {{"text", input.text}});
+    return;
+  }
+  const bool cancel = input.type == CompositionInput::Type::kCancel;
+  impl_->InSession(b, "Input.imeSetComposition",
+                   {{"text", cancel ? std::string() : input.text},
+                    {"selectionStart", cancel ? 0 : input.selectionStart},
+                    {"selectionEnd", cancel ? 0 : input.selectionEnd}});
 }
 void DevToolsBackend::WasHidden(BrowserImpl&, bool) {}
 void DevToolsBackend::ShowView(BrowserImpl& b, int width, int height, bool visible) {

@@ -32,6 +32,7 @@ class DevToolsBackend : public Backend {
   void ShowView(BrowserImpl& browser, int width, int height, bool visible) override;
   void SendMouse(BrowserImpl& browser, const MouseInput& input) override;
   void SendKey(BrowserImpl& browser, const KeyInput& input) override;
+  void SendComposition(BrowserImpl& browser, const CompositionInput& input) override;
   std::string DevToolsUrl(BrowserImpl& browser) override;
   void LoadDevTools(BrowserImpl& inspected, BrowserImpl& tools) override;
 

@@ -37,6 +37,8 @@ const std::map<int, Entry>& Table() {
       {VK_LWIN, {"Meta", nullptr, "MetaLeft", 1}},
       {VK_RWIN, {"Meta", nullptr, "MetaRight", 2}},
       {VK_APPS, {"ContextMenu", nullptr, "ContextMenu", 0}},
+      // A key the input method took; which key it was is the input method's to know.
+      {VK_PROCESSKEY, {"Process", nullptr, "", 0}},
       {VK_MULTIPLY, {"*", nullptr, "NumpadMultiply", 3}},
       {VK_ADD, {"+", nullptr, "NumpadAdd", 3}},
       {VK_SUBTRACT, {"-", nullptr, "NumpadSubtract", 3}},

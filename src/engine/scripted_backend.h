@@ -82,6 +82,7 @@ class ScriptedBackend : public Backend {
   void ShowView(BrowserImpl&, int, int, bool) override {}
   void SendMouse(BrowserImpl&, const MouseInput&) override {}
   void SendKey(BrowserImpl&, const KeyInput&) override {}
+  void SendComposition(BrowserImpl&, const CompositionInput&) override {}
   std::string DevToolsUrl(BrowserImpl& browser) override;
 
  private:

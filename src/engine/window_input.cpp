@@ -9,8 +9,66 @@
 namespace engine {
 namespace {
 
+// Modifier keys the engine's windows saw go down and not yet up: the left keys' modifier
+// bits, and the right keys' shifted by kRightKeys. The thread's keyboard state misses keys
+// whose messages were posted to a window rather than typed (automation, tools, tests); the
+// engine's windows all live on one thread.
+constexpr int kRightKeys = 4;
+thread_local int heldKeys = 0;
+
+int HeldByMessages() {
+  return (heldKeys | heldKeys >> kRightKeys) & 0xF;
+}
+
+int ModifierOfKey(int virtualKey) {
+  switch (virtualKey) {
+    case VK_SHIFT:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+      return MouseInput::kShift;
+    case VK_CONTROL:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+      return MouseInput::kControl;
+    case VK_MENU:
+    case VK_LMENU:
+    case VK_RMENU:
+      return MouseInput::kAlt;
+    case VK_LWIN:
+    case VK_RWIN:
+      return MouseInput::kMeta;
+  }
+  return 0;
+}
+
+// `extended`: the message's extended flag (the right Shift's scan code counts as one).
+bool IsRightKey(int virtualKey, bool extended) {
+  switch (virtualKey) {
+    case VK_RSHIFT:
+    case VK_RCONTROL:
+    case VK_RMENU:
+    case VK_RWIN:
+      return true;
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+      return extended;
+  }
+  return false;
+}
+
+void NoteModifierKey(int virtualKey, bool extended, bool down) {
+  const bool right = IsRightKey(virtualKey, extended);
+  const int key = ModifierOfKey(virtualKey) << (right ? kRightKeys : 0);
+  if (down) {
+    heldKeys |= key;
+  } else {
+    heldKeys &= ~key;
+  }
+}
+
 int ModifiersOf(WPARAM keys) {
-  int modifiers = 0;
+  int modifiers = HeldByMessages() & MouseInput::kAlt;
   if (keys & MK_SHIFT) modifiers |= MouseInput::kShift;
   if (keys & MK_CONTROL) modifiers |= MouseInput::kControl;
   if (GetKeyState(VK_MENU) < 0) modifiers |= MouseInput::kAlt;
@@ -41,7 +99,7 @@ const ButtonMessage kButtonMessages[] = {
 };
 
 int KeyModifiers() {
-  int modifiers = 0;
+  int modifiers = HeldByMessages();
   if (GetKeyState(VK_SHIFT) < 0) modifiers |= MouseInput::kShift;
   if (GetKeyState(VK_CONTROL) < 0) modifiers |= MouseInput::kControl;
   if (GetKeyState(VK_MENU) < 0) modifiers |= MouseInput::kAlt;
@@ -88,9 +146,12 @@ bool CharInputOf(wchar_t unit, KeyInput& input) {
     text = std::wstring(1, unit);
   }
   high = 0;
+  input.modifiers = KeyModifiers();
+  // A key typed with Ctrl (not AltGr, which is Ctrl+Alt) is a shortcut, never text.
+  const int ctrlAlt = MouseInput::kControl | MouseInput::kAlt;
+  if ((input.modifiers & ctrlAlt) == MouseInput::kControl) return false;
   input.type = KeyInput::Type::kChar;
   input.text = input.key = WideToUtf8(text);
-  input.modifiers = KeyModifiers();
   return true;
 }
 
@@ -104,6 +165,8 @@ bool KeyInputOf(unsigned message, uintptr_t wParam, intptr_t lParam, KeyInput& i
   const int virtualKey = static_cast<int>(wParam);
   const int scanCode = static_cast<int>((lParam >> 16) & 0xFF);
   const bool extended = ((lParam >> 24) & 1) != 0 || (virtualKey == VK_SHIFT && scanCode == 0x36);
+  // A modifier's own press already counts it held, its release no more, as in a browser.
+  NoteModifierKey(virtualKey, extended, down);
   input.type = down ? KeyInput::Type::kRawDown : KeyInput::Type::kUp;
   input.windowsKeyCode = virtualKey;
   input.modifiers = KeyModifiers();
@@ -121,6 +184,10 @@ bool KeyInputOf(unsigned message, uintptr_t wParam, intptr_t lParam, KeyInput& i
     }
   }
   return true;
+}
+
+void ForgetHeldKeys() {
+  heldKeys = 0;
 }
 
 bool MouseInputOf(HWND window, unsigned message, uintptr_t wParam, intptr_t lParam,

@@ -16,6 +16,11 @@ bool MouseInputOf(HWND__* window, unsigned message, uintptr_t wParam, intptr_t l
 
 // The key event a window message stands for; false for other messages and for characters
 // that are not text (control characters, the first half of a surrogate pair).
+// Modifier keys count as held from their key-down message to their key-up message, besides
+// what the thread's keyboard state says.
 bool KeyInputOf(unsigned message, uintptr_t wParam, intptr_t lParam, KeyInput& input);
+
+// The focus went elsewhere: releases of modifier keys go elsewhere too.
+void ForgetHeldKeys();
 
 }  // namespace engine

@@ -2,13 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <memory>
+#include <mutex>
 
 #include <winsock2.h>
 
+#include <imm.h>
+
 #include "common/temp_folder.h"
+#include "engine/context_menu.h"
 #include "engine/devtools_fixture.h"
+#include "engine/ime_input.h"
 
 using namespace engine_test;
 
@@ -475,11 +482,8 @@ TEST_F(DevToolsView, MouseInputReachesThePageAtItsPoint) {
        {{WM_MOUSEWHEEL, static_cast<WPARAM>(-120) << 16, 100, 100}},
        "scrolled"},
   };
-  server_.Set("/mouse", {200, kMousePage, ""});
-  HWND view = OpenChild(server_.Url("/mouse"), 400, 300);
+  HWND view = OpenLoaded("/mouse", kMousePage);
   ASSERT_NE(view, nullptr);
-  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/mouse") + "|200"));
-  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
   for (const MouseCase& c : cases) {
     for (const PostedMessage& m : c.messages) {
       POINT at = {m.x, m.y};
@@ -496,6 +500,12 @@ TEST_F(DevToolsView, MouseInputReachesThePageAtItsPoint) {
 // ---- the user's keyboard in the window ----
 
 namespace {
+
+// Posts a left click at a point of the window.
+void PostClick(HWND window, int x, int y) {
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
 
 // Posts a key's press and release.
 void PostKey(HWND window, int virtualKey, bool extended = false) {
@@ -523,13 +533,9 @@ const char kInputPage[] =
 }  // namespace
 
 TEST_F(DevToolsView, TypingFillsTheFocusedInput) {
-  server_.Set("/input", {200, kInputPage, ""});
-  HWND view = OpenChild(server_.Url("/input"), 400, 300);
+  HWND view = OpenLoaded("/input", kInputPage);
   ASSERT_NE(view, nullptr);
-  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/input") + "|200"));
-  ASSERT_TRUE(WaitFor([&] { return FramesPublished() > 0; }, 20000));
-  PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
-  PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  PostClick(view, 20, 20);
   PostText(view, L"Hello, World!");
   EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "[Hello, World!]"; }))
       << LastTitle();
@@ -540,6 +546,359 @@ TEST_F(DevToolsView, TypingFillsTheFocusedInput) {
       << LastTitle();
   PostKey(view, VK_F2);
   EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "keys F2 F2"; })) << LastTitle();
+}
+
+namespace {
+
+// Keys pressed while modifier keys are held, as the window gets them from the keyboard.
+// They are sent rather than posted: a posted key would be translated into a character after
+// the modifiers' releases, which the keyboard's own would never be.
+struct KeyChord {
+  const char* name;
+  std::vector<int> held;
+  int key;
+  const char* expected;  // the input's value and selection afterwards
+};
+
+void SendChord(HWND window, const KeyChord& chord) {
+  static const std::vector<int> kExtended = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END};
+  const bool extended = std::find(kExtended.begin(), kExtended.end(), chord.key) != kExtended.end();
+  const LPARAM flags = extended ? (1 << 24) : 0;
+  const LPARAM released = 1 | (3u << 30);
+  for (int modifier : chord.held) SendMessageW(window, WM_KEYDOWN, modifier, 1);
+  SendMessageW(window, WM_KEYDOWN, chord.key, 1 | flags);
+  SendMessageW(window, WM_KEYUP, chord.key, released | flags);
+  for (auto it = chord.held.rbegin(); it != chord.held.rend(); ++it) {
+    SendMessageW(window, WM_KEYUP, *it, released);
+  }
+}
+
+const char kSelectionPage[] =
+    "<html><body style='margin:0'>"
+    "<input id=field value='one two three' "
+    "style='position:absolute;left:0;top:0;width:300px;height:40px'>"
+    "<script>"
+    "const field = document.getElementById('field');"
+    "setInterval(() => document.title = (document.activeElement === field ? '' : 'unfocused ') +"
+    " '[' + field.value + '] ' + field.selectionStart + '-' + field.selectionEnd, 40);"
+    "</script></body></html>";
+
+}  // namespace
+
+TEST_F(DevToolsView, ModifierKeysMoveSelectAndEditAsInABrowser) {
+  const KeyChord chords[] = {
+      {"end", {}, VK_END, "[one two three] 13-13"},
+      {"ctrl+left goes back a word", {VK_CONTROL}, VK_LEFT, "[one two three] 8-8"},
+      {"shift+home selects to the start", {VK_SHIFT}, VK_HOME, "[one two three] 0-8"},
+      {"shift+right gives one back", {VK_SHIFT}, VK_RIGHT, "[one two three] 1-8"},
+      {"right ends the selection", {}, VK_RIGHT, "[one two three] 8-8"},
+      {"shift+left selects a letter", {VK_SHIFT}, VK_LEFT, "[one two three] 7-8"},
+      {"ctrl+shift+left selects a word", {VK_CONTROL, VK_SHIFT}, VK_LEFT, "[one two three] 4-8"},
+      {"ctrl+a selects all", {VK_CONTROL}, 'A', "[one two three] 0-13"},
+      {"ctrl+c copies", {VK_CONTROL}, 'C', "[one two three] 0-13"},
+      {"end again", {}, VK_END, "[one two three] 13-13"},
+      {"ctrl+v pastes", {VK_CONTROL}, 'V', "[one two threeone two three] 26-26"},
+      {"ctrl+z undoes", {VK_CONTROL}, 'Z', "[one two three] 13-13"},
+      {"ctrl+y redoes", {VK_CONTROL}, 'Y', "[one two threeone two three] 26-26"},
+      {"ctrl+x cuts what ctrl+a selected", {VK_CONTROL}, 'A', "[one two threeone two three] 0-26"},
+      {"ctrl+x", {VK_CONTROL}, 'X', "[] 0-0"},
+  };
+  HWND view = OpenLoaded("/selection", kSelectionPage);
+  ASSERT_NE(view, nullptr);
+  PostClick(view, 20, 20);
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t.rfind("[one two three]", 0) == 0; }))
+      << "the click focuses the input: " << LastTitle();
+  for (const KeyChord& c : chords) {
+    SendChord(view, c);
+    EXPECT_TRUE(WaitForTitle([&](const std::string& t) { return t == c.expected; }))
+        << c.name << ": " << LastTitle();
+  }
+}
+
+// ---- the input method ----
+
+namespace {
+
+const char kCompositionPage[] =
+    "<html><body style='margin:0'>"
+    "<input id=field style='position:absolute;left:0;top:0;width:300px;height:40px'>"
+    "<script>"
+    "const field = document.getElementById('field');"
+    "let last = 'none';"
+    "for (const type of ['compositionstart', 'compositionupdate', 'compositionend'])"
+    "  field.addEventListener(type, e => last = type.slice(11) + ':' + e.data);"
+    "setInterval(() => document.title = (document.activeElement === field ? '' : 'unfocused ') +"
+    " last + ' [' + field.value + '] ' + field.selectionStart, 40);"
+    "</script></body></html>";
+
+// An input method whose strings the test gives, one set for each message that reads them.
+class TestInputMethod {
+ public:
+  TestInputMethod() {
+    engine::SetImeReader([this](HWND, unsigned long) {
+      std::lock_guard<std::mutex> hold(lock_);
+      engine::ImeStrings next;
+      if (!queued_.empty()) {
+        next = queued_.front();
+        queued_.pop_front();
+      }
+      return next;
+    });
+  }
+  ~TestInputMethod() { engine::SetImeReader(nullptr); }
+
+  void Compose(HWND window, const std::wstring& text, int cursor) {
+    Queue({text, L"", cursor, {}});
+    PostMessageW(window, WM_IME_COMPOSITION, 0, GCS_COMPSTR | GCS_CURSORPOS);
+  }
+  void Commit(HWND window, const std::wstring& text) {
+    Queue({L"", text, -1, {}});
+    PostMessageW(window, WM_IME_COMPOSITION, 0, GCS_RESULTSTR);
+  }
+
+ private:
+  void Queue(const engine::ImeStrings& strings) {
+    std::lock_guard<std::mutex> hold(lock_);
+    queued_.push_back(strings);
+  }
+
+  std::mutex lock_;
+  std::deque<engine::ImeStrings> queued_;
+};
+
+}  // namespace
+
+TEST_F(DevToolsView, ComposedTextArrivesInTheInput) {
+  TestInputMethod ime;
+  HWND view = OpenLoaded("/compose", kCompositionPage);
+  ASSERT_NE(view, nullptr);
+  PostClick(view, 20, 20);
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t == "none [] 0"; })) << LastTitle();
+
+  PostMessageW(view, WM_IME_STARTCOMPOSITION, 0, 0);
+  ime.Compose(view, L"ni", 1);
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "update:ni [ni] 1"; }))
+      << "the text being composed shows, caret inside: " << LastTitle();
+  ime.Compose(view, L"\u4F60\u597D", 2);
+  const std::string nihao = "\xE4\xBD\xA0\xE5\xA5\xBD";
+  EXPECT_TRUE(WaitForTitle([&](const std::string& t) {
+    return t == "update:" + nihao + " [" + nihao + "] 2";
+  })) << LastTitle();
+  ime.Commit(view, L"\u4F60\u597D");
+  PostMessageW(view, WM_IME_ENDCOMPOSITION, 0, 0);
+  EXPECT_TRUE(WaitForTitle([&](const std::string& t) {
+    return t == "end:" + nihao + " [" + nihao + "] 2";
+  })) << "the committed text stays: "
+      << LastTitle();
+
+  PostMessageW(view, WM_IME_STARTCOMPOSITION, 0, 0);
+  ime.Compose(view, L"ma", 2);
+  EXPECT_TRUE(WaitForTitle([&](const std::string& t) {
+    return t == "update:ma [" + nihao + "ma] 4";
+  })) << LastTitle();
+  PostMessageW(view, WM_IME_ENDCOMPOSITION, 0, 0);
+  EXPECT_TRUE(WaitForTitle([&](const std::string& t) { return t == "end: [" + nihao + "] 2"; }))
+      << "a composition ended without a commit goes: " << LastTitle();
+}
+
+TEST_F(DevToolsView, TheInputMethodsWindowsFollowTheCaret) {
+  const char page[] =
+      "<html><body style='margin:0'>"
+      "<input id=field style='position:absolute;left:50px;top:100px;width:300px;height:40px;"
+      "font:20px sans-serif;padding:0 2px;border:0'>"
+      "<script>"
+      "const field = document.getElementById('field');"
+      "setInterval(() => document.title = '[' + field.value + '] ' + field.selectionStart, 40);"
+      "</script></body></html>";
+  HWND view = OpenLoaded("/caret", page);
+  ASSERT_NE(view, nullptr);
+  PostClick(view, 60, 120);
+  PostText(view, L"abcdefgh");
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t == "[abcdefgh] 8"; }))
+      << LastTitle();
+  // Where the candidate window goes when a composition starts, read on the window's thread.
+  auto placed = [&] {
+    CANDIDATEFORM form = {};
+    engine::EngineCore::Get()->UiThread().RunAndWait(
+        [&] {
+          SendMessageW(view, WM_IME_STARTCOMPOSITION, 0, 0);
+          SendMessageW(view, WM_IME_ENDCOMPOSITION, 0, 0);
+          HIMC context = ImmGetContext(view);
+          if (context) ImmGetCandidateWindow(context, 0, &form);
+          ImmReleaseContext(view, context);
+        },
+        10000);
+    return form;
+  };
+  CANDIDATEFORM form = {};
+  // Eight letters of 20 px text are some 70-90 px wide; the window goes below the line.
+  EXPECT_TRUE(WaitFor([&] {
+    form = placed();
+    return form.ptCurrentPos.x > 100 && form.ptCurrentPos.x < 160;
+  })) << form.ptCurrentPos.x
+      << "," << form.ptCurrentPos.y;
+  EXPECT_EQ(form.dwStyle, static_cast<DWORD>(CFS_EXCLUDE));
+  EXPECT_GT(form.ptCurrentPos.y, 115);
+  EXPECT_LT(form.ptCurrentPos.y, 145);
+  EXPECT_LT(form.rcArea.top, form.ptCurrentPos.y);
+  PostKey(view, VK_HOME, true);
+  EXPECT_TRUE(WaitFor([&] {
+    form = placed();
+    return form.ptCurrentPos.x >= 50 && form.ptCurrentPos.x < 60;
+  })) << "the caret went home: "
+      << form.ptCurrentPos.x;
+}
+
+// ---- the page's cursor and context menus ----
+
+namespace {
+
+const char kPointerPage[] =
+    "<html><body style='margin:0;font:20px sans-serif'>"
+    "<div style='position:absolute;left:0;top:0;width:100px;height:50px;cursor:pointer'></div>"
+    "<input style='position:absolute;left:0;top:60px;width:200px;height:30px'>"
+    "<div style='position:absolute;left:0;top:100px;width:100px;height:50px;cursor:wait'></div>"
+    "<p style='position:absolute;left:0;top:160px;margin:0'>Some words to read</p>"
+    "<div style='position:absolute;left:0;top:200px;width:100px;height:50px;"
+    "cursor:url(none.cur), not-allowed'></div>"
+    "</body></html>";
+
+}  // namespace
+
+TEST_F(DevToolsView, TheWindowShowsThePagesCursor) {
+  struct CursorCase {
+    const char* name;
+    int x, y;
+    const wchar_t* expected;
+  };
+  const CursorCase cases[] = {
+      {"a pointer", 50, 25, IDC_HAND},          {"a text field", 50, 75, IDC_IBEAM},
+      {"waiting", 50, 125, IDC_WAIT},           {"text", 30, 172, IDC_IBEAM},
+      {"beside the text", 350, 172, IDC_ARROW}, {"an image's fallback", 50, 225, IDC_NO},
+      {"a pointer again", 20, 10, IDC_HAND},
+  };
+  HWND view = OpenLoaded("/pointer", kPointerPage);
+  ASSERT_NE(view, nullptr);
+  // The cursor the window sets when the system asks it, on the window's own thread.
+  auto shown = [&] {
+    HCURSOR cursor = nullptr;
+    engine::EngineCore::Get()->UiThread().RunAndWait(
+        [&] {
+          SendMessageW(view, WM_SETCURSOR, reinterpret_cast<WPARAM>(view),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+          cursor = GetCursor();
+        },
+        10000);
+    return cursor;
+  };
+  for (const CursorCase& c : cases) {
+    PostMessageW(view, WM_MOUSEMOVE, 0, MAKELPARAM(c.x, c.y));
+    HCURSOR expected = LoadCursorW(nullptr, c.expected);
+    EXPECT_TRUE(WaitFor([&] { return shown() == expected; })) << c.name;
+  }
+}
+
+namespace {
+
+const char kMenuPage[] =
+    "<html><body style='margin:0'>"
+    "<input id=field value='some text' "
+    "style='position:absolute;left:0;top:0;width:300px;height:40px'>"
+    "<div id=own style='position:absolute;left:0;top:100px;width:100px;height:50px'></div>"
+    "<script>"
+    "const field = document.getElementById('field');"
+    "let menus = [];"
+    "addEventListener('contextmenu', e => menus.push('menu@' + e.clientX + ',' + e.clientY));"
+    "document.getElementById('own').addEventListener('contextmenu', e => e.preventDefault());"
+    "setInterval(() => document.title = 'menus:' + menus.join(' ') + ' [' + field.value + '] ' +"
+    " field.selectionStart + '-' + field.selectionEnd, 40);"
+    "</script></body></html>";
+
+void PostRightClick(HWND window, int x, int y) {
+  PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+  PostMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+// Menus the engine would show, recorded instead; the command the test chooses is taken.
+class TestMenus {
+ public:
+  explicit TestMenus(int choice) {
+    engine::SetMenuRunner([this, choice](HWND owner, CefRefPtr<CefMenuModel> model, int x, int y) {
+      std::lock_guard<std::mutex> hold(lock_);
+      shown_.push_back(std::to_string(x) + "," + std::to_string(y) + "|" +
+                       std::to_string(model->GetCount()) + (owner ? "" : "|no owner"));
+      return choice;
+    });
+  }
+  ~TestMenus() { engine::SetMenuRunner(nullptr); }
+  std::vector<std::string> Shown() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return shown_;
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<std::string> shown_;
+};
+
+}  // namespace
+
+TEST_F(DevToolsView, AnEmptiedContextMenuShowsNothing) {
+  TestMenus menus(0);
+  client_->clearMenu = true;
+  HWND view = OpenLoaded("/menu", kMenuPage);
+  ASSERT_NE(view, nullptr);
+  // Neither a menu the page handles itself nor one the page's script asks for reaches the
+  // handler; the right click on the page below does.
+  PostRightClick(view, 50, 120);
+  client_->Browser()->GetMainFrame()->ExecuteJavaScript(
+      "window.__engineInput(JSON.stringify({contextMenu: {x: 1, y: 2, top: true}}))", "", 0);
+  PostRightClick(view, 150, 220);
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) {
+    return t.rfind("menus:menu@50,120 menu@150,220 ", 0) == 0;
+  })) << "the page sees its contextmenu events: "
+      << LastTitle();
+  ASSERT_TRUE(WaitFor([&] { return log_.Count("OnBeforeContextMenu") > 0; }));
+  WaitFor([] { return false; }, 500);
+  auto asked = log_.Named("OnBeforeContextMenu");
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].detail,
+            std::to_string(CM_TYPEFLAG_PAGE) + "|150,220||" + std::to_string(MENU_ID_RELOAD));
+  EXPECT_NE(asked[0].thread, GetCurrentThreadId()) << "on the engine's UI thread";
+  EXPECT_TRUE(menus.Shown().empty());
+  EXPECT_EQ(log_.Count("OnContextMenuCommand"), 0u);
+}
+
+TEST_F(DevToolsView, TheCommandChosenFromTheMenuIsCarriedOut) {
+  TestMenus menus(MENU_ID_SELECT_ALL);
+  HWND view = OpenLoaded("/menu", kMenuPage);
+  ASSERT_NE(view, nullptr);
+  PostClick(view, 10, 20);
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) {
+    return t.rfind("menus: [some text] ", 0) == 0;
+  })) << LastTitle();
+  PostRightClick(view, 40, 20);
+  ASSERT_TRUE(WaitFor([&] { return log_.Count("OnContextMenuDismissed") > 0; }));
+  POINT at = {40, 20};
+  ClientToScreen(view, &at);
+  EXPECT_EQ(menus.Shown(),
+            (std::vector<std::string>{std::to_string(at.x) + "," + std::to_string(at.y) + "|9"}));
+  auto asked = log_.Named("OnBeforeContextMenu");
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].detail.substr(0, asked[0].detail.find('|')),
+            std::to_string(CM_TYPEFLAG_PAGE | CM_TYPEFLAG_EDITABLE));
+  EXPECT_EQ(log_.Sequence({"OnContextMenuCommand"}).size(), 1u);
+  EXPECT_EQ(log_.Named("OnContextMenuCommand")[0].detail, std::to_string(MENU_ID_SELECT_ALL));
+  EXPECT_TRUE(WaitForTitle([](const std::string& t) {
+    return t == "menus:menu@40,20 [some text] 0-9";
+  })) << "the handler left it to the engine, which selected all: "
+      << LastTitle();
+
+  // The menu key asks for the text field's menu too.
+  SendMessageW(view, WM_KEYDOWN, VK_APPS, 1 | (1 << 24));
+  SendMessageW(view, WM_KEYUP, VK_APPS, 1 | (1 << 24) | (3u << 30));
+  EXPECT_TRUE(WaitFor([&] { return log_.Count("OnContextMenuDismissed") > 1; })) << LastTitle();
+  EXPECT_EQ(menus.Shown().size(), 2u);
 }
 
 TEST_F(DevToolsEngine, AMutedPageReportsItsMediaMuted) {

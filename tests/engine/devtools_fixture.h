@@ -143,6 +143,17 @@ class DevToolsView : public DevToolsEngine {
     return client_->Browser()->GetHost()->GetWindowHandle();
   }
 
+  // A 400 x 300 child window showing the page served at `path`, loaded and drawn.
+  HWND OpenLoaded(const std::string& path, const char* page) {
+    server_.Set(path, {200, page, ""});
+    HWND view = OpenChild(server_.Url(path), 400, 300);
+    if (!view || !WaitForLoadEnd(server_.Url(path) + "|200") ||
+        !WaitFor([&] { return FramesPublished() > 0; }, 20000)) {
+      return nullptr;
+    }
+    return view;
+  }
+
   int64_t FramesPublished() {
     auto browser = engine::EngineCore::Get()->FindBrowser(client_->Browser()->GetIdentifier());
     return browser ? browser->Surface().FramesPublished() : -1;

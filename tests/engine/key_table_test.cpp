@@ -69,6 +69,7 @@ const KeyCase kKeys[] = {
     {VK_DECIMAL, false, false, ".", "NumpadDecimal", 3},
     {VK_DIVIDE, false, true, "/", "NumpadDivide", 3},
     {VK_NUMLOCK, false, false, "NumLock", "NumLock", 0},
+    {VK_PROCESSKEY, false, false, "Process", "", 0},
 };
 
 TEST(KeyTable, NamesEveryKeyOfTheUsLayout) {
@@ -83,7 +84,7 @@ TEST(KeyTable, NamesEveryKeyOfTheUsLayout) {
 }
 
 TEST(KeyTable, UnknownKeysHaveNoName) {
-  for (int virtualKey : {0, 0xFF, VK_LBUTTON, 0xE5}) {
+  for (int virtualKey : {0, 0xFF, VK_LBUTTON, 0x07, 0xE8}) {
     engine::KeyName name;
     EXPECT_FALSE(engine::KeyNameOf(virtualKey, false, false, name)) << virtualKey;
   }

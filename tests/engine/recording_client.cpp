@@ -154,8 +154,27 @@ bool RecordingClient::OnJSDialog(CefRefPtr<CefBrowser>, const CefString& originU
 void RecordingClient::OnBeforeContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
                                           CefRefPtr<CefContextMenuParams> params,
                                           CefRefPtr<CefMenuModel> model) {
-  log_.Add("OnBeforeContextMenu", std::to_string(params->GetTypeFlags()));
+  // Flags, point, what was selected, and the items offered.
+  std::string items;
+  for (size_t i = 0; i < model->GetCount(); ++i) {
+    items += (i ? "," : "") + std::to_string(model->GetCommandIdAt(i));
+  }
+  log_.Add("OnBeforeContextMenu", std::to_string(params->GetTypeFlags()) + "|" +
+                                      std::to_string(params->GetXCoord()) + "," +
+                                      std::to_string(params->GetYCoord()) + "|" +
+                                      params->GetSelectionText().ToString() + "|" + items);
   if (clearMenu) model->Clear();
+}
+
+bool RecordingClient::OnContextMenuCommand(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
+                                           CefRefPtr<CefContextMenuParams>, int commandId,
+                                           EventFlags) {
+  log_.Add("OnContextMenuCommand", std::to_string(commandId));
+  return handleMenuCommand;
+}
+
+void RecordingClient::OnContextMenuDismissed(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>) {
+  log_.Add("OnContextMenuDismissed");
 }
 
 bool RecordingClient::OnProcessMessageReceived(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame>,

@@ -54,6 +54,7 @@ class RecordingClient : public CefClient,
   std::function<bool(CefRefPtr<CefJSDialogCallback>, bool& suppress)> dialogAnswer;
   std::function<void(CefRefPtr<CefBrowser>, CefRefPtr<CefProcessMessage>)> onMessage;
   bool clearMenu = false;
+  bool handleMenuCommand = false;  // OnContextMenuCommand's answer
 
   CefRefPtr<CefBrowser> Browser() const;
   int BrowserId() const;
@@ -97,6 +98,10 @@ class RecordingClient : public CefClient,
   void OnBeforeContextMenu(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                            CefRefPtr<CefContextMenuParams> params,
                            CefRefPtr<CefMenuModel> model) override;
+  bool OnContextMenuCommand(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
+                            CefRefPtr<CefContextMenuParams> params, int commandId,
+                            EventFlags eventFlags) override;
+  void OnContextMenuDismissed(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame) override;
   bool OnProcessMessageReceived(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                 CefProcessId sourceProcess,
                                 CefRefPtr<CefProcessMessage> message) override;
