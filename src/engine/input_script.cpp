@@ -1,5 +1,7 @@
 #include "engine/input_script.h"
 
+#include "engine/page_script.h"
+
 namespace engine {
 
 const char kInputBinding[] = "__engineInput";
@@ -133,11 +135,7 @@ const char kScript[] = R"JS(
 
 std::string InputScript() {
   std::string script = kScript;
-  const std::string placeholder = "BINDING";
-  for (size_t at = script.find(placeholder); at != std::string::npos;
-       at = script.find(placeholder, at)) {
-    script.replace(at, placeholder.size(), kInputBinding);
-  }
+  ReplaceAll(script, "BINDING", kInputBinding);
   return script;
 }
 

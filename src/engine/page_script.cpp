@@ -66,13 +66,6 @@ const char kHelper[] = R"JS(
 })();
 )JS";
 
-void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
-  for (size_t at = text.find(what); at != std::string::npos;
-       at = text.find(what, at + with.size())) {
-    text.replace(at, what.size(), with);
-  }
-}
-
 std::string JsString(const std::string& text) {
   std::string out = "\"";
   for (char c : text) {
@@ -91,6 +84,13 @@ std::string JsString(const std::string& text) {
 }
 
 }  // namespace
+
+void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
+  for (size_t at = text.find(what); at != std::string::npos;
+       at = text.find(what, at + with.size())) {
+    text.replace(at, what.size(), with);
+  }
+}
 
 std::string RewriteNativeDeclarations(const std::string& extensionName, const std::string& code) {
   static const std::string kDeclaration = "native function";

@@ -17,6 +17,8 @@ extern const char kNativeCallUrl[];
 extern const char kNotifyBinding[];
 
 std::string PageScript(const std::vector<Extension>& extensions);
+// Puts `with` in place of every `what` in `text`.
+void ReplaceAll(std::string& text, const std::string& what, const std::string& with);
 // The extension's code with each `native function NAME(...);` declaration replaced.
 std::string RewriteNativeDeclarations(const std::string& extensionName, const std::string& code);
 
