@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -38,6 +39,15 @@ std::string Text(const json& j, const char* key) {
 bool Flag(const json& j, const char* key) {
   auto it = j.find(key);
   return it != j.end() && it->is_boolean() && it->get<bool>();
+}
+
+// A coordinate a page reports, which may be any number: kept within a range a window can
+// use, so that the conversion and the sums made with it stay defined; 0 when not a number.
+int Coordinate(const json& j, const char* key) {
+  constexpr double kLimit = 1 << 24;
+  auto it = j.find(key);
+  if (it == j.end() || !it->is_number()) return 0;
+  return static_cast<int>(std::max(-kLimit, std::min(kLimit, it->get<double>())));
 }
 
 const json& Member(const json& j, const char* key) {
@@ -305,8 +315,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
   // would compete with the frames of the page's window.
   std::string DevToolsUrlOf(const std::string& target) const {
     const std::string host = "127.0.0.1:" + std::to_string(process_.Port());
-    return "http://" + host + "/devtools/devtools_app.html?ws=" + host + "/devtools/page/" +
-           target;
+    return "http://" + host + "/devtools/devtools_app.html?ws=" + host + "/devtools/page/" + target;
   }
 
   // The tools connect to the inspected page's target, which exists once its page is ready.
@@ -784,13 +793,13 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
       browser.NotifyCursor(cursor->get<std::string>());
     const json& caret = Member(notice, "caret");
     if (!caret.empty()) {
-      browser.NotifyCaret(caret.value("x", 0), caret.value("y", 0), caret.value("h", 0));
+      browser.NotifyCaret(Coordinate(caret, "x"), Coordinate(caret, "y"), Coordinate(caret, "h"));
     }
     const json& menu = Member(notice, "contextMenu");
     if (menu.empty()) return;
     CefContextMenuParams::Data params;
-    params.x = menu.value("x", 0);
-    params.y = menu.value("y", 0);
+    params.x = Coordinate(menu, "x");
+    params.y = Coordinate(menu, "y");
     params.linkUrl = Text(menu, "link");
     params.pageUrl = page.mainUrl;
     params.frameUrl = Text(menu, "frameUrl");
