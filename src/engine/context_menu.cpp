@@ -6,6 +6,7 @@
 
 #include "engine/browser_impl.h"
 #include "engine/key_table.h"
+#include "engine/window_input.h"
 
 namespace engine {
 namespace {
@@ -37,7 +38,7 @@ int ShowMenu(HWND owner, CefRefPtr<CefMenuModel> model, int x, int y) {
 }
 
 // The editing items act as their keyboard shortcuts would.
-void SendShortcut(BrowserImpl& browser, int virtualKey, int modifiers, const char* command) {
+void SendShortcut(BrowserImpl& browser, int virtualKey, int modifiers) {
   KeyInput key;
   key.windowsKeyCode = virtualKey;
   key.modifiers = modifiers;
@@ -46,7 +47,7 @@ void SendShortcut(BrowserImpl& browser, int virtualKey, int modifiers, const cha
     key.key = name.key;
     key.code = name.code;
   }
-  if (command) key.commands.push_back(command);
+  if (const char* command = EditingCommand(virtualKey, modifiers)) key.commands.push_back(command);
   browser.SendKey(key);
   key.type = KeyInput::Type::kUp;
   key.commands.clear();
@@ -67,19 +68,19 @@ void RunDefaultCommand(BrowserImpl& browser, int command) {
     case MENU_ID_STOPLOAD:
       return browser.StopLoad();
     case MENU_ID_UNDO:
-      return SendShortcut(browser, 'Z', ctrl, "undo");
+      return SendShortcut(browser, 'Z', ctrl);
     case MENU_ID_REDO:
-      return SendShortcut(browser, 'Y', ctrl, "redo");
+      return SendShortcut(browser, 'Y', ctrl);
     case MENU_ID_CUT:
-      return SendShortcut(browser, 'X', ctrl, "cut");
+      return SendShortcut(browser, 'X', ctrl);
     case MENU_ID_COPY:
-      return SendShortcut(browser, 'C', ctrl, "copy");
+      return SendShortcut(browser, 'C', ctrl);
     case MENU_ID_PASTE:
-      return SendShortcut(browser, 'V', ctrl, "paste");
+      return SendShortcut(browser, 'V', ctrl);
     case MENU_ID_DELETE:
-      return SendShortcut(browser, VK_DELETE, 0, nullptr);
+      return SendShortcut(browser, VK_DELETE, 0);
     case MENU_ID_SELECT_ALL:
-      return SendShortcut(browser, 'A', ctrl, "selectAll");
+      return SendShortcut(browser, 'A', ctrl);
   }
 }
 

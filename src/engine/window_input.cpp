@@ -107,28 +107,6 @@ int KeyModifiers() {
   return modifiers;
 }
 
-// The editing command a Ctrl shortcut stands for, or nullptr.
-const char* EditingCommand(int virtualKey, int modifiers) {
-  const int others = modifiers & ~(MouseInput::kControl | MouseInput::kShift);
-  if (!(modifiers & MouseInput::kControl) || others) return nullptr;
-  const bool shift = (modifiers & MouseInput::kShift) != 0;
-  switch (virtualKey) {
-    case 'A':
-      return shift ? nullptr : "selectAll";
-    case 'C':
-      return shift ? nullptr : "copy";
-    case 'X':
-      return shift ? nullptr : "cut";
-    case 'V':
-      return shift ? nullptr : "paste";
-    case 'Z':
-      return shift ? "redo" : "undo";
-    case 'Y':
-      return shift ? nullptr : "redo";
-  }
-  return nullptr;
-}
-
 bool CharInputOf(wchar_t unit, KeyInput& input) {
   // Characters come one UTF-16 unit at a time; the engine's windows all live on one thread.
   static thread_local wchar_t high = 0;
@@ -184,6 +162,27 @@ bool KeyInputOf(unsigned message, uintptr_t wParam, intptr_t lParam, KeyInput& i
     }
   }
   return true;
+}
+
+const char* EditingCommand(int virtualKey, int modifiers) {
+  const int others = modifiers & ~(MouseInput::kControl | MouseInput::kShift);
+  if (!(modifiers & MouseInput::kControl) || others) return nullptr;
+  const bool shift = (modifiers & MouseInput::kShift) != 0;
+  switch (virtualKey) {
+    case 'A':
+      return shift ? nullptr : "selectAll";
+    case 'C':
+      return shift ? nullptr : "copy";
+    case 'X':
+      return shift ? nullptr : "cut";
+    case 'V':
+      return shift ? nullptr : "paste";
+    case 'Z':
+      return shift ? "redo" : "undo";
+    case 'Y':
+      return shift ? nullptr : "redo";
+  }
+  return nullptr;
 }
 
 void ForgetHeldKeys() {

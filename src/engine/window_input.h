@@ -20,6 +20,9 @@ bool MouseInputOf(HWND__* window, unsigned message, uintptr_t wParam, intptr_t l
 // what the thread's keyboard state says.
 bool KeyInputOf(unsigned message, uintptr_t wParam, intptr_t lParam, KeyInput& input);
 
+// The editing command (as the browser names it) a Ctrl shortcut stands for, or nullptr.
+const char* EditingCommand(int virtualKey, int modifiers);
+
 // The focus went elsewhere: releases of modifier keys go elsewhere too.
 void ForgetHeldKeys();
 
