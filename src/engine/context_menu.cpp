@@ -20,8 +20,9 @@ MenuRunner& Runner() {
 int NativeMenu(HWND owner, CefRefPtr<CefMenuModel> model, int x, int y) {
   HMENU menu = MakePopupMenu(model);
   if (!menu) return 0;
-  // A menu whose owner is not in front never closes when the user clicks elsewhere.
-  SetForegroundWindow(owner);
+  // A menu whose owner is not in front never closes when the user clicks elsewhere; the
+  // owner is mostly a child window, and only top-level windows come to the front.
+  SetForegroundWindow(GetAncestor(owner, GA_ROOT));
   const int chosen = static_cast<int>(TrackPopupMenu(
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0, owner, nullptr));
   DestroyMenu(menu);
