@@ -242,10 +242,16 @@ void BrowserImpl::WindowFocused(bool focused) {
 }
 
 void BrowserImpl::SendKey(const KeyInput& input) {
-  if (input.type == KeyInput::Type::kRawDown &&
-      (input.windowsKeyCode == VK_APPS ||
-       (input.windowsKeyCode == VK_F10 && input.modifiers == MouseInput::kShift))) {
-    menuAsked_ = MenuAsked::kByKey;
+  if (input.type == KeyInput::Type::kRawDown) {
+    // The menu key's press lets one menu through; a later key's press takes that back, or a
+    // page that stopped the key's menu could show one whenever it likes.
+    const bool menuKey = input.windowsKeyCode == VK_APPS ||
+                         (input.windowsKeyCode == VK_F10 && input.modifiers == MouseInput::kShift);
+    if (menuKey) {
+      menuAsked_ = MenuAsked::kByKey;
+    } else if (menuAsked_ == MenuAsked::kByKey) {
+      menuAsked_ = MenuAsked::kNo;
+    }
   }
   auto core = EngineCore::Get();
   if (core && !IsClosing()) core->GetBackend().SendKey(*this, input);

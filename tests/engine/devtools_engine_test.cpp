@@ -901,6 +901,33 @@ TEST_F(DevToolsView, TheCommandChosenFromTheMenuIsCarriedOut) {
   EXPECT_EQ(menus.Shown().size(), 2u);
 }
 
+TEST_F(DevToolsView, AMenuKeyWhoseMenuThePageStoppedLetsNoLaterMenuThrough) {
+  TestMenus menus(0);
+  HWND view = OpenLoaded("/stopped",
+                         "<html><body><script>let stopped = 0;"
+                         "addEventListener('mousedown', () => document.title = 'down');"
+                         "addEventListener('contextmenu', e => {"
+                         " e.preventDefault(); document.title = 'stopped ' + (++stopped); });"
+                         "</script></body></html>");
+  ASSERT_NE(view, nullptr);
+  PostClick(view, 10, 10);
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t == "down"; })) << LastTitle();
+  SendMessageW(view, WM_KEYDOWN, VK_APPS, 1 | (1 << 24));
+  SendMessageW(view, WM_KEYUP, VK_APPS, 1 | (1 << 24) | (3u << 30));
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t == "stopped 1"; })) << LastTitle();
+  // Typing on, then the page asks for a menu of its own making.
+  SendMessageW(view, WM_KEYDOWN, 'A', 1 | (0x1E << 16));
+  SendMessageW(view, WM_KEYUP, 'A', 1 | (0x1E << 16) | (3u << 30));
+  client_->Browser()->GetMainFrame()->ExecuteJavaScript(
+      "window.__engineInput(JSON.stringify({contextMenu: {x: 5, y: 5, link: 'http://elsewhere/',"
+      " top: true}})); document.title = 'asked';",
+      "", 0);
+  ASSERT_TRUE(WaitForTitle([](const std::string& t) { return t == "asked"; })) << LastTitle();
+  WaitFor([] { return false; }, 500);
+  EXPECT_EQ(log_.Count("OnBeforeContextMenu"), 0u);
+  EXPECT_TRUE(menus.Shown().empty());
+}
+
 TEST_F(DevToolsEngine, AMutedPageReportsItsMediaMuted) {
   server_.Set("/media", {200,
                          "<html><body><video id=v></video><script>"
