@@ -42,12 +42,14 @@ bool Flag(const json& j, const char* key) {
 }
 
 // A coordinate a page reports, which may be any number: kept within a range a window can
-// use, so that the conversion and the sums made with it stay defined; 0 when not a number.
-int Coordinate(const json& j, const char* key) {
+// use, so that the conversion and the sums made with it stay defined. False when the page
+// sent no number.
+bool ReadCoordinate(const json& j, const char* key, int& value) {
   constexpr double kLimit = 1 << 24;
   auto it = j.find(key);
-  if (it == j.end() || !it->is_number()) return 0;
-  return static_cast<int>(std::max(-kLimit, std::min(kLimit, it->get<double>())));
+  if (it == j.end() || !it->is_number()) return false;
+  value = static_cast<int>(std::max(-kLimit, std::min(kLimit, it->get<double>())));
+  return true;
 }
 
 const json& Member(const json& j, const char* key) {
@@ -792,14 +794,16 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     if (cursor != notice.end() && cursor->is_string())
       browser.NotifyCursor(cursor->get<std::string>());
     const json& caret = Member(notice, "caret");
-    if (!caret.empty()) {
-      browser.NotifyCaret(Coordinate(caret, "x"), Coordinate(caret, "y"), Coordinate(caret, "h"));
+    int x = 0;
+    int y = 0;
+    int height = 0;
+    if (ReadCoordinate(caret, "x", x) && ReadCoordinate(caret, "y", y) &&
+        ReadCoordinate(caret, "h", height)) {
+      browser.NotifyCaret(x, y, height);
     }
     const json& menu = Member(notice, "contextMenu");
-    if (menu.empty()) return;
     CefContextMenuParams::Data params;
-    params.x = Coordinate(menu, "x");
-    params.y = Coordinate(menu, "y");
+    if (!ReadCoordinate(menu, "x", params.x) || !ReadCoordinate(menu, "y", params.y)) return;
     params.linkUrl = Text(menu, "link");
     params.pageUrl = page.mainUrl;
     params.frameUrl = Text(menu, "frameUrl");
