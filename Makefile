@@ -10,10 +10,10 @@ all: build
 deps:
 	@scripts/install-deps
 
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
-
-configure: deps $(BUILD)/CMakeCache.txt
+# 32-bit Windows wherever 32-bit code runs; 64-bit on machines that run 64-bit code only
+# (scripts/wine-env.sh). A build folder made for the other one is made anew.
+configure: deps
+	@scripts/configure $(BUILD)
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)

@@ -14,7 +14,7 @@ CRITICAL_SECTION* Section(unsigned char* storage) {
 
 }  // namespace
 
-static_assert(sizeof(CRITICAL_SECTION) <= 24, "Lock storage too small");
+static_assert(sizeof(CRITICAL_SECTION) <= sizeof(Lock), "Lock storage too small");
 
 Lock::Lock() {
   InitializeCriticalSectionAndSpinCount(Section(section_), kSpinCount);

@@ -16,7 +16,7 @@ class Lock {
 
  private:
   // Storage for the CRITICAL_SECTION, kept opaque so that this header stays light.
-  alignas(8) unsigned char section_[24];
+  alignas(8) unsigned char section_[sizeof(void*) == 8 ? 40 : 24];
 };
 
 // Holds a lock for the length of a scope.
