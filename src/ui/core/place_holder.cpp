@@ -11,9 +11,17 @@ PlaceHolder::PlaceHolder() = default;
 PlaceHolder::~PlaceHolder() = default;
 
 void PlaceHolder::AttachToWindow(IControlWindow* window, Box* parent, bool init) {
+  // A tree built for a window is attached again on its way in (into the shadow's box, then
+  // as the window's root); only a control taken out of its box or moved to another window
+  // is initialised anew.
+  if (!parent) initialised_ = false;
   SetWindow(window);
   parent_ = parent;
-  if (init && parent) Init();
+  if (!init || !parent) return;
+  if (initialised_ && (!window || window == initialisedFor_)) return;
+  initialised_ = true;
+  initialisedFor_ = window;
+  Init();
 }
 
 UiSize PlaceHolder::EstimateSize(UiSize) {

@@ -31,7 +31,8 @@ class PlaceHolder : public virtual kbase::SupportWeakCallback {
 
   virtual IControlWindow* GetWindow() const { return window_; }
   virtual void SetWindow(IControlWindow* window) { window_ = window; }
-  // Sets window and parent; with init and a parent, runs Init.
+  // Sets window and parent; with init and a parent, runs Init once per attachment: again
+  // only after the control has been without a parent or in another window.
   virtual void AttachToWindow(IControlWindow* window, Box* parent, bool init);
   virtual void Init() { OnInit(); }
   virtual void OnInit() {}
@@ -101,6 +102,10 @@ class PlaceHolder : public virtual kbase::SupportWeakCallback {
   bool useCache_ = false;
   bool cacheDirty_ = false;
   std::unique_ptr<IRenderContext> cacheContext_;
+
+ private:
+  bool initialised_ = false;
+  IControlWindow* initialisedFor_ = nullptr;
 };
 
 }  // namespace ui

@@ -22,13 +22,24 @@ using window_test::At;
 using window_test::Drain;
 using window_test::PumpUntil;
 
-// A skinned window built from tests/data/ui/core/skins/frame/main.xml.
+// Counts how often it is initialised.
+class CountedControl : public Control {
+ public:
+  void OnInit() override { ++inits; }
+  int inits = 0;
+};
+
+// A skinned window built from tests/data/ui/core/skins/frame/main.xml; it makes the
+// "Counted" controls of its layouts.
 class SkinWindow : public WindowImplBase {
  public:
   std::wstring GetWindowClassName() const override { return L"TarnwickSkinTest"; }
   std::wstring GetSkinFolder() override { return L"frame"; }
   std::wstring GetSkinFile() override { return skinFile; }
   void OnInitWindow() override { ++inits; }
+  Control* CreateControl(const std::wstring& className) override {
+    return className == L"Counted" ? new CountedControl() : nullptr;
+  }
 
   std::wstring skinFile = L"main.xml";
   int inits = 0;
@@ -95,6 +106,46 @@ TEST_F(WindowImplBaseTest, BuildsItsSkinWrapsItAndRunsItsInitHook) {
   ::GetWindowRect(window->GetHWND(), &placed);
   EXPECT_EQ(placed.right - placed.left, 300);
   EXPECT_EQ(placed.bottom - placed.top, 200);
+  ::DestroyWindow(window->GetHWND());
+}
+
+// A built tree is attached more than once on its way into the window (into the shadow's
+// box, then as the root); each control is initialised once all the same.
+TEST_F(WindowImplBaseTest, EveryControlOfASkinIsInitialisedOnce) {
+  for (const bool shadow : {true, false}) {
+    SCOPED_TRACE(shadow ? "with shadow" : "without shadow");
+    auto* window = new SkinWindow();
+    window->skinFile = L"inits.xml";
+    window->GetShadow().SetAttached(shadow);
+    ASSERT_TRUE(
+        window->CreateNativeWindow(nullptr, L"inits", WS_POPUP, 0, false, UiRect{0, 0, 200, 100}));
+    auto* shallow = static_cast<CountedControl*>(window->FindControlByName(L"near"));
+    auto* deep = static_cast<CountedControl*>(window->FindControlByName(L"deep"));
+    ASSERT_TRUE(shallow && deep);
+    EXPECT_EQ(shallow->inits, 1);
+    EXPECT_EQ(deep->inits, 1);
+    ::DestroyWindow(window->GetHWND());
+    Drain();
+  }
+}
+
+// Taken out of its box and put back is a new attachment; moving inside the window is not.
+TEST_F(WindowImplBaseTest, AControlAddedLaterIsInitialisedOncePerAttachment) {
+  auto* window = new SkinWindow();
+  window->skinFile = L"inits.xml";
+  ASSERT_TRUE(
+      window->CreateNativeWindow(nullptr, L"inits", WS_POPUP, 0, false, UiRect{0, 0, 200, 100}));
+  auto* body = static_cast<Box*>(window->FindControlByName(L"body"));
+  auto* added = new CountedControl();
+  ASSERT_TRUE(body->Add(added));
+  EXPECT_EQ(added->inits, 1);
+  window->InitSubtree(added);
+  EXPECT_EQ(added->inits, 1);
+  body->SetAutoDestroy(false);
+  ASSERT_TRUE(body->Remove(added));
+  ASSERT_TRUE(body->Add(added));
+  EXPECT_EQ(added->inits, 2);
+  body->SetAutoDestroy(true);
   ::DestroyWindow(window->GetHWND());
 }
 
