@@ -75,15 +75,18 @@ void BrowserHandler::Notify(std::function<void(HandlerDelegate&)> notify) {
       flag, [delegate, notify = std::move(notify)] { notify(*delegate); }));
 }
 
-bool BrowserHandler::OnProcessMessageReceived(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame>,
-                                              CefProcessId, CefRefPtr<CefProcessMessage> message) {
+bool BrowserHandler::OnProcessMessageReceived(CefRefPtr<CefBrowser> browser,
+                                              CefRefPtr<CefFrame> frame, CefProcessId,
+                                              CefRefPtr<CefProcessMessage> message) {
   if (!message || message->GetName() != "CallCppFunction") return false;
   CefRefPtr<CefListValue> args = message->GetArgumentList();
   const CefString name = args->GetString(0);
   const CefString params = args->GetString(1);
   const int callbackId = args->GetInt(2);
   AskDelegate<bool>(
-      [&](HandlerDelegate& d) { return d.OnExecuteCppFunc(name, params, callbackId, browser); },
+      [&](HandlerDelegate& d) {
+        return d.OnExecuteCppFunc(name, params, callbackId, browser, frame);
+      },
       false);
   return true;
 }
@@ -131,6 +134,12 @@ void BrowserHandler::AddBrowser(CefRefPtr<CefBrowser> browser) {
   if (previous) previous->GetHost()->WasHidden(true);
   SetCurrentBrowser(browser);
   CefManager::GetInstance()->IncrementBrowserCount();
+  if (closeOnArrival_) {
+    // Its control went while the browser was being made; its close lowers the count.
+    browser->GetHost()->CloseBrowser(true);
+    afterCreatedTasks.RunAndClear();
+    return;
+  }
   // Only the UI thread changes the delegate, so reading it here needs no decision count.
   HandlerDelegate* delegate = handlerDelegate;
   if (delegate) {

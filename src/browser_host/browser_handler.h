@@ -71,8 +71,10 @@ class BrowserHandler : public kbase::SupportWeakCallback,
                               const CefString& title, const CefString& defaultFilePath,
                               const std::vector<CefString>& acceptFilters, int selectedAcceptFilter,
                               CefRefPtr<CefFileDialogCallback> callback) = 0;
+    // The frame is the one the page called from: the answer goes back to its process.
     virtual bool OnExecuteCppFunc(const CefString& functionName, const CefString& params,
-                                  int callbackId, CefRefPtr<CefBrowser> browser) = 0;
+                                  int callbackId, CefRefPtr<CefBrowser> browser,
+                                  CefRefPtr<CefFrame> frame) = 0;
   };
 
   // Storage above this size is refused.
@@ -83,6 +85,9 @@ class BrowserHandler : public kbase::SupportWeakCallback,
   // UI thread. Clearing waits for a decision the engine thread is asking of the old
   // delegate, so the control can be destroyed safely right after.
   void SetHandlerDelegate(HandlerDelegate* delegate);
+  // UI thread: the control is going. A browser still being made has nobody left to close
+  // it, so it is closed as soon as it arrives.
+  void CloseBrowsersOnArrival() { closeOnArrival_ = true; }
   CefRefPtr<CefBrowser> GetBrowser();
   CefRefPtr<CefBrowserHost> GetBrowserHost();
   UnregistedCallbackList::Closure AddAfterCreatedTask(UnregistedCallbackList::Closure task);
@@ -187,6 +192,7 @@ class BrowserHandler : public kbase::SupportWeakCallback,
   CefRefPtr<CefBrowser> currentBrowser;
   std::vector<CefRefPtr<CefBrowser>> browserList;  // UI thread
   UnregistedCallbackList afterCreatedTasks;        // UI thread
+  bool closeOnArrival_ = false;                    // UI thread
   std::weak_ptr<kbase::WeakFlag> selfFlag_;
 
   IMPLEMENT_REFCOUNTING(BrowserHandler);

@@ -1,5 +1,7 @@
 #include "browser_host/cef_js_bridge.h"
 
+#include <atomic>
+#include <memory>
 #include <utility>
 
 #include "engine/cef_process_message.h"
@@ -18,10 +20,11 @@ int64_t FrameIdOf(CefRefPtr<CefV8Context> context) {
   return frame ? frame->GetIdentifier() : -1;
 }
 
-void SendToRenderer(CefRefPtr<CefBrowser> browser, int32_t callbackId, bool hasError,
-                    const CefString& result) {
-  CefRefPtr<CefFrame> frame = browser ? browser->GetMainFrame() : nullptr;
-  if (!frame) return;
+void SendToRenderer(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame, int32_t callbackId,
+                    bool hasError, const CefString& result) {
+  if (!frame && browser) frame = browser->GetMainFrame();
+  // A page that has gone takes its callbacks with it: the answer is dropped.
+  if (!frame || !frame->IsValid()) return;
   CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(kExecuteJsCallback);
   CefRefPtr<CefListValue> args = message->GetArgumentList();
   args->SetInt(0, callbackId);
@@ -36,9 +39,12 @@ bool CefJSBridge::CallHostFunction(const CefString& functionName, const CefStrin
                                    CefRefPtr<CefV8Value> callback) {
   CefRefPtr<CefV8Context> context = CefV8Context::GetCurrentContext();
   CefRefPtr<CefBrowser> browser = context ? context->GetBrowser() : nullptr;
-  CefRefPtr<CefFrame> mainFrame = browser ? browser->GetMainFrame() : nullptr;
+  // Sent through the calling frame, so that the answer comes back to its process even when
+  // the frame lives in another process than the main frame.
+  CefRefPtr<CefFrame> frame = context ? context->GetFrame() : nullptr;
+  if (!frame && browser) frame = browser->GetMainFrame();
   const int32_t id = nextPageCallbackId;
-  if (!mainFrame || pageCallbacks.count(id) != 0) return false;
+  if (!frame || pageCallbacks.count(id) != 0) return false;
   CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(kCallCppFunction);
   CefRefPtr<CefListValue> args = message->GetArgumentList();
   args->SetString(0, functionName);
@@ -46,7 +52,7 @@ bool CefJSBridge::CallHostFunction(const CefString& functionName, const CefStrin
   args->SetInt(2, id);
   nextPageCallbackId = id + 1;
   pageCallbacks[id] = PageEntry(context, callback);
-  mainFrame->SendProcessMessage(PID_BROWSER, message);
+  frame->SendProcessMessage(PID_BROWSER, message);
   return true;
 }
 
@@ -121,15 +127,21 @@ HostFunction CefJSBridge::FindHostFunction(const CefString& functionName, int br
 }
 
 bool CefJSBridge::ExecuteHostFunction(const CefString& functionName, const CefString& params,
-                                      int32_t callbackId, CefRefPtr<CefBrowser> browser) {
+                                      int32_t callbackId, CefRefPtr<CefBrowser> browser,
+                                      CefRefPtr<CefFrame> frame) {
   HostFunction function =
       FindHostFunction(functionName, browser ? browser->GetIdentifier() : kAllBrowsers);
   if (!function) {
-    SendToRenderer(browser, callbackId, true, kFunctionDoesNotExist);
+    SendToRenderer(browser, frame, callbackId, true, kFunctionDoesNotExist);
     return false;
   }
-  ReplyFunction reply = [browser, callbackId](bool hasError, const std::string& result) {
-    SendToRenderer(browser, callbackId, hasError, CefString(result));
+  // Copies of the reply share one flag: a host function that answers twice, or from two
+  // threads at once, reaches the page once.
+  auto answered = std::make_shared<std::atomic<bool>>(false);
+  ReplyFunction reply = [browser, frame, callbackId, answered](bool hasError,
+                                                               const std::string& result) {
+    if (answered->exchange(true)) return;
+    SendToRenderer(browser, frame, callbackId, hasError, CefString(result));
   };
   const std::string paramsUtf8 = params.ToString();
   // False when the UI thread has gone: the function will not run.

@@ -41,8 +41,11 @@ class CefJSBridge {
   // Browser half. A null browser registers the function for every browser.
   bool RegisterHostFunction(const CefString& functionName, HostFunction function,
                             CefRefPtr<CefBrowser> browser);
+  // The answer goes back through the frame the page called from (the browser's main frame
+  // when none is given), at most once, and only while that frame still exists.
   bool ExecuteHostFunction(const CefString& functionName, const CefString& params,
-                           int32_t callbackId, CefRefPtr<CefBrowser> browser);
+                           int32_t callbackId, CefRefPtr<CefBrowser> browser,
+                           CefRefPtr<CefFrame> frame = nullptr);
 
  private:
   using PageEntry = std::pair<CefRefPtr<CefV8Context>, CefRefPtr<CefV8Value>>;

@@ -28,9 +28,9 @@ class BridgeControl : public RecordingDelegate {
   }
 
   bool OnExecuteCppFunc(const CefString& name, const CefString& params, int callbackId,
-                        CefRefPtr<CefBrowser> browser) override {
-    RecordingDelegate::OnExecuteCppFunc(name, params, callbackId, browser);
-    return bridge_->ExecuteHostFunction(name, params, callbackId, browser);
+                        CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame) override {
+    RecordingDelegate::OnExecuteCppFunc(name, params, callbackId, browser, frame);
+    return bridge_->ExecuteHostFunction(name, params, callbackId, browser, frame);
   }
 
   std::shared_ptr<vok_comp::CefJSBridge> Bridge() const { return bridge_; }

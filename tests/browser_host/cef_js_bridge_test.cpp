@@ -414,6 +414,60 @@ TEST_F(JsBridgeTest, OnlyExecuteJsCallbackMessagesRunPageCallbacks) {
   ExpectOneAnswer(false, "Here.");
 }
 
+// A function of the page that throws.
+class ThrowingFunction : public CefV8Handler {
+ public:
+  bool Execute(const CefString&, CefRefPtr<CefV8Value>, const CefV8ValueList&,
+               CefRefPtr<CefV8Value>&, CefString& exception) override {
+    exception = "no parsing here";
+    return true;
+  }
+  IMPLEMENT_REFCOUNTING(ThrowingFunction);
+};
+
+// A page that replaces JSON or JSON.parse gets the answer as its text, once, in the right
+// callback.
+TEST_F(JsBridgeTest, APageWithoutAWorkingJsonParseGetsTheAnswerAsText) {
+  struct Replacement {
+    const char* name;
+    std::function<void(CefRefPtr<CefV8Value> global)> apply;
+  };
+  const Replacement replacements[] = {
+      {"JSON is a string",
+       [](CefRefPtr<CefV8Value> global) {
+         global->SetValue("JSON", Str("not an object"), V8_PROPERTY_ATTRIBUTE_NONE);
+       }},
+      {"JSON is gone",
+       [](CefRefPtr<CefV8Value> global) {
+         global->SetValue("JSON", CefV8Value::CreateUndefined(), V8_PROPERTY_ATTRIBUTE_NONE);
+       }},
+      {"JSON.parse is not a function",
+       [](CefRefPtr<CefV8Value> global) {
+         global->GetValue("JSON")->SetValue("parse", CefV8Value::CreateInt(3),
+                                            V8_PROPERTY_ATTRIBUTE_NONE);
+       }},
+      {"JSON.parse throws",
+       [](CefRefPtr<CefV8Value> global) {
+         global->GetValue("JSON")->SetValue(
+             "parse", CefV8Value::CreateFunction("parse", new ThrowingFunction()),
+             V8_PROPERTY_ATTRIBUTE_NONE);
+       }},
+  };
+  const int id = PageWith(L"Raw", host_.Answering("{\"message\":\"ok\"}"));
+  size_t before = 0;
+  for (const Replacement& r : replacements) {
+    SCOPED_TRACE(r.name);
+    ASSERT_TRUE(backend_->RunInPage(
+        id, [&](CefRefPtr<CefV8Context> context) { r.apply(context->GetGlobal()); }));
+    CallFromPage(id, "Raw");
+    const auto answers = answers_->All();
+    ASSERT_EQ(answers.size(), before + 1);
+    ASSERT_NE(answers.back().result, nullptr);
+    EXPECT_EQ(answers.back().result->GetStringValue().ToString(), "{\"message\":\"ok\"}");
+    before = answers.size();
+  }
+}
+
 // Two controls, each with its own browser and bridge; the first control has two browsers.
 TEST_F(JsBridgeTest, ABrowsersOwnHostFunctionComesBeforeTheOneForAllBrowsers) {
   const int a1 = CreateBrowser("http://site.test/a1");

@@ -13,6 +13,7 @@
 #include "browser_host/bridge_control.h"
 #include "browser_host/browser_handler.h"
 #include "browser_host/cef_manager.h"
+#include "browser_host/real_engine.h"
 #include "browser_host/recording_delegate.h"
 #include "browser_host/ui_thread.h"
 #include "engine/browser_process.h"
@@ -25,53 +26,30 @@ namespace {
 
 using vok_comp::CefManager;
 
-bool Exists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // The manager prepares the build's engine folder and starts the engine over its browser;
 // one handler with a control that owns a bridge is attached on the UI thread.
 class RealEngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::wstring binFolder = TARNWICK_BIN_FOLDER;
-    const std::wstring browser =
-        engine::BrowserProcess::ConfiguredBrowser(binFolder + L"cef/engine.ini");
-    if (browser.empty()) GTEST_SKIP() << "no browser named in build/bin/cef/engine.ini";
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    runFolder_ =
-        std::wstring(temp) + L"real-engine-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    dataDir_ = runFolder_ + L"cef_temp\\";
     ASSERT_TRUE(server_.Started());
-    // The search path keeps the engine folder for the rest of this test program; harmless,
-    // as the engine layer finds its browser through its own settings file.
-    ASSERT_TRUE(CefManager::GetInstance()->PrepareEngineFolderIn(binFolder));
-    engine::UseBackend(std::make_shared<engine::DevToolsBackend>(browser));
-    std::memset(&settings_, 0, sizeof(settings_));
-    settings_.size = sizeof(settings_);
-    ASSERT_TRUE(CefManager::GetInstance()->Initialize(dataDir_, settings_));
-    started_ = true;
+    std::string skip;
+    if (!engine_.Start(&skip)) {
+      if (!skip.empty()) GTEST_SKIP() << skip;
+      FAIL() << "the engine did not start";
+    }
     handler_ = new vok_comp::BrowserHandler();
     control_ = new BridgeControl(log_, handler_);
     ui_.Run([&] { handler_->SetHandlerDelegate(control_); });
   }
 
   void TearDown() override {
-    if (!started_) return;
-    CefManager::GetInstance()->Uninitialize();
-    engine::UseBackend(nullptr);
+    if (!engine_.Started()) return;
+    const bool stopped = engine_.Stop();
     ui_.Run([&] {
       handler_->SetHandlerDelegate(nullptr);
       delete control_;
     });
-    // The engine's watchdog leaves this mark once the browser process has gone.
-    EXPECT_TRUE(
-        WaitFor([&] { return Exists(dataDir_ + L"CefLocalStorage\\engine-exited"); }, 30000))
-        << "a browser process was left running";
-    cef_string_clear(&settings_.cache_path);
-    cef_string_clear(&settings_.log_file);
-    engine::BrowserProcess::RemoveFolder(runFolder_);
+    EXPECT_TRUE(stopped) << "a browser process was left running";
   }
 
   void OpenBrowser(const std::string& path) {
@@ -107,11 +85,8 @@ class RealEngineTest : public ::testing::Test {
     return found;
   }
 
-  std::wstring runFolder_;
-  std::wstring dataDir_;
+  RealEngine engine_;
   engine_test::HttpTestServer server_;
-  CefSettings settings_;
-  bool started_ = false;
   UiThread ui_;
   CallLog log_;
   CefRefPtr<vok_comp::BrowserHandler> handler_;

@@ -124,7 +124,7 @@ class RecordingDelegate : public vok_comp::BrowserHandler::HandlerDelegate {
     return fileDialogHandled;
   }
   bool OnExecuteCppFunc(const CefString& name, const CefString& params, int callbackId,
-                        CefRefPtr<CefBrowser>) override {
+                        CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>) override {
     log_.Add("OnExecuteCppFunc",
              name.ToString() + "|" + params.ToString() + "|" + std::to_string(callbackId));
     return true;

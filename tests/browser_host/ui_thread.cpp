@@ -9,9 +9,9 @@
 
 namespace browser_host_test {
 
-UiThread::UiThread() : FrameworkThread("TestUiThread") {
+UiThread::UiThread(kbase::LoopKind kind) : FrameworkThread("TestUiThread") {
   started_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  thread_ = std::thread([this] { RunHere(kbase::kPlainLoop); });
+  thread_ = std::thread([this, kind] { RunHere(kind); });
   WaitForSingleObject(started_, 20000);
 }
 

@@ -11,7 +11,8 @@ namespace browser_host_test {
 // running on a thread of its own so the test thread can drive the engine meanwhile.
 class UiThread : public kbase::FrameworkThread {
  public:
-  UiThread();
+  // Windows need the loop that pumps native messages.
+  explicit UiThread(kbase::LoopKind kind = kbase::kPlainLoop);
   ~UiThread() override;
 
   // Runs work on the UI thread and waits for it; false when it did not run in time.
