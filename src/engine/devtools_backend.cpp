@@ -178,6 +178,11 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     bool casting = false;
     bool muted = false;
     std::vector<std::string> muteScripts;  // make the page's next documents muted
+    // One renderer's end can be signalled several ways at once (its target crashed or
+    // destroyed, its session detached, the connection lost, its target never made) and is
+    // reported once: `gone` until a reload brings a crashed page back, `ended` for good.
+    bool gone = false;
+    bool ended = false;
   };
 
   bool Start(const StartOptions& options) {
@@ -354,14 +359,23 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
 
   // ---- the protocol ----
 
+  // A reply is always called: with the answer, or as failed once the connection has ended,
+  // also for a command sent after the end (a page made then must still learn that it has no
+  // browser).
   void Send(const std::string& method, const json& params, const std::string& session,
             Reply reply = nullptr) {
     json message = {{"method", method}, {"params", params}};
+    bool closed;
     {
       std::lock_guard<std::mutex> hold(lock_);
+      closed = closed_;
       const int id = nextId_++;
       message["id"] = id;
-      if (reply) replies_[id] = std::move(reply);
+      if (reply && !closed) replies_[id] = std::move(reply);
+    }
+    if (closed) {
+      if (reply) reply(json::object(), true);
+      return;
     }
     if (!session.empty()) message["sessionId"] = session;
     socket_.Send(message.dump(-1, ' ', false, json::error_handler_t::replace));
@@ -438,22 +452,26 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     reply(failed ? Member(message, "error") : Member(message, "result"), failed);
   }
 
-  // The browser went away: every page's renderer is gone with it.
+  // The reading thread: the browser went away, and every page's renderer with it. Replies
+  // still awaited fail now and later ones at once (see Send), under the same lock, so that no
+  // reply is left waiting for an answer that cannot come.
   void OnClosed() {
     std::map<int, Reply> pending;
     {
       std::lock_guard<std::mutex> hold(lock_);
+      closed_ = true;
       pending.swap(replies_);
     }
     for (auto& r : pending) r.second(json::object(), true);
     auto core = EngineCore::Get();
     if (!core) return;
     auto self = shared_from_this();
-    core->UiThread().Post([self, core] {
-      for (auto& entry : self->pages_) {
-        CefRefPtr<BrowserImpl> browser = core->FindBrowser(entry.first);
-        if (browser && !browser->IsClosing())
-          browser->NotifyRenderProcessTerminated(TS_PROCESS_CRASHED);
+    core->UiThread().Post([self] {
+      // A handler may close browsers, and so remove pages, while it is told.
+      std::vector<int> ids;
+      for (auto& entry : self->pages_) ids.push_back(entry.first);
+      for (int id : ids) {
+        if (Page* page = self->Find(id)) self->EndPage(*page, TS_PROCESS_CRASHED);
       }
     });
   }
@@ -600,11 +618,17 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     }
   }
 
-  void LoadFailedToStart(Page& page) {
+  void LoadFailedToStart(Page& page) { EndPage(page, TS_ABNORMAL_TERMINATION); }
+
+  // Engine UI thread: the one report of a renderer's end, whichever signal of it came first.
+  // A crashed page may be reloaded; a page whose target or browser is gone never comes back.
+  void EndPage(Page& page, cef_termination_status_t status, bool forGood = true) {
+    page.ended = page.ended || forGood;
+    if (page.gone) return;
+    page.gone = true;
     auto core = EngineCore::Get();
-    if (CefRefPtr<BrowserImpl> browser = core ? core->FindBrowser(page.browserId) : nullptr) {
-      browser->NotifyRenderProcessTerminated(TS_ABNORMAL_TERMINATION);
-    }
+    CefRefPtr<BrowserImpl> browser = core ? core->FindBrowser(page.browserId) : nullptr;
+    if (browser && !browser->IsClosing()) browser->NotifyRenderProcessTerminated(status);
   }
 
   void OnAttached(const json& params) {
@@ -701,6 +725,13 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     if (method == "Target.targetCrashed" || method == "Target.targetDestroyed") {
       return OnTargetGone(Text(params, "targetId"), method == "Target.targetCrashed");
     }
+    // A page whose session is gone sends nothing more: for the client its renderer is gone.
+    if (method == "Target.detachedFromTarget") {
+      if (Page* page = FindBySession(Text(params, "sessionId"))) {
+        EndPage(*page, TS_PROCESS_WAS_KILLED);
+      }
+      return;
+    }
     auto popup = popupSessions_.find(session);
     if (popup != popupSessions_.end()) {
       if (method == "Fetch.requestPaused") {
@@ -719,12 +750,9 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
 
   void OnTargetGone(const std::string& target, bool crashed) {
     for (auto& entry : pages_) {
-      if (entry.second.targetId != target) continue;
-      auto core = EngineCore::Get();
-      CefRefPtr<BrowserImpl> browser = core ? core->FindBrowser(entry.first) : nullptr;
-      if (browser && !browser->IsClosing()) {
-        browser->NotifyRenderProcessTerminated(crashed ? TS_PROCESS_CRASHED
-                                                       : TS_PROCESS_WAS_KILLED);
+      if (!target.empty() && entry.second.targetId == target) {
+        return EndPage(entry.second, crashed ? TS_PROCESS_CRASHED : TS_PROCESS_WAS_KILLED,
+                       !crashed);
       }
     }
   }
@@ -783,7 +811,9 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     } else if (method == "Runtime.bindingCalled" && Text(params, "name") == kInputBinding) {
       OnInputNotice(page, browser, ParseJson(Text(params, "payload")));
     } else if (method == "Inspector.targetCrashed") {
-      browser.NotifyRenderProcessTerminated(TS_PROCESS_CRASHED);
+      EndPage(page, TS_PROCESS_CRASHED, false);
+    } else if (method == "Inspector.targetReloadedAfterCrash") {
+      page.gone = page.ended;
     }
   }
 
@@ -973,6 +1003,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
   std::string error_;
   int nextId_ = 1;
   std::map<int, Reply> replies_;
+  bool closed_ = false;  // the connection has ended
   std::map<std::string, SessionInfo> sessions_;
   // Engine UI thread.
   std::map<int, Page> pages_;

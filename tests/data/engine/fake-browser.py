@@ -2,7 +2,11 @@
 """A browser that answers the DevTools protocol badly: it starts like the real one (the port
 in DevToolsActivePort, a WebSocket), answers the engine's first commands, then sends
 malformed and wrongly typed messages and finally breaks the connection with a frame longer
-than any message may be. The engine must report it without crashing or hanging."""
+than any message may be. The engine must report it without crashing or hanging.
+
+With --fake-ending it is a browser that goes away: it serves one page, and when asked for a
+second one it reports the first page's target destroyed and its session detached and closes
+the connection, all in one write, without answering."""
 import base64
 import hashlib
 import json
@@ -44,7 +48,7 @@ def read_message(conn):
     return head[0] & 0x0F, payload.decode("utf-8", "replace")
 
 
-def send_text(conn, text):
+def text_frame(text):
     data = text.encode("utf-8", "surrogatepass")
     if len(data) < 126:
         head = struct.pack(">BB", 0x81, len(data))
@@ -52,7 +56,11 @@ def send_text(conn, text):
         head = struct.pack(">BBH", 0x81, 126, len(data))
     else:
         head = struct.pack(">BBQ", 0x81, 127, len(data))
-    conn.sendall(head + data)
+    return head + data
+
+
+def send_text(conn, text):
+    conn.sendall(text_frame(text))
 
 
 BAD = [
@@ -82,6 +90,47 @@ BAD = [
 ]
 
 
+def serve_then_end(conn):
+    made = False
+    while True:
+        opcode, text = read_message(conn)
+        if opcode == 8:
+            return
+        command = json.loads(text)
+        method = command.get("method")
+        answer = {"id": command["id"], "result": {}}
+        if "sessionId" in command:
+            answer["sessionId"] = command["sessionId"]
+        events = []
+        if method == "Target.createTarget":
+            if made:
+                break
+            answer["result"] = {"targetId": "T1"}
+            events.append({"method": "Target.attachedToTarget",
+                           "params": {"sessionId": "S1", "waitingForDebugger": True,
+                                      "targetInfo": {"targetId": "T1", "type": "page",
+                                                     "url": "about:blank"}}})
+            made = True
+        elif method == "Page.getNavigationHistory":
+            answer["result"] = {"currentIndex": 0, "entries": [{"id": 1, "url": "about:blank"}]}
+        elif method == "Page.navigate":
+            answer["result"] = {"frameId": "T1"}
+            url = command.get("params", {}).get("url", "")
+            events.append({"method": "Page.frameNavigated", "sessionId": "S1",
+                           "params": {"frame": {"id": "T1", "url": url}}})
+        send_text(conn, json.dumps(answer))
+        for event in events:
+            send_text(conn, json.dumps(event))
+    end = [{"method": "Target.targetDestroyed", "params": {"targetId": "T1"}},
+           {"method": "Target.detachedFromTarget", "params": {"sessionId": "S1", "targetId": "T1"}}]
+    conn.sendall(b"".join(text_frame(json.dumps(m)) for m in end))
+    # The end of the stream follows the last message, and what the engine still sends is
+    # read, so that closing resets nothing the engine has not read yet.
+    conn.shutdown(socket.SHUT_WR)
+    while conn.recv(65536):
+        pass
+
+
 def main():
     folder = profile_folder()
     listener = socket.socket()
@@ -101,6 +150,13 @@ def main():
     conn.sendall(("HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\n"
                   "Connection: Upgrade\r\nSec-WebSocket-Accept: %s\r\n\r\n" % accept).encode())
     conn.settimeout(60)
+    if "--fake-ending" in sys.argv:
+        try:
+            serve_then_end(conn)
+        except (EOFError, OSError, ValueError):
+            pass
+        conn.close()
+        return
     try:
         while True:
             opcode, text = read_message(conn)
