@@ -22,6 +22,7 @@
 #include "engine/recording_client.h"
 
 using browser_host_test::BrowserWindow;
+using browser_host_test::OnScreen;
 using browser_host_test::UiThread;
 using browser_host_test::WaitFor;
 
@@ -36,16 +37,6 @@ const char kPage[] = "<html><body style='margin:0;background:rgb(0,160,0)'></bod
 
 bool IsPageGreen(COLORREF c) {
   return GetRValue(c) < 60 && GetGValue(c) > 120 && GetBValue(c) < 60;
-}
-
-// What the screen shows at a point of a window's client area.
-COLORREF OnScreen(HWND window, int x, int y) {
-  POINT point{x, y};
-  ::ClientToScreen(window, &point);
-  HDC dc = ::GetDC(nullptr);
-  const COLORREF c = ::GetPixel(dc, point.x, point.y);
-  ::ReleaseDC(nullptr, dc);
-  return c;
 }
 
 int64_t FramesPainted(CefRefPtr<CefBrowser> browser) {

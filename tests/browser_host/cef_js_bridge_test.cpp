@@ -342,6 +342,18 @@ TEST_F(JsBridgeTest, AReplyFromAnotherThreadLaterStillReachesThePageOnce) {
   ExpectOneAnswer(true, "Late.");
 }
 
+// The host answers after the page's browser has closed: the answer goes nowhere.
+TEST_F(JsBridgeTest, AnAnswerAfterTheBrowserClosedIsDropped) {
+  const int id = PageWith(L"Later", host_.Answering("", false));
+  CallFromPage(id, "Later");
+  ASSERT_EQ(host_.All().size(), 1u);
+  handler_->GetBrowserHost()->CloseBrowser(true);
+  ASSERT_TRUE(WaitFor([&] { return !log_.Named("OnBeforeClose").empty(); }));
+  host_.All()[0].reply(false, "{\"message\":\"Too late.\"}");
+  ASSERT_TRUE(backend_->Settle());
+  EXPECT_TRUE(answers_->All().empty());
+}
+
 TEST_F(JsBridgeTest, AnUnregisteredNameIsAnsweredWithAnError) {
   const int id = PageWith(L"Save", host_.Answering("{}"));
   CallFromPage(id, "Missing");

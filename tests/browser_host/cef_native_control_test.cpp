@@ -14,6 +14,7 @@
 
 #include "browser_host/cef_manager.h"
 #include "browser_host/control_fixture.h"
+#include "browser_host/engine_fixture.h"
 #include "browser_host/render_crash_policy.h"
 #include "browser_host/ui_thread.h"
 #include "engine/browser_impl.h"
@@ -27,21 +28,12 @@ namespace {
 
 using vok_comp::CefNativeControl;
 
-class NoApp : public CefApp {
-  IMPLEMENT_REFCOUNTING(NoApp);
-};
-
 // The scripted engine, a UI thread that pumps windows, and the browser skins.
 class NativeControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    backend_ = std::make_shared<engine::ScriptedBackend>();
-    engine::UseBackend(backend_);
-    CefSettings settings;
-    std::memset(&settings, 0, sizeof(settings));
-    settings.size = sizeof(settings);
-    ASSERT_TRUE(
-        CefInitialize(CefMainArgs(GetModuleHandleW(nullptr)), settings, new NoApp(), nullptr));
+    backend_ = StartScriptedEngine(new PlainApp());
+    ASSERT_TRUE(backend_);
     windows_.Start();
   }
 

@@ -38,6 +38,16 @@ inline RECT ChildRect(HWND child) {
   return rect;
 }
 
+// What the screen shows at a point of a window's client area.
+inline COLORREF OnScreen(HWND window, int x, int y) {
+  POINT point{x, y};
+  ::ClientToScreen(window, &point);
+  HDC dc = ::GetDC(nullptr);
+  const COLORREF c = ::GetPixel(dc, point.x, point.y);
+  ::ReleaseDC(nullptr, dc);
+  return c;
+}
+
 inline bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }

@@ -20,18 +20,28 @@ class PlainApp : public CefApp {
   IMPLEMENT_REFCOUNTING(PlainApp);
 };
 
+// Installs a scripted backend and starts the engine with the application object; none
+// when the engine did not start.
+inline std::shared_ptr<engine::ScriptedBackend> StartScriptedEngine(CefRefPtr<CefApp> app) {
+  auto backend = std::make_shared<engine::ScriptedBackend>();
+  engine::UseBackend(backend);
+  CefSettings settings;
+  std::memset(&settings, 0, sizeof(settings));
+  settings.size = sizeof(settings);
+  if (!CefInitialize(CefMainArgs(GetModuleHandleW(nullptr)), settings, app, nullptr)) {
+    engine::UseBackend(nullptr);
+    return nullptr;
+  }
+  return backend;
+}
+
 // A running scripted engine, the program's UI thread, and one handler with a recording
 // delegate attached on the UI thread.
 class EngineFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    backend_ = std::make_shared<engine::ScriptedBackend>();
-    engine::UseBackend(backend_);
-    CefSettings settings;
-    std::memset(&settings, 0, sizeof(settings));
-    settings.size = sizeof(settings);
-    ASSERT_TRUE(
-        CefInitialize(CefMainArgs(GetModuleHandleW(nullptr)), settings, MakeApp(), nullptr));
+    backend_ = StartScriptedEngine(MakeApp());
+    ASSERT_TRUE(backend_);
     handler_ = new vok_comp::BrowserHandler();
     delegate_ = MakeDelegate(handler_);
     ASSERT_TRUE(ui_.Run([this] { handler_->SetHandlerDelegate(delegate_); }));

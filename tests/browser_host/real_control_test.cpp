@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "browser_host/cef_manager.h"
 #include "browser_host/control_fixture.h"
@@ -29,28 +32,36 @@ constexpr char kBluePage[] = R"page(<html><head><title>Blue</title></head>
 <body style="margin:0; background: rgb(48,128,192)"><script>
 function callHost() {
   VokCefWebInstance.call('Echo', {greeting: 'hello'}, (e, r) => {
-    document.title = 'reply ' + e + ':' + r.message;
+    window.pageReply = e + ':' + r.message;
+    report();
+  });
+  frames[0].callHost();
+}
+function report() {
+  if (window.pageReply && window.frameReply)
+    document.title = 'reply ' + window.pageReply + ' frame ' + window.frameReply;
+}
+</script><iframe src="/frame" style="display:none"></iframe></body></html>)page";
+
+// A frame of the blue page that calls the host too.
+constexpr char kFrame[] = R"page(<html><body><script>
+function callHost() {
+  VokCefWebInstance.call('Echo', 'from the frame', (e, r) => {
+    parent.frameReply = e + ':' + r.message;
+    parent.report();
   });
 }
 </script></body></html>)page";
 
-struct Rgb {
-  int r, g, b;
-};
-
-// What the screen shows at a point of the window's client area.
-Rgb OnScreen(HWND window, int x, int y) {
-  POINT point{x, y};
-  ::ClientToScreen(window, &point);
-  HDC dc = ::GetDC(nullptr);
-  const COLORREF c = ::GetPixel(dc, point.x, point.y);
-  ::ReleaseDC(nullptr, dc);
-  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+// Pages that name themselves in their title.
+std::string TitledPage(const std::string& title) {
+  return "<html><head><title>" + title + "</title></head><body>" + title + "</body></html>";
 }
 
-bool IsBlue(const Rgb& c) {
+bool IsBlue(COLORREF c) {
   // The frames are JPEG.
-  return std::abs(c.r - 48) <= 40 && std::abs(c.g - 128) <= 40 && std::abs(c.b - 192) <= 40;
+  return std::abs(GetRValue(c) - 48) <= 40 && std::abs(GetGValue(c) - 128) <= 40 &&
+         std::abs(GetBValue(c) - 192) <= 40;
 }
 
 class RealControlTest : public ::testing::Test {
@@ -58,6 +69,7 @@ class RealControlTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(server_.Started());
     server_.Set("/blue", {200, kBluePage, ""});
+    server_.Set("/frame", {200, kFrame, ""});
     std::string skip;
     if (!engine_.Start(&skip)) {
       if (!skip.empty()) GTEST_SKIP() << skip;
@@ -138,7 +150,7 @@ TEST_F(RealControlTest, ThePageShowsInTheControlAndFollowsTheWindow) {
 
 TEST_F(RealControlTest, APageCallsAHostFunctionTheWindowRegisteredAndGetsTheReply) {
   std::mutex lock;
-  std::string params;
+  std::vector<std::string> params;
   BrowserWindow* window = OpenBlue();
   ASSERT_TRUE(window);
   ASSERT_TRUE(WaitFor([&] { return loads_ >= 1; }, kPageMs));
@@ -149,7 +161,7 @@ TEST_F(RealControlTest, APageCallsAHostFunctionTheWindowRegisteredAndGetsTheRepl
         [&](const std::string& text, vok_comp::ReplyFunction reply) {
           {
             std::lock_guard<std::mutex> hold(lock);
-            params = text;
+            params.push_back(text);
           }
           reply(false, "{ \"message\": \"Success.\" }");
         },
@@ -157,10 +169,53 @@ TEST_F(RealControlTest, APageCallsAHostFunctionTheWindowRegisteredAndGetsTheRepl
     c.GetBrowser()->GetMainFrame()->ExecuteJavaScript("callHost();", "", 0);
   });
   ASSERT_TRUE(registered);
-  EXPECT_TRUE(WaitFor([&] { return Title() == L"reply false:Success."; }, kPageMs))
+  // The frame's call is answered through the frame, the page's through the page.
+  EXPECT_TRUE(
+      WaitFor([&] { return Title() == L"reply false:Success. frame false:Success."; }, kPageMs))
       << kbase::WideToUtf8(Title());
   std::lock_guard<std::mutex> hold(lock);
-  EXPECT_EQ(params, "{\"greeting\":\"hello\"}");
+  std::sort(params.begin(), params.end());
+  EXPECT_EQ(params, (std::vector<std::string>{"\"from the frame\"", "{\"greeting\":\"hello\"}"}));
+}
+
+TEST_F(RealControlTest, BackForwardAndReloadAndAFragmentThatIsNoNewAddress) {
+  server_.Set("/a", {200, TitledPage("A"), ""});
+  server_.Set("/b", {200, TitledPage("B"), ""});
+  server_.Set("/c", {200, TitledPage("C"), ""});
+  std::vector<std::string> mainChanges;
+  BrowserWindow* window = windows_.Open([&](BrowserWindow& w) {
+    w.page->SetTitleChangeCallback([this](const std::wstring& title) {
+      std::lock_guard<std::mutex> hold(lock_);
+      title_ = title;
+    });
+    w.page->SetMainUrlChangeCallback([&](const CefString&, const CefString& to) {
+      std::lock_guard<std::mutex> hold(lock_);
+      mainChanges.push_back(to.ToString());
+    });
+    w.page->LoadURL(server_.Url("/a"));
+  });
+  ASSERT_TRUE(window);
+  auto goTo = [&](const std::function<void(CefNativeControl&)> step, const std::wstring& title) {
+    windows_.WithPage(window, step);
+    return WaitFor([&] { return Title() == title; }, kPageMs);
+  };
+  ASSERT_TRUE(WaitFor([&] { return Title() == L"A"; }, kPageMs));
+  ASSERT_TRUE(goTo([&](CefNativeControl& c) { c.LoadURL(server_.Url("/b")); }, L"B"));
+  EXPECT_TRUE(goTo([](CefNativeControl& c) { c.GoBack(); }, L"A"));
+  EXPECT_TRUE(goTo([](CefNativeControl& c) { c.GoForward(); }, L"B"));
+  const int before = server_.Requests("/b");
+  windows_.WithPage(window, [](CefNativeControl& c) { c.Reload(); });
+  EXPECT_TRUE(WaitFor([&] { return server_.Requests("/b") == before + 1; }, kPageMs));
+  // A jump inside the page changes the address but not the page's.
+  windows_.WithPage(window, [](CefNativeControl& c) {
+    c.GetBrowser()->GetMainFrame()->ExecuteJavaScript("location.hash = 'x';", "", 0);
+  });
+  ASSERT_TRUE(goTo([&](CefNativeControl& c) { c.LoadURL(server_.Url("/c")); }, L"C"));
+  std::lock_guard<std::mutex> hold(lock_);
+  const std::vector<std::string> expected = {server_.Url("/a"), server_.Url("/b"),
+                                             server_.Url("/a"), server_.Url("/b"),
+                                             server_.Url("/c")};
+  EXPECT_EQ(mainChanges, expected);
 }
 
 TEST_F(RealControlTest, ARendererThatDiesIsShownAgain) {
