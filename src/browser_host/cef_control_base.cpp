@@ -10,7 +10,10 @@ namespace vok_comp {
 
 namespace {
 
-constexpr wchar_t kCrashMessage[] = L"This page stopped working and could not be shown again.";
+constexpr wchar_t kCrashMessage[] = L"This page stopped working.";
+constexpr ui::UiColor kCrashBackground = 0xFFF4F4F4;
+constexpr ui::UiColor kCrashText = 0xFF404040;
+constexpr int kCrashMargin = 16;
 
 // The address up to its fragment, compared as the engine compares its strings.
 CefString WithoutFragment(const CefString& url) {
@@ -154,8 +157,13 @@ void CefControlBase::SetFileDialogCallback(FileDialogCallback callback) {
 void CefControlBase::PaintText(ui::IRenderContext& context) {
   ui::Control::PaintText(context);
   if (crashMessage_.empty()) return;
-  context.PaintText(GetPosition(), crashMessage_, ui::UiColor(0xFF404040), std::wstring(),
-                    ui::kTextCenter | ui::kTextVCenter | ui::kTextSingleLine);
+  // The page's place is empty without it: the message brings its own backdrop.
+  ui::UiRect rect = GetPosition();
+  context.FillColor(rect, kCrashBackground);
+  rect = ui::UiRect{rect.left + kCrashMargin, rect.top + kCrashMargin, rect.right - kCrashMargin,
+                    rect.bottom - kCrashMargin};
+  context.PaintText(rect, crashMessage_, kCrashText, std::wstring(),
+                    ui::kTextCenter | ui::kTextVCenter);
 }
 
 // HandlerDelegate.

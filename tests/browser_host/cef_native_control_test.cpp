@@ -313,6 +313,10 @@ TEST_F(NativeControlTest, ARendererThatKeepsDyingGivesWayToAMessage) {
   windows_.WithPage(window, [&](CefNativeControl& c) { message = c.IsShowingCrashMessage(); });
   EXPECT_TRUE(message);
   EXPECT_TRUE(SameRect(ChildRect(page), RECT{0, 40, 0, 40}));
+  // The message's backdrop fills the control where the page was.
+  ui_.Run([&] { ::UpdateWindow(window->GetHWND()); });
+  EXPECT_EQ(OnScreen(window->GetHWND(), 10, 50), RGB(0xF4, 0xF4, 0xF4));
+  EXPECT_EQ(OnScreen(window->GetHWND(), 390, 290), RGB(0xF4, 0xF4, 0xF4));
   windows_.WithPage(window, [](CefNativeControl& c) { c.LoadURL("http://site.test/other"); });
   windows_.WithPage(window, [&](CefNativeControl& c) { message = c.IsShowingCrashMessage(); });
   EXPECT_FALSE(message);
