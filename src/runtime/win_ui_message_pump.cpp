@@ -94,6 +94,10 @@ void WinUIMessagePump::RunLoopBody() {
     bool more =
         PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) ? ProcessMessage(message) : sentWaiting;
     if (frame->quitNow) return;
+    if (quitMayWait_) {
+      quitMayWait_ = false;
+      if (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) continue;
+    }
     tasksMayWait_ = frame->delegate->RunImmediateTasks();
     more |= tasksMayWait_;
     if (frame->quitNow) return;
@@ -168,7 +172,7 @@ void WinUIMessagePump::WaitForWork() {
 void WinUIMessagePump::OnTimer() {
   KillWakeTimer();
   if (!frame_) return;
-  frame_->delegate->RunDueTimedTask(&timedWake_);
+  quitMayWait_ = frame_->delegate->RunDueTimedTask(&timedWake_);
   if (!timedWake_.IsNull()) WakeAt(timedWake_);
 }
 

@@ -78,6 +78,9 @@ class WinUIMessagePump : public WinMessagePump {
   // message: tasks may be waiting that only a queued wake message can bring into a modal
   // loop entered from the next native message.
   bool tasksMayWait_ = false;
+  // A timed task ran from the timer message: it may have asked the loop to quit, which the
+  // queue hands out only after the posted messages, so tasks wait until that is known.
+  bool quitMayWait_ = false;
 };
 
 }  // namespace kbase
