@@ -247,6 +247,28 @@ TEST_F(NativeControlTest, ClosingTheToolsAfterThePageClosedItselfStillClearsThei
     EXPECT_FALSE(c.IsDevToolsOpen());
   });
   ui_.Run([&] { EXPECT_EQ(shown, (std::vector<bool>{true, false})); });
+  // The window may ask for a new browser then.
+  windows_.WithPage(window, [](CefNativeControl& c) { c.RecreateBrowserHook(); });
+  EXPECT_NE(BrowserOf(window), 0);
+  EXPECT_TRUE(WaitFor([&] { return BrowserCount() == 1; }));
+}
+
+TEST_F(NativeControlTest, AControlTakenOutOfItsWindowSendsItsPageToTheDesktopAndClosesIt) {
+  BrowserWindow* window = windows_.Open();
+  ASSERT_TRUE(window);
+  ASSERT_NE(BrowserOf(window), 0);
+  const HWND page = PageWindow(window);
+  HWND parentAfter = nullptr;
+  windows_.WithPage(window, [&](CefNativeControl& c) {
+    ui::Box* box = c.GetParent();
+    box->SetDelayDestroy(false);
+    box->Remove(&c);
+    // Read at once: the engine closes the window soon after.
+    parentAfter = ::GetAncestor(page, GA_PARENT);
+  });
+  EXPECT_EQ(parentAfter, ::GetDesktopWindow());
+  EXPECT_TRUE(WaitFor([&] { return BrowserCount() == 0; }));
+  EXPECT_TRUE(::IsWindow(window->GetHWND()));
 }
 
 TEST_F(NativeControlTest, DestroyingTheWindowClosesItsBrowser) {

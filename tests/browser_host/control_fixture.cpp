@@ -14,18 +14,19 @@ void WindowHost::Start() {
   });
 }
 
+namespace {
+
+BOOL CALLBACK DestroyBrowserWindow(HWND hwnd, LPARAM) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(hwnd, name, 64);
+  if (std::wstring(name) == L"TarnwickBrowserTest") ::DestroyWindow(hwnd);
+  return TRUE;
+}
+
+}  // namespace
+
 void WindowHost::Stop() {
-  ui_.Run([] {
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM) -> BOOL {
-          wchar_t name[64] = {};
-          ::GetClassNameW(hwnd, name, 64);
-          if (std::wstring(name) == L"TarnwickBrowserTest") ::DestroyWindow(hwnd);
-          return TRUE;
-        },
-        0);
-  });
+  ui_.Run([] { EnumThreadWindows(GetCurrentThreadId(), DestroyBrowserWindow, 0); });
 }
 
 BrowserWindow* WindowHost::Open(std::function<void(BrowserWindow&)> onInit) {
