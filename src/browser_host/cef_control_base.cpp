@@ -31,11 +31,9 @@ int64_t SteadyMilliseconds() {
 
 CefControlBase::CefControlBase() = default;
 
+// The callbacks, the address, the bridge and the handler go in that order; the concrete
+// control has closed the browser and detached from the handler before.
 CefControlBase::~CefControlBase() {
-  ReleaseAll();
-}
-
-void CefControlBase::ReleaseAll() {
   {
     std::lock_guard<std::mutex> hold(engineCallbacksLock_);
     onBeforeContextMenu = nullptr;
@@ -63,6 +61,10 @@ void CefControlBase::ReleaseAll() {
 
 CefRefPtr<CefBrowser> CefControlBase::GetBrowser() const {
   return browserHandler ? browserHandler->GetBrowser() : nullptr;
+}
+
+CefRefPtr<CefBrowserHost> CefControlBase::GetBrowserHost() const {
+  return browserHandler ? browserHandler->GetBrowserHost() : nullptr;
 }
 
 void CefControlBase::AfterBrowserCreated(std::function<void(CefControlBase&)> task) {
@@ -103,7 +105,7 @@ void CefControlBase::ClearCrashMessage() {
 }
 
 void CefControlBase::SetAudioMuted(bool mute) {
-  if (CefRefPtr<CefBrowser> browser = GetBrowser()) browser->GetHost()->SetAudioMuted(mute);
+  if (CefRefPtr<CefBrowserHost> host = GetBrowserHost()) host->SetAudioMuted(mute);
 }
 
 bool CefControlBase::RegisterHostFunction(const std::wstring& name, HostFunction function,
@@ -117,7 +119,7 @@ bool CefControlBase::RegisterHostFunction(const std::wstring& name, HostFunction
 void CefControlBase::CloseDevTools() {
   if (!devToolsOpen) return;
   // The page may have closed its browser since: there is no host to tell then.
-  if (CefRefPtr<CefBrowser> browser = GetBrowser()) browser->GetHost()->CloseDevTools();
+  if (CefRefPtr<CefBrowserHost> host = GetBrowserHost()) host->CloseDevTools();
   devToolsOpen = false;
   NotifyDevToolsVisible(false);
 }

@@ -61,7 +61,8 @@ class CefControlBase : public ui::Control, public BrowserHandler::HandlerDelegat
   // False until a page has a browser to call from: windows register after a load.
   bool RegisterHostFunction(const std::wstring& name, HostFunction function, bool forAllBrowsers);
   CefRefPtr<CefBrowser> GetBrowser() const;
-  CefRefPtr<BrowserHandler> GetBrowserHandler() const { return browserHandler; }
+  // The browser's host, or none before the browser exists.
+  CefRefPtr<CefBrowserHost> GetBrowserHost() const;
 
   virtual void RecreateBrowserHook() { ReCreateBrowser(); }
   virtual bool ShowDevTools(ui::Control* view) = 0;
@@ -98,7 +99,6 @@ class CefControlBase : public ui::Control, public BrowserHandler::HandlerDelegat
 
   // While the page cannot be shown again after its renderer died: the message shown instead.
   bool IsShowingCrashMessage() const { return !crashMessage_.empty(); }
-  RenderCrashPolicy& GetRenderCrashPolicy() { return crashPolicy_; }
 
   // ui::Control
   void PaintText(ui::IRenderContext& context) override;
@@ -151,9 +151,6 @@ class CefControlBase : public ui::Control, public BrowserHandler::HandlerDelegat
   void AfterBrowserCreated(std::function<void(CefControlBase&)> task);
   // The concrete control shows or hides its page, for the crash message.
   virtual void ShowPage(bool show) = 0;
-  // Lets go of the callbacks, the address, the bridge and the handler, in that order; the
-  // concrete control has closed the browser and detached from the handler first.
-  void ReleaseAll();
   // A page loaded on the window's word is shown again in place of the crash message.
   void ClearCrashMessage();
   void NotifyDevToolsVisible(bool visible);

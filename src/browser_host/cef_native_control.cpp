@@ -20,7 +20,7 @@ void ClipChildren(HWND host) {
 
 CefNativeControl::~CefNativeControl() {
   if (!browserHandler) return;
-  if (CefRefPtr<CefBrowserHost> host = browserHandler->GetBrowserHost()) {
+  if (CefRefPtr<CefBrowserHost> host = GetBrowserHost()) {
     // A child window dies with its host window; on the desktop it lives until the engine
     // has closed the browser.
     const HWND browserWindow = host->GetWindowHandle();
@@ -35,7 +35,7 @@ CefNativeControl::~CefNativeControl() {
 }
 
 HWND CefNativeControl::GetCefHandle() const {
-  CefRefPtr<CefBrowserHost> host = browserHandler ? browserHandler->GetBrowserHost() : nullptr;
+  CefRefPtr<CefBrowserHost> host = GetBrowserHost();
   return host ? host->GetWindowHandle() : nullptr;
 }
 
@@ -58,8 +58,8 @@ void CefNativeControl::AttachToWindow(ui::IControlWindow* window, ui::Box* paren
 void CefNativeControl::Init() {
   // Made before the browser is asked for: its pages may call the host as soon as it exists.
   if (!bridge) bridge = std::make_shared<CefJSBridge>();
+  // The host window got its clip styles as the control was attached, before this.
   if (!browserHandler) {
-    if (const HWND host = HostWindow()) ClipChildren(host);
     browserHandler = new BrowserHandler();
     browserHandler->SetHandlerDelegate(this);
   }
@@ -98,6 +98,8 @@ void CefNativeControl::SetPosition(const ui::UiRect& rect) {
 
 void CefNativeControl::SetFadeVisible(bool visible) {
   CefControlBase::SetFadeVisible(visible);
+  // A fading control stays visible until its fade ends; its page goes at once, as the page
+  // cannot fade.
   ShowBrowserWindow(visible && IsVisible());
 }
 
@@ -131,8 +133,7 @@ void CefNativeControl::ShowBrowserWindow(bool show) {
 }
 
 void CefNativeControl::HandleEvent(ui::EventArgs* args) {
-  if (CefRefPtr<CefBrowserHost> host =
-          browserHandler ? browserHandler->GetBrowserHost() : nullptr) {
+  if (CefRefPtr<CefBrowserHost> host = GetBrowserHost()) {
     if (args->type == ui::kEventInternalSetFocus) host->SetFocus(true);
     if (args->type == ui::kEventInternalKillFocus) host->SetFocus(false);
   }
@@ -141,7 +142,7 @@ void CefNativeControl::HandleEvent(ui::EventArgs* args) {
 
 bool CefNativeControl::ShowDevTools(ui::Control*) {
   if (devToolsOpen) return true;
-  CefRefPtr<CefBrowserHost> host = browserHandler ? browserHandler->GetBrowserHost() : nullptr;
+  CefRefPtr<CefBrowserHost> host = GetBrowserHost();
   if (!host) {
     AfterBrowserCreated([](CefControlBase& self) { self.ShowDevTools(nullptr); });
     return true;

@@ -354,7 +354,7 @@ TEST_F(NativeControlTest, HostFunctionsNeedABrowserAndAnswerThePage) {
   });
   ASSERT_TRUE(window);
   EXPECT_FALSE(early);
-  const int id = BrowserOf(window);
+  ASSERT_NE(BrowserOf(window), 0);
   bool registered = false;
   bool twice = true;
   windows_.WithPage(window, [&](CefNativeControl& c) {
@@ -385,7 +385,6 @@ TEST_F(NativeControlTest, HostFunctionsNeedABrowserAndAnswerThePage) {
     return count == 1;
   }));
   ui_.Run([&] { EXPECT_EQ(params[0], "\"hello\""); });
-  (void)id;
 }
 
 }  // namespace

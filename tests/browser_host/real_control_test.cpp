@@ -97,16 +97,20 @@ class RealControlTest : public ::testing::Test {
       w.page->SetLoadEndCallback([this](int status) {
         if (status == 200) ++loads_;
       });
-      w.page->SetTitleChangeCallback([this](const std::wstring& title) {
-        std::lock_guard<std::mutex> hold(lock_);
-        title_ = title;
-      });
+      RecordTitle(*w.page);
       w.page->LoadURL(server_.Url("/blue"));
     });
   }
 
   bool ShowsBlueAt(BrowserWindow* window, int x, int y) {
     return WaitFor([&] { return IsBlue(OnScreen(window->GetHWND(), x, y)); }, kPageMs);
+  }
+
+  void RecordTitle(CefNativeControl& page) {
+    page.SetTitleChangeCallback([this](const std::wstring& title) {
+      std::lock_guard<std::mutex> hold(lock_);
+      title_ = title;
+    });
   }
 
   std::wstring Title() {
@@ -184,10 +188,7 @@ TEST_F(RealControlTest, BackForwardAndReloadAndAFragmentThatIsNoNewAddress) {
   server_.Set("/c", {200, TitledPage("C"), ""});
   std::vector<std::string> mainChanges;
   BrowserWindow* window = windows_.Open([&](BrowserWindow& w) {
-    w.page->SetTitleChangeCallback([this](const std::wstring& title) {
-      std::lock_guard<std::mutex> hold(lock_);
-      title_ = title;
-    });
+    RecordTitle(*w.page);
     w.page->SetMainUrlChangeCallback([&](const CefString&, const CefString& to) {
       std::lock_guard<std::mutex> hold(lock_);
       mainChanges.push_back(to.ToString());
