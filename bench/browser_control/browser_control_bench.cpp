@@ -74,12 +74,6 @@ double EngineFirstFrame(UiThread& ui, const std::string& url) {
   return seconds;
 }
 
-CefRefPtr<CefBrowser> BrowserOf(browser_host_test::WindowHost& windows, BrowserWindow* window) {
-  CefRefPtr<CefBrowser> browser;
-  windows.WithPage(window, [&](vok_comp::CefNativeControl& c) { browser = c.GetBrowser(); });
-  return browser;
-}
-
 // The skinned window with its control: created, to the first frame that shows the page.
 double ControlFirstFrame(UiThread& ui, browser_host_test::WindowHost& windows,
                          const std::string& url) {

@@ -479,22 +479,22 @@ bool Control::ButtonDown(EventArgs*) {
 bool Control::ButtonUp(EventArgs* args) {
   if (!pressed_) return false;
   pressed_ = false;
-  animations_.ResetHotFade();
   Invalidate();
   if (!HitTestScrolled(args->mousePoint)) {
-    state_ = ControlState::kNormal;
-    hotAlpha_ = 0;
+    SettleHotState(false);
     return false;
   }
-  if (args->type == kEventPointerUp) {
-    state_ = ControlState::kNormal;
-    hotAlpha_ = 0;
-  } else {
-    state_ = ControlState::kHot;
-    hotAlpha_ = 255;
-  }
+  SettleHotState(args->type != kEventPointerUp);
   Activate();
   return true;
+}
+
+void Control::SettleHotState(bool hot) {
+  // A hot fade left running would overwrite the hot alpha set here; stopped at the matching
+  // end, it later fades out from where the control stands.
+  animations_.ResetHotFade(hot);
+  state_ = hot ? ControlState::kHot : ControlState::kNormal;
+  hotAlpha_ = hot ? 255 : 0;
 }
 
 void Control::SendEvent(EventType type, std::uint32_t wParam, std::uint32_t lParam,

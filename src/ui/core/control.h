@@ -220,6 +220,8 @@ class Control : public PlaceHolder, public IImageHost {
   // Dispatches to this control's own code and layout handlers; false stops the event.
   bool RunOwnHandlers(EventArgs* args, const std::weak_ptr<kbase::WeakFlag>& alive);
   void StopBkImageAnimation();
+  // The end of a press: hot or normal, with the hot alpha to match.
+  void SettleHotState(bool hot);
   void PaintThroughCache(IRenderContext& context, const UiRect& paintRect, bool keepCache);
   // Fills the paint rectangle with the colour of the current state from the set, with the
   // hot fade and the fallbacks of state colours.

@@ -1,13 +1,17 @@
 #pragma once
 
-#include <bitset>
+#include <map>
+#include <memory>
+
+#include "ui/services/animation_player.h"
 
 namespace ui {
 
 class Control;
 
-// The fade effects a control's attributes switch on. Until animation players drive them,
-// every effect jumps straight to where its animation would end.
+// The fade effects a control's attributes switch on, each played by a player of its own:
+// the control fading and sliding in and out as it is shown and hidden, and its hot state
+// blending in and out under the mouse.
 class ControlAnimations {
  public:
   enum Kind {
@@ -21,30 +25,44 @@ class ControlAnimations {
     kFadeInOutYFromBottom = 8,
   };
 
-  explicit ControlAnimations(Control* control) : control_(control) {}
+  explicit ControlAnimations(Control* control);
+  ~ControlAnimations();
+  ControlAnimations(const ControlAnimations&) = delete;
+  ControlAnimations& operator=(const ControlAnimations&) = delete;
 
-  void SetFadeAlpha(bool on) { Set(kFadeAlpha, on); }
-  void SetFadeHot(bool on) { Set(kFadeHot, on); }
-  void SetFadeWidth(bool on) { Set(kFadeWidth, on); }
-  void SetFadeHeight(bool on) { Set(kFadeHeight, on); }
+  // Switching an effect on makes it a new player (the old one of its kind goes); off
+  // removes it. The alpha fade also makes the control transparent, or opaque again.
+  void SetFadeAlpha(bool on);
+  void SetFadeHot(bool on);
+  void SetFadeWidth(bool on);
+  void SetFadeHeight(bool on);
   void SetFadeInOutX(bool on, bool fromRight);
   void SetFadeInOutY(bool on, bool fromBottom);
-  bool IsEnabled(Kind kind) const { return kinds_.test(kind); }
 
-  // Shows or hides the control.
+  // Shows the control and plays its show effects forward.
   void Appear();
+  // Plays the show effects backward and hides the control when the first of them ends;
+  // at once when it has none.
   void Disappear();
   // The hot fade: in on entering, out on leaving.
   void MouseEnter();
   void MouseLeave();
-  // Ends a running hot fade where it stands.
-  void ResetHotFade() {}
+  // Ends the hot fade with the control fully hot, or not hot at all, as the caller sets it.
+  void ResetHotFade(bool hot);
+
+  AnimationPlayer* GetPlayer(Kind kind) const;
+  bool IsEnabled(Kind kind) const { return GetPlayer(kind) != nullptr; }
 
  private:
-  void Set(Kind kind, bool on) { kinds_.set(kind, on); }
+  // A fresh player for the kind from start to end, taking the place of the old one.
+  AnimationPlayer& Replace(Kind kind, int start, int end, AnimationPlayer::PlayCallback play);
+  // Accelerates for 30% of the time and decelerates for the rest.
+  static void SetUpFade(AnimationPlayer& player, int totalMillis, double speedUpFactor);
+  void Remove(Kind kind);
+  void MakeSlide(Kind kind, bool horizontal, int start);
 
   Control* control_;
-  std::bitset<9> kinds_;
+  std::map<Kind, std::unique_ptr<AnimationPlayer>> players_;
 };
 
 }  // namespace ui

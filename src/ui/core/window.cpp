@@ -208,7 +208,7 @@ void Window::CloseWindow(UINT result) {
     ::PostMessageW(hwnd_, WM_CLOSE, result, 0);
     return;
   }
-  root_->SetFadeVisible(false);
+  FadeRoot()->SetFadeVisible(false);
   const HWND hwnd = hwnd_;
   // The close waits for the root's fade; the timer dies with the window.
   TimerQueue::Instance().Schedule(
@@ -432,7 +432,24 @@ void Window::InvalidateArea(const UiRect& rect) {
 }
 
 void Window::OnFirstLayout() {
-  if (root_) root_->SetFadeVisible(true);
+  if (!root_) return;
+  Control* fadeRoot = FadeRoot();
+  AnimationPlayer* fade = fadeRoot->GetAnimations().GetPlayer(ControlAnimations::kFadeAlpha);
+  if (fade && layered_) {
+    // A layered window fades as a whole, shadow included, and its tree needs no surface
+    // of its own to blend through.
+    fadeRoot->SetAlpha(255);
+    SetWindowAlpha(0);
+    fade->SetPlayCallback(MakeWeak([this](int alpha) { SetWindowAlpha(alpha); }));
+  }
+  fadeRoot->SetFadeVisible(true);
+}
+
+Control* Window::FadeRoot() const {
+  // The shadow's box only frames the layout's root, which carries the window's fades.
+  Box* shadowBox = shadow_.GetShadowBox();
+  if (shadowBox && shadowBox == root_ && shadowBox->GetCount() > 0) return shadowBox->GetItemAt(0);
+  return root_;
 }
 
 void Window::ResizeToRootEstimate() {

@@ -136,6 +136,8 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   static LRESULT Dispatch(Window* window, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   bool RegisterWindowClass();
   bool RegisterSuperClass();
+  // The control whose fades are the window's: the layout's root.
+  Control* FadeRoot() const;
 
   // Limits the tracking sizes to the window's min and max sizes.
   void ApplyTrackSizes(MINMAXINFO* info) const;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/message_pump.h"
 #include "ui/core/box.h"
 #include "ui/core/control.h"
 #include "ui/core/control_test_util.h"
@@ -297,11 +298,12 @@ TEST(ControlStates, HoverInvalidatesOnlyWithAHotLook) {
   window.hover = hot;
   hot->SendEvent(kEventMouseEnter);
   EXPECT_EQ(hot->GetState(), ControlState::kHot);
-  EXPECT_EQ(hot->GetHotAlpha(), 255);
   EXPECT_FALSE(window.invalidated.empty());
+  // The hot look fades in and out over the timer queue's steps.
+  EXPECT_TRUE(test_messages::PumpUntil([&] { return hot->GetHotAlpha() == 255; }, 10000));
   hot->SendEvent(kEventMouseLeave);
   EXPECT_EQ(hot->GetState(), ControlState::kNormal);
-  EXPECT_EQ(hot->GetHotAlpha(), 0);
+  EXPECT_TRUE(test_messages::PumpUntil([&] { return hot->GetHotAlpha() == 0; }, 10000));
 }
 
 TEST(ControlStates, ABoxIgnoresEnterFromAChildWhenTheMouseIsElsewhere) {
