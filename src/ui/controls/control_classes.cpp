@@ -4,6 +4,7 @@
 #include "ui/controls/check_box.h"
 #include "ui/controls/label.h"
 #include "ui/controls/option.h"
+#include "ui/controls/scroll_bar.h"
 #include "ui/core/window_builder.h"
 
 namespace ui {
@@ -26,6 +27,7 @@ void AddControlClasses() {
       {L"Option", &Make<Option>},       {L"CheckBox", &Make<CheckBox>},
       {L"LabelBox", &Make<LabelBox>},   {L"ButtonBox", &Make<ButtonBox>},
       {L"OptionBox", &Make<OptionBox>}, {L"CheckBoxBox", &Make<CheckBoxBox>},
+      {L"ScrollBar", &Make<ScrollBar>},
   };
   for (const auto& c : classes) WindowBuilder::AddControlClass(c.name, c.make);
 }

@@ -84,8 +84,10 @@ void PlaceHolder::RelayoutSelf() {
 }
 
 UiPoint PlaceHolder::GetScrollOffsetInScrollBox() const {
-  for (Box* parent = parent_; parent; parent = parent->GetParent()) {
-    if (parent->IsScrollBox()) return parent->GetScrollOffset();
+  // A floating child (a scroll box's own bars) stays where it is while the content moves.
+  const PlaceHolder* child = this;
+  for (Box* parent = parent_; parent; child = parent, parent = parent->GetParent()) {
+    if (parent->IsScrollBox() && !child->IsFloat()) return parent->GetScrollOffset();
   }
   return UiPoint{};
 }

@@ -1,0 +1,574 @@
+#include "ui/controls/scrollable_box.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "ui/controls/scroll_bar.h"
+#include "ui/core/attribute_values.h"
+#include "ui/core/dpi_scaler.h"
+#include "ui/core/i_control_window.h"
+#include "ui/core/layout.h"
+#include "ui/core/ui_registry.h"
+#include "ui/render/auto_clip.h"
+#include "ui/render/i_render_context.h"
+
+namespace ui {
+namespace {
+
+constexpr int kUnitWhenZero = 20;
+constexpr int kKeyPageUp = 33;
+constexpr int kKeyPageDown = 34;
+constexpr int kKeyEnd = 35;
+constexpr int kKeyHome = 36;
+constexpr int kKeyUp = 38;
+constexpr int kKeyDown = 40;
+
+// Images are released and restored only after the first paint of the process has shown
+// what is in view; until then every box does it once more after painting.
+bool g_reloadImages = true;
+
+UiRect Shrink(UiRect rect, const UiRect& by) {
+  rect.left += by.left;
+  rect.top += by.top;
+  rect.right -= by.right;
+  rect.bottom -= by.bottom;
+  return rect;
+}
+
+bool Contains(const UiRect& rect, const UiPoint& point) {
+  return point.x >= rect.left && point.x < rect.right && point.y >= rect.top &&
+         point.y < rect.bottom;
+}
+
+}  // namespace
+
+ScrollableBox::ScrollableBox(Layout* layout) : Box(layout) {}
+
+ScrollableBox::~ScrollableBox() = default;
+
+bool ScrollableBox::HasRange(const ScrollBar* bar) {
+  return bar && bar->GetScrollRange() > 0;
+}
+
+UiSize ScrollableBox::GetScrollPos() const {
+  return UiSize{
+      HasRange(horizontalBar_.get()) ? static_cast<int>(horizontalBar_->GetScrollPos()) : 0,
+      HasRange(verticalBar_.get()) ? static_cast<int>(verticalBar_->GetScrollPos()) : 0};
+}
+
+UiSize ScrollableBox::GetScrollRange() const {
+  return UiSize{
+      HasRange(horizontalBar_.get()) ? static_cast<int>(horizontalBar_->GetScrollRange()) : 0,
+      HasRange(verticalBar_.get()) ? static_cast<int>(verticalBar_->GetScrollRange()) : 0};
+}
+
+UiPoint ScrollableBox::GetScrollOffset() const {
+  const UiSize position = GetScrollPos();
+  return UiPoint{position.cx, position.cy};
+}
+
+void ScrollableBox::SetScrollPos(UiSize position) {
+  if (position.cy < 0) {
+    scrollAnimation_.Stop();
+    position.cy = 0;
+  } else if (position.cy > GetScrollRange().cy) {
+    position.cy = GetScrollRange().cy;
+    scrollAnimation_.Stop();
+  }
+  int64_t dx = 0;
+  int64_t dy = 0;
+  if (HasRange(verticalBar_.get())) {
+    const int64_t old = verticalBar_->GetScrollPos();
+    verticalBar_->SetScrollPos(position.cy);
+    dy = verticalBar_->GetScrollPos() - old;
+  }
+  if (HasRange(horizontalBar_.get())) {
+    const int64_t old = horizontalBar_->GetScrollPos();
+    horizontalBar_->SetScrollPos(position.cx);
+    dx = horizontalBar_->GetScrollPos() - old;
+  }
+  if (dx == 0 && dy == 0) return;
+  UpdateImageResidency(dy > 0);
+  Invalidate();
+  SendEvent(kEventScrollChange);
+}
+
+void ScrollableBox::SetScrollPosY(int y) {
+  SetScrollPos(UiSize{GetScrollPos().cx, y});
+}
+
+void ScrollableBox::SetScrollPosX(int x) {
+  SetScrollPos(UiSize{x, GetScrollPos().cy});
+}
+
+// Line, page and end moves.
+
+int ScrollableBox::LineStep(int delta, int unit) {
+  if (unit == 0) unit = kUnitWhenZero;
+  return (delta == -1 || delta > unit) ? unit : delta;
+}
+
+void ScrollableBox::AnimateScrollBy(int step) {
+  const int current = GetScrollPos().cy;
+  int from = current;
+  // Notches that come while the scroll is on its way add to where it is going.
+  if (scrollAnimation_.IsRunning()) {
+    const int target = scrollAnimation_.GetEndValue();
+    if ((step < 0 && target <= current) || (step > 0 && target >= current)) from = target;
+  }
+  const int target = std::clamp(from + step, 0, GetScrollRange().cy);
+  scrollAnimation_.SetStartValue(current);
+  scrollAnimation_.SetEndValue(target);
+  SetUpScrollAnimation(scrollAnimation_);
+  scrollAnimation_.SetPlayCallback([this](int y) { SetScrollPosY(y); });
+  scrollAnimation_.Start();
+}
+
+void ScrollableBox::LineUp(int delta, bool animate) {
+  const int y = GetScrollPos().cy;
+  if (y < 1) return;
+  const int step = LineStep(delta, verticalUnit_);
+  if (animate) {
+    AnimateScrollBy(-step);
+  } else {
+    SetScrollPosY(std::max(y - step, 0));
+  }
+}
+
+void ScrollableBox::LineDown(int delta, bool animate) {
+  const int y = GetScrollPos().cy;
+  if (y >= GetScrollRange().cy) return;
+  const int step = LineStep(delta, verticalUnit_);
+  if (animate) {
+    AnimateScrollBy(step);
+  } else {
+    SetScrollPosY(std::min(y + step, GetScrollRange().cy));
+  }
+}
+
+void ScrollableBox::LineLeft(int delta) {
+  const int x = GetScrollPos().cx - LineStep(delta, horizontalUnit_);
+  SetScrollPosX(std::max(x, 0));
+}
+
+void ScrollableBox::LineRight(int delta) {
+  const int x = GetScrollPos().cx + LineStep(delta, horizontalUnit_);
+  SetScrollPosX(std::min(x, GetScrollRange().cx));
+}
+
+void ScrollableBox::PageUp() {
+  const UiRect padding = layout_->GetPadding();
+  int page = rect_.Height() - padding.top - padding.bottom;
+  if (HasRange(horizontalBar_.get())) page -= horizontalBar_->GetFixedHeight();
+  SetScrollPosY(GetScrollPos().cy - page);
+}
+
+void ScrollableBox::PageDown() {
+  const UiRect padding = layout_->GetPadding();
+  int page = rect_.Height() - padding.top - padding.bottom;
+  if (HasRange(horizontalBar_.get())) page -= horizontalBar_->GetFixedHeight();
+  SetScrollPosY(GetScrollPos().cy + page);
+}
+
+void ScrollableBox::PageLeft() {
+  const UiRect padding = layout_->GetPadding();
+  SetScrollPosX(GetScrollPos().cx - (rect_.Width() - padding.left - padding.right));
+}
+
+void ScrollableBox::PageRight() {
+  const UiRect padding = layout_->GetPadding();
+  SetScrollPosX(GetScrollPos().cx + (rect_.Width() - padding.left - padding.right));
+}
+
+void ScrollableBox::HomeUp() {
+  SetScrollPosY(0);
+}
+
+void ScrollableBox::HomeLeft() {
+  SetScrollPosX(0);
+}
+
+void ScrollableBox::EndRight() {
+  SetScrollPosX(GetScrollRange().cx);
+}
+
+void ScrollableBox::EndDown(bool arrange, bool animate) {
+  if (arrange) SetPosition(rect_);
+  if (animate && HasRange(verticalBar_.get())) {
+    // The content that comes into view slides in from below.
+    const int distance = renderOffsetAnimation_.GetEndValue() + GetScrollRange().cy -
+                         GetScrollPos().cy - GetRenderOffset().y;
+    if (distance > 0) {
+      renderOffsetAnimation_.SetStartValue(-distance);
+      renderOffsetAnimation_.SetEndValue(0);
+      SetUpRenderOffsetAnimation(renderOffsetAnimation_);
+      renderOffsetAnimation_.SetPlayCallback([this](int offset) {
+        SetRenderOffset(UiPoint{GetRenderOffset().x, offset}, false);
+      });
+      renderOffsetAnimation_.Start();
+    }
+  }
+  SetScrollPos(UiSize{GetScrollPos().cx, GetScrollRange().cy});
+}
+
+void ScrollableBox::TouchUp(int delta) {
+  const int y = GetScrollPos().cy;
+  if (y >= 1) SetScrollPosY(y - delta);
+}
+
+void ScrollableBox::TouchDown(int delta) {
+  const int y = GetScrollPos().cy;
+  if (y < GetScrollRange().cy) SetScrollPosY(y + delta);
+}
+
+// Bars.
+
+ScrollBar* ScrollableBox::MakeBar(bool horizontal) {
+  auto* bar = new ScrollBar();
+  bar->SetVisible(false);
+  bar->SetScrollRange(0);
+  bar->SetOwner(this);
+  bar->AttachToWindow(window_, this, false);
+  const std::wstring classes =
+      UiRegistry::GetClassAttributes(horizontal ? L"hscrollbar" : L"vscrollbar");
+  if (!classes.empty()) bar->ApplyAttributeList(classes);
+  if (horizontal) bar->SetHorizontal(true);
+  return bar;
+}
+
+void ScrollableBox::EnableScrollBar(bool vertical, bool horizontal) {
+  if (!vertical) verticalBar_.reset();
+  if (!horizontal) horizontalBar_.reset();
+  if (vertical && !verticalBar_) verticalBar_.reset(MakeBar(false));
+  if (horizontal && !horizontalBar_) horizontalBar_.reset(MakeBar(true));
+  Relayout();
+}
+
+// Layout.
+
+void ScrollableBox::SetPosition(const UiRect& rect) {
+  const bool atEnd = holdEnd_ && HasRange(verticalBar_.get()) &&
+                     verticalBar_->GetScrollPos() == verticalBar_->GetScrollRange();
+  const std::weak_ptr<kbase::WeakFlag> alive = WeakFlagOf();
+  Control::SetPosition(rect);
+  // A resize handler may have destroyed the box.
+  if (alive.expired()) return;
+  const UiSize required = GetScrollableRequiredSize(Shrink(rect_, layout_->GetPadding()));
+  ProcessVScrollBar(rect_, required.cy);
+  ProcessHScrollBar(rect_, required.cx);
+  if (atEnd && HasRange(verticalBar_.get())) EndDown(false, false);
+}
+
+UiSize ScrollableBox::GetScrollableRequiredSize(const UiRect& rect) {
+  if (items_.empty()) return UiSize{};
+  UiRect area = rect;
+  if (!scrollBarFloat_) {
+    if (HasRange(verticalBar_.get())) area.right -= verticalBar_->GetFixedWidth();
+    if (HasRange(horizontalBar_.get())) area.bottom -= horizontalBar_->GetFixedHeight();
+  }
+  return layout_->ArrangeChildren(items_, area);
+}
+
+void ScrollableBox::ProcessVScrollBar(const UiRect& rect, int contentHeight) {
+  ProcessBar(verticalBar_.get(), rect, contentHeight, true);
+}
+
+void ScrollableBox::ProcessHScrollBar(const UiRect& rect, int contentWidth) {
+  ProcessBar(horizontalBar_.get(), rect, contentWidth, false);
+}
+
+void ScrollableBox::ProcessBar(ScrollBar* bar, const UiRect& rect, int content, bool vertical) {
+  if (!bar) return;
+  const UiRect padding = layout_->GetPadding();
+  const int viewport = vertical ? rect.Height() - padding.top - padding.bottom
+                                : rect.Width() - padding.left - padding.right;
+  const int overflow = content - viewport;
+  if (overflow > 0 && bar->GetScrollRange() == 0) {
+    // The content no longer fits: it is laid out again with the bar in place.
+    bar->SetScrollRange(overflow);
+    bar->SetScrollPos(0);
+    relayoutGuard_ = true;
+    SetPosition(rect_);
+    relayoutGuard_ = false;
+    return;
+  }
+  if (bar->GetScrollRange() == 0) return;
+  if (overflow <= 0 && !relayoutGuard_) {
+    // The content fits now.
+    bar->SetScrollPos(0);
+    bar->SetScrollRange(0);
+    SetPosition(rect_);
+    return;
+  }
+  const UiRect& sp = scrollBarPadding_;
+  if (vertical) {
+    bar->SetPosition(UiRect{rect.right - sp.right - bar->GetFixedWidth(), rect.top + sp.top,
+                            rect.right - sp.right, rect.bottom - sp.bottom});
+  } else {
+    bar->SetPosition(UiRect{rect.left + sp.left, rect.bottom - sp.bottom - bar->GetFixedHeight(),
+                            rect.right - sp.right, rect.bottom - sp.bottom});
+  }
+  // Content that fits even with the bar in place has nothing to scroll to.
+  const int range = std::max(overflow, 0);
+  if (bar->GetScrollRange() == range) return;
+  const int64_t before = bar->GetScrollPos();
+  bar->SetScrollRange(range);
+  if (range == 0) bar->SetScrollPos(0);
+  if (bar->GetScrollPos() >= before) return;
+  SetPosition(rect_);
+}
+
+// Attributes.
+
+void ScrollableBox::SetAttribute(const std::wstring& name, const std::wstring& value) {
+  const DpiScaler& scaler = UiRegistry::GetDpiScaler();
+  if (name == L"vscrollbar") {
+    EnableScrollBar(ParseBoolValue(value), horizontalBar_ != nullptr);
+  } else if (name == L"hscrollbar") {
+    EnableScrollBar(verticalBar_ != nullptr, ParseBoolValue(value));
+  } else if (name == L"vscrollbarstyle") {
+    EnableScrollBar(true, horizontalBar_ != nullptr);
+    verticalBar_->ApplyAttributeList(value);
+  } else if (name == L"hscrollbarstyle") {
+    EnableScrollBar(verticalBar_ != nullptr, true);
+    horizontalBar_->ApplyAttributeList(value);
+  } else if (name == L"scrollbarpadding") {
+    scrollBarPadding_ = scaler.ScaleRect(ParseRectValue(value));
+  } else if (name == L"vscrollunit") {
+    verticalUnit_ = scaler.ScaleLength(ParseIntValue(value));
+  } else if (name == L"hscrollunit") {
+    horizontalUnit_ = scaler.ScaleLength(ParseIntValue(value));
+  } else if (name == L"scrollbarfloat") {
+    scrollBarFloat_ = ParseBoolValue(value);
+  } else if (name == L"defaultdisplayscrollbar") {
+    defaultDisplayScrollBar_ = ParseBoolValue(value);
+  } else if (name == L"holdend") {
+    holdEnd_ = ParseBoolValue(value);
+  } else {
+    Box::SetAttribute(name, value);
+  }
+}
+
+void ScrollableBox::AttachToWindow(IControlWindow* window, Box* parent, bool init) {
+  Box::AttachToWindow(window, parent, init);
+  for (ScrollBar* bar : {verticalBar_.get(), horizontalBar_.get()}) {
+    if (bar) bar->AttachToWindow(window, this, init);
+  }
+}
+
+void ScrollableBox::SetMouseEnabled(bool enabled) {
+  Box::SetMouseEnabled(enabled);
+  for (ScrollBar* bar : {verticalBar_.get(), horizontalBar_.get()}) {
+    if (bar) bar->SetMouseEnabled(enabled);
+  }
+}
+
+// Input.
+
+void ScrollableBox::HandleEvent(EventArgs* args) {
+  const int type = args->type;
+  const bool mouse = type >= kEventMouseFirst && type <= kEventMouseLast;
+  if (mouse && !IsMouseEnabled()) {
+    Box::HandleEvent(args);
+    return;
+  }
+  if (HasRange(verticalBar_.get()) && verticalBar_->IsEnabled()) {
+    if (HandleVerticalInput(args)) return;
+  } else if (HasRange(horizontalBar_.get()) && horizontalBar_->IsEnabled()) {
+    if (HandleHorizontalInput(args)) return;
+  }
+  const std::weak_ptr<kbase::WeakFlag> alive = WeakFlagOf();
+  Box::HandleEvent(args);
+  if (alive.expired() || !window_) return;
+  // Bars that hide by themselves show while the mouse is over the box.
+  const bool hoverInside = IsSelfOrAncestorOf(window_->GetHoverControl());
+  if (type == kEventMouseEnter && hoverInside) FadeBars(true);
+  if (type == kEventMouseLeave && !hoverInside) FadeBars(false);
+}
+
+void ScrollableBox::FadeBars(bool in) {
+  for (ScrollBar* bar : {verticalBar_.get(), horizontalBar_.get()}) {
+    if (!HasRange(bar) || !bar->IsEnabled() || !bar->IsAutoHide()) continue;
+    if (!in && (bar->GetThumbState() == ControlState::kHot ||
+                bar->GetThumbState() == ControlState::kPushed)) {
+      continue;
+    }
+    bar->SetFadeVisible(in);
+  }
+}
+
+bool ScrollableBox::HandleVerticalInput(EventArgs* args) {
+  if (args->type == kEventKeyDown) {
+    switch (args->wParam) {
+      case kKeyPageUp:
+        PageUp();
+        return true;
+      case kKeyPageDown:
+        PageDown();
+        return true;
+      case kKeyEnd:
+        EndDown(true, true);
+        return true;
+      case kKeyHome:
+        HomeUp();
+        return true;
+      case kKeyUp:
+        LineUp(-1, true);
+        return true;
+      case kKeyDown:
+        LineDown(-1, true);
+        return true;
+      default:
+        return false;
+    }
+  }
+  if (args->type == kEventScrollWheel) {
+    const int wheel = static_cast<int>(args->wParam);
+    if (wheel < 1) {
+      LineDown(std::abs(wheel), true);
+    } else {
+      LineUp(wheel, true);
+    }
+    return true;
+  }
+  return HandleTouch(args);
+}
+
+bool ScrollableBox::HandleHorizontalInput(EventArgs* args) {
+  if (args->type == kEventKeyDown) {
+    switch (args->wParam) {
+      case kKeyPageUp:
+        PageLeft();
+        return true;
+      case kKeyPageDown:
+        PageRight();
+        return true;
+      case kKeyEnd:
+        EndRight();
+        return true;
+      case kKeyHome:
+        HomeLeft();
+        return true;
+      case kKeyUp:
+        LineLeft();
+        return true;
+      case kKeyDown:
+        LineRight();
+        return true;
+      default:
+        return false;
+    }
+  }
+  if (args->type == kEventScrollWheel) {
+    if (static_cast<int>(args->wParam) < 1) {
+      LineRight();
+    } else {
+      LineLeft();
+    }
+    return true;
+  }
+  return false;
+}
+
+bool ScrollableBox::HandleTouch(EventArgs* args) {
+  switch (args->type) {
+    case kEventTouchDown:
+    case kEventPointerDown:
+      if (!IsEnabled()) return false;
+      touchCaptured_ = true;
+      lastTouchPoint_ = args->mousePoint;
+      return true;
+    case kEventTouchMove:
+    case kEventPointerUpdate: {
+      if (!touchCaptured_) return false;
+      const int dy = args->mousePoint.y - lastTouchPoint_.y;
+      if (dy == 0) return true;
+      lastTouchPoint_ = args->mousePoint;
+      // The content follows the finger.
+      if (dy < 1) {
+        TouchDown(-dy);
+      } else {
+        TouchUp(dy);
+      }
+      return true;
+    }
+    case kEventTouchUp:
+    case kEventPointerUp:
+      if (!touchCaptured_) return false;
+      touchCaptured_ = false;
+      lastTouchPoint_ = args->mousePoint;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Hit testing and painting.
+
+Control* ScrollableBox::FindControl(FindControlProc proc, void* data, unsigned int flags,
+                                    const UiPoint&) {
+  if ((flags & kFindVisible) && !IsVisible()) return nullptr;
+  if ((flags & kFindEnabled) && !IsEnabled()) return nullptr;
+  if ((flags & kFindHitTest) && !Contains(rect_, *static_cast<const UiPoint*>(data))) {
+    return nullptr;
+  }
+  for (ScrollBar* bar : {verticalBar_.get(), horizontalBar_.get()}) {
+    if (!bar) continue;
+    if (Control* found = bar->FindControl(proc, data, flags)) return found;
+  }
+  if ((flags & kFindHitTest) && !mouseChildEnabled_) return Control::FindControl(proc, data, flags);
+  return Box::FindControl(proc, data, flags, GetScrollOffset());
+}
+
+UiRect ScrollableBox::ViewRect() const {
+  UiRect view = rect_;
+  const UiPoint scroll = GetScrollOffset();
+  view.Offset(scroll.x + renderOffset_.x, scroll.y + renderOffset_.y);
+  return view;
+}
+
+void ScrollableBox::PaintChildren(IRenderContext& context, const UiRect& paintRect) {
+  if (!paintRect.Intersects(rect_)) return;
+  const UiPoint scroll = GetScrollOffset();
+  // The children's own coordinates: the content area, moved by the scroll position.
+  UiRect childPaint = GetContentRect().Intersection(paintRect);
+  childPaint.Offset(scroll.x + renderOffset_.x, scroll.y + renderOffset_.y);
+  for (size_t i = 0; i < items_.size(); ++i) {
+    Control* child = items_[i];
+    if (!child->IsVisible()) continue;
+    if (child->IsFloat()) {
+      child->Paint(context, paintRect);
+      continue;
+    }
+    AutoClip clip(&context, rect_, IsClipToBounds());
+    const UiPoint old = context.OffsetOrigin(scroll.x, scroll.y);
+    child->Paint(context, childPaint);
+    context.SetOrigin(old);
+  }
+  for (ScrollBar* bar : {horizontalBar_.get(), verticalBar_.get()}) {
+    if (bar && bar->IsVisible()) bar->Paint(context, paintRect);
+  }
+  if (g_reloadImages) {
+    g_reloadImages = false;
+    UpdateImageResidency(true);
+  }
+}
+
+void ScrollableBox::UpdateImageResidency(bool forward) {
+  const UiRect view = ViewRect();
+  const size_t count = items_.size();
+  for (size_t n = 0; n < count && n < items_.size(); ++n) {
+    Control* child = items_[forward ? n : items_.size() - 1 - n];
+    if (!child->IsVisible() || child->IsFloat()) continue;
+    UiRect near = child->GetItemRect();
+    near.top -= kImageResidencyMargin;
+    near.bottom += kImageResidencyMargin;
+    if (near.Intersects(view)) {
+      child->RestoreImagesFromCache();
+    } else {
+      child->ReleaseAllImages();
+    }
+  }
+}
+
+}  // namespace ui

@@ -1,0 +1,98 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/controls/scroll_bar.h"
+#include "ui/controls/scrollable_box.h"
+#include "ui/core/control_test_util.h"
+#include "ui/core/ui_registry.h"
+#include "ui/core/v_layout.h"
+#include "ui/core/window_test_util.h"
+#include "ui/render/i_render_context.h"
+#include "ui/render/render_test_util.h"
+
+namespace ui {
+namespace {
+
+using render_test::PixelAt;
+using window_test::At;
+using window_test::ClickControl;
+using window_test::CreateShown;
+using window_test::PumpUntil;
+
+constexpr int kRows = 200;
+constexpr int kRowHeight = 20;
+constexpr UiRect kWindowRect{100, 100, 300, 200};
+
+// 200 rows of 20 pixels in a real window of 200 x 100; row i is painted with red i.
+class ScrolledRowsTest : public ::testing::Test {
+ protected:
+  ScrolledRowsTest() {
+    box_ = new ScrollableBox(new VLayout());
+    box_->EnableScrollBar(true, false);
+    for (int i = 0; i < kRows; ++i) {
+      const std::wstring name = L"row" + std::to_wstring(i);
+      wchar_t value[16];
+      swprintf(value, 16, L"#FF%02X%02X80", i, 255 - i);
+      UiRegistry::AddTextColor(name, value);
+      auto* row = new ClickControl();
+      row->SetFixedHeight(kRowHeight);
+      row->SetAttribute(L"bkcolor", name);
+      box_->Add(row);
+      rows_.push_back(row);
+    }
+    hwnd_ = CreateShown(&window_, kWindowRect, box_, false);
+  }
+
+  int Position() const { return box_->GetScrollPos().cy; }
+  void Wheel(int notches) {
+    const LPARAM screen = MAKELPARAM(kWindowRect.left + 50, kWindowRect.top + 50);
+    ::SendMessageW(hwnd_, WM_MOUSEWHEEL, MAKEWPARAM(0, -120 * notches), screen);
+  }
+  // The row whose colour the surface shows at the point.
+  int RowShownAt(int x, int y) {
+    ::UpdateWindow(hwnd_);
+    return PixelAt(*window_.GetRenderContext(), x, y).r;
+  }
+
+  control_test::UiScope ui_;
+  window_test::TestNativeWindow window_;
+  HWND hwnd_ = nullptr;
+  ScrollableBox* box_ = nullptr;
+  std::vector<ClickControl*> rows_;
+};
+
+TEST_F(ScrolledRowsTest, TheWheelScrollsToTheRowsThePositionSays) {
+  ASSERT_TRUE(hwnd_);
+  EXPECT_EQ(box_->GetScrollRange().cy, kRows * kRowHeight - 100);
+  for (int y = 0; y < 100; y += 10) EXPECT_EQ(RowShownAt(10, y), y / kRowHeight) << y;
+
+  Wheel(1);
+  Wheel(1);
+  Wheel(1);
+  ASSERT_TRUE(PumpUntil([&] { return Position() == 90; }, 20000)) << Position();
+  for (int y = 0; y < 100; y += 10) EXPECT_EQ(RowShownAt(10, y), (y + 90) / kRowHeight) << y;
+
+  // A click lands on the row under the pointer.
+  ::SendMessageW(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, At(10, 15));
+  ::SendMessageW(hwnd_, WM_LBUTTONUP, 0, At(10, 15));
+  EXPECT_EQ(rows_[(15 + 90) / kRowHeight]->activations, 1);
+  EXPECT_EQ(rows_[15 / kRowHeight]->activations, 0);
+}
+
+TEST_F(ScrolledRowsTest, TheBarShowsUnderTheMouseAndItsThumbFollowsThePosition) {
+  ASSERT_TRUE(hwnd_);
+  ::SendMessageW(hwnd_, WM_MOUSEMOVE, 0, At(50, 50));
+  ScrollBar& bar = *box_->GetVerticalScrollBar();
+  ASSERT_TRUE(PumpUntil([&] { return bar.IsVisible(); }, 20000));
+  const int topBefore = bar.GetThumbRect().top;
+  box_->EndDown(false, false);
+  EXPECT_EQ(bar.GetThumbRect().bottom, bar.GetButton2Rect().top);
+  EXPECT_GT(bar.GetThumbRect().top, topBefore);
+}
+
+}  // namespace
+}  // namespace ui
