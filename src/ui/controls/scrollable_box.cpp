@@ -533,17 +533,21 @@ void ScrollableBox::PaintChildren(IRenderContext& context, const UiRect& paintRe
   // The children's own coordinates: the content area, moved by the scroll position.
   UiRect childPaint = GetContentRect().Intersection(paintRect);
   childPaint.Offset(scroll.x + renderOffset_.x, scroll.y + renderOffset_.y);
-  for (size_t i = 0; i < items_.size(); ++i) {
-    Control* child = items_[i];
-    if (!child->IsVisible()) continue;
-    if (child->IsFloat()) {
-      child->Paint(context, paintRect);
-      continue;
-    }
+  {
+    // One clip and one origin for all the children: a long list has most of them out of
+    // view, and those cost no more than a rectangle test.
     AutoClip clip(&context, rect_, IsClipToBounds());
     const UiPoint old = context.OffsetOrigin(scroll.x, scroll.y);
-    child->Paint(context, childPaint);
+    for (size_t i = 0; i < items_.size(); ++i) {
+      Control* child = items_[i];
+      if (child->IsFloat() || !child->IsVisible()) continue;
+      if (!childPaint.Intersects(child->GetItemRect())) continue;
+      child->Paint(context, childPaint);
+    }
     context.SetOrigin(old);
+  }
+  for (Control* child : items_) {
+    if (child->IsFloat() && child->IsVisible()) child->Paint(context, paintRect);
   }
   for (ScrollBar* bar : {horizontalBar_.get(), verticalBar_.get()}) {
     if (bar && bar->IsVisible()) bar->Paint(context, paintRect);
