@@ -335,4 +335,139 @@ TEST_F(ShadowWndTest, AClickWhereOnlyTheShadowShowsReachesTheWindowBeneath) {
   }
 }
 
+enum class Ending { kCloseWindow, kCloseMessage, kDestroyWindow };
+
+struct EndingCase {
+  const char* name;
+  Ending ending;
+};
+
+class ShadowEndingTest : public ShadowWndTest, public ::testing::WithParamInterface<EndingCase> {};
+
+// The shadow leaves the screen when its main window goes, however that goes, lets go of it,
+// and closes with its own fade: its object goes only with its native window.
+TEST_P(ShadowEndingTest, TheShadowLeavesWithItsMainWindowAndClosesAfterItsFade) {
+  ShadowedWindow* window = Open(WS_POPUP | WS_VISIBLE, 200, 150);
+  ASSERT_TRUE(window);
+  const HWND main = window->GetHWND();
+  ShadowWnd* shadow = window->GetShadowWindow();
+  const HWND shadowHwnd = shadow->GetHWND();
+  const std::weak_ptr<kbase::WeakFlag> mainAlive = window->WeakFlagOf();
+  const std::weak_ptr<kbase::WeakFlag> shadowAlive = shadow->WeakFlagOf();
+  ASSERT_TRUE(::IsWindowVisible(shadowHwnd));
+  // What the shadow is when the main window's native window has gone.
+  struct {
+    bool seen = false;
+    bool alive = false;
+    bool native = false;
+    bool visible = true;
+    bool closing = false;
+    ui::Window* target = nullptr;
+  } atEnd;
+  window->AttachWindowClose([&](ui::EventArgs*) {
+    atEnd.seen = true;
+    atEnd.alive = !shadowAlive.expired();
+    if (atEnd.alive) {
+      atEnd.target = shadow->GetTargetWindow();
+      atEnd.closing = shadow->IsClosing();
+    }
+    atEnd.native = ::IsWindow(shadowHwnd);
+    atEnd.visible = ::IsWindowVisible(shadowHwnd);
+    return true;
+  });
+  switch (GetParam().ending) {
+    case Ending::kCloseWindow:
+      window->CloseWindow();
+      break;
+    case Ending::kCloseMessage:
+      ::PostMessageW(main, WM_CLOSE, 0, 0);
+      break;
+    case Ending::kDestroyWindow:
+      ::DestroyWindow(main);
+      break;
+  }
+  ASSERT_TRUE(PumpUntil([&] { return mainAlive.expired(); }, kDeadlineMs));
+  EXPECT_FALSE(::IsWindow(main));
+  ASSERT_TRUE(atEnd.seen);
+  EXPECT_TRUE(atEnd.alive) << "the shadow was deleted while its close ran";
+  EXPECT_TRUE(atEnd.native);
+  EXPECT_FALSE(atEnd.visible);
+  EXPECT_TRUE(atEnd.closing);
+  EXPECT_EQ(atEnd.target, nullptr);
+  EXPECT_TRUE(
+      PumpUntil([&] { return shadowAlive.expired() && !::IsWindow(shadowHwnd); }, kDeadlineMs));
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, ShadowEndingTest,
+                         ::testing::Values(EndingCase{"CloseWindow", Ending::kCloseWindow},
+                                           EndingCase{"CloseMessage", Ending::kCloseMessage},
+                                           EndingCase{"DestroyWindow", Ending::kDestroyWindow}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ShadowWndTest, AWindowNeverMadeFreesItsShadow) {
+  auto* window = new ShadowedWindow();
+  ASSERT_TRUE(window->GetShadowWindow());
+  const std::weak_ptr<kbase::WeakFlag> shadowAlive = window->GetShadowWindow()->WeakFlagOf();
+  delete window;
+  EXPECT_TRUE(shadowAlive.expired());
+}
+
+TEST_F(ShadowWndTest, AWindowWhoseLayoutFailsTakesItsShadowWithIt) {
+  auto* window = new ShadowedWindow();
+  window->skinFile = L"missing.xml";
+  const std::weak_ptr<kbase::WeakFlag> alive = window->WeakFlagOf();
+  const std::weak_ptr<kbase::WeakFlag> shadowAlive = window->GetShadowWindow()->WeakFlagOf();
+  EXPECT_EQ(window->CreateNativeWindow(nullptr, L"missing", WS_POPUP | WS_VISIBLE, 0, false,
+                                       ui::UiRect{200, 150, 500, 350}),
+            nullptr);
+  EXPECT_TRUE(alive.expired());
+  EXPECT_TRUE(shadowAlive.expired());
+  ASSERT_EQ(failures_.size(), 1u);
+  EXPECT_NE(failures_[0].find(L"missing.xml"), std::wstring::npos);
+}
+
+// The main window carries on without a shadow; nothing it does afterwards reaches one.
+struct Loss {
+  const char* name;
+  bool layoutFails;
+  std::function<void(HWND shadow)> lose;
+};
+
+TEST_F(ShadowWndTest, AWindowThatLosesItsShadowCarriesOnWithout) {
+  const Loss losses[] = {
+      {"its layout does not build", true, [](HWND) {}},
+      {"its native window is destroyed", false, [](HWND shadow) { ::DestroyWindow(shadow); }},
+  };
+  const std::wstring theme = ui::UiRegistry::GetResourcePath();
+  for (const Loss& loss : losses) {
+    SCOPED_TRACE(loss.name);
+    failures_.clear();
+    // A resource folder without the shadow's layout.
+    if (loss.layoutFails) {
+      ui::UiRegistry::SetResourcePath(test_data::Folder() + L"browser_host\\skins\\");
+    }
+    ShadowedWindow* window = Open(WS_POPUP | WS_VISIBLE, 200, 150);
+    ui::UiRegistry::SetResourcePath(theme);
+    ASSERT_TRUE(window);
+    const HWND main = window->GetHWND();
+    const std::weak_ptr<kbase::WeakFlag> alive = window->WeakFlagOf();
+    if (loss.layoutFails) {
+      ASSERT_EQ(failures_.size(), 1u);
+      EXPECT_NE(failures_[0].find(L"shadow.xml"), std::wstring::npos);
+    } else {
+      EXPECT_TRUE(failures_.empty());
+    }
+    loss.lose(ShadowOf(window));
+    EXPECT_EQ(window->GetShadowWindow(), nullptr);
+    ::SetWindowPos(main, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::ShowWindow(main, SW_HIDE);
+    ::ShowWindow(main, SW_SHOW);
+    ::InvalidateRect(main, nullptr, FALSE);
+    ::UpdateWindow(main);
+    window->CloseWindow();
+    EXPECT_TRUE(PumpUntil([&] { return alive.expired(); }, kDeadlineMs));
+    EXPECT_FALSE(::IsWindow(main));
+  }
+}
+
 }  // namespace
