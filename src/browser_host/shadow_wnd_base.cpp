@@ -35,8 +35,8 @@ HWND ShadowWndBase::CreateNativeWindow(HWND parent, const std::wstring& title, D
   if (shadowAlive.expired() || !shadowHwnd) return hwnd;
   // Input never reaches the shadow, so it never takes the focus or the activation.
   ::EnableWindow(shadowHwnd, FALSE);
-  // Shown behind this window without activating it: the window keeps the activation its
-  // creation gave it. Showing through the show message only covers later shows.
+  // A window made visible had its show message before its shadow existed. The shadow shows
+  // behind it without taking the activation its creation gave it.
   if (::IsWindowVisible(hwnd)) {
     shadow->FollowTarget(SWP_NOACTIVATE | SWP_SHOWWINDOW);
   }
