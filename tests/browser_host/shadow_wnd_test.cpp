@@ -11,7 +11,6 @@
 #include "common/message_pump.h"
 #include "common/test_data_folder.h"
 #include "ui/core/ui_registry.h"
-#include "ui/services/timer_queue.h"
 
 // The windows here are real native windows on the program's first thread, driven by real
 // messages. Under Wine without a window manager, X restacks a window when it maps it, after
@@ -141,15 +140,6 @@ class ShadowWndTest : public ::testing::Test {
     test_messages::Drain();
     ui::WindowImplBase::SetMessageBoxFunction(nullptr);
     ui::UiRegistry::Shutdown();
-  }
-
-  void SetUp() override {
-    // Closing runs on the process's timer queue, whose window belongs to the thread that
-    // first used it.
-    const HWND queue = ui::TimerQueue::Instance().window();
-    ASSERT_EQ(::GetWindowThreadProcessId(queue, nullptr), ::GetCurrentThreadId())
-        << "the timer queue was made on another thread by an earlier test; closing fades "
-           "cannot run on this one";
   }
 
   // A main window at the rectangle (300 x 200 from its layout) with its shadow; the fixture

@@ -48,7 +48,9 @@ int64_t ReadFrequency() {
 }  // namespace
 
 TimerQueue& TimerQueue::Instance() {
-  static TimerQueue queue(std::make_unique<MultimediaWakeTimer>());
+  // One queue for each thread that asks, so that a thread's timers always run in its own
+  // message loop: the client has a single UI thread, test programs start one after another.
+  thread_local TimerQueue queue(std::make_unique<MultimediaWakeTimer>());
   return queue;
 }
 

@@ -19,7 +19,7 @@ class TimerQueue {
  public:
   static constexpr int kRepeatForever = -1;
 
-  // The process's queue, made on first use (on the UI thread) and kept until exit.
+  // The calling thread's queue, made on its first use and kept until the thread ends.
   static TimerQueue& Instance();
 
   // A queue woken by the given timer; its window belongs to the calling thread.
