@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/path_util.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/controls/scrollable_box.h"
 #include "ui/core/control_test_util.h"
@@ -92,6 +93,45 @@ TEST_F(ScrolledRowsTest, TheBarShowsUnderTheMouseAndItsThumbFollowsThePosition) 
   box_->EndDown(false, false);
   EXPECT_EQ(bar.GetThumbRect().bottom, bar.GetButton2Rect().top);
   EXPECT_GT(bar.GetThumbRect().top, topBefore);
+}
+
+// The shipped theme's bars: a thin grey thumb, shown while the mouse is over the box.
+TEST(ThemeScrollBar, TheDefaultThemesThumbShowsUnderTheMouse) {
+  const std::wstring resources = kbase::ModuleFolder() + L"..\\bin\\resources\\";
+  UiRegistry::Startup(resources, nullptr, L"themes\\default", L"lang\\zh_CN");
+  UiRegistry::AddTextColor(L"theme_test_row", L"#FFFFFFFF");
+  {
+    window_test::TestNativeWindow window;
+    // Skins lie one folder below the theme; the theme's pictures are reached from there.
+    window.SetResourceSubFolder(L"skin\\");
+    auto* box = new ScrollableBox(new VLayout());
+    box->EnableScrollBar(true, false);
+    for (int i = 0; i < 20; ++i) {
+      auto* row = new Control();
+      row->SetFixedHeight(kRowHeight);
+      row->SetAttribute(L"bkcolor", L"theme_test_row");
+      box->Add(row);
+    }
+    const HWND hwnd = CreateShown(&window, kWindowRect, box, false);
+    ASSERT_TRUE(hwnd);
+    ScrollBar& bar = *box->GetVerticalScrollBar();
+    EXPECT_EQ(bar.GetPosition(), (UiRect{190, 0, 200, 100}));
+    ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, At(50, 50));
+    ASSERT_TRUE(PumpUntil([&] { return bar.IsVisible() && bar.GetAlpha() == 255; }, 20000));
+    ::UpdateWindow(hwnd);
+    const UiRect thumb = bar.GetThumbRect();
+    const render_test::Pixel middle =
+        PixelAt(*window.GetRenderContext(), 195, (thumb.top + thumb.bottom) / 2);
+    // Grey over the white rows, and nothing of the bar below the thumb.
+    EXPECT_LT(middle.r, 0xE0);
+    EXPECT_EQ(middle.r, middle.b);
+    EXPECT_EQ(PixelAt(*window.GetRenderContext(), 195, thumb.bottom + 5).r, 0xFF);
+    ::DestroyWindow(hwnd);
+  }
+  // The theme's classes outlive the registry's shutdown; later tests make plain bars.
+  UiRegistry::AddClass(L"vscrollbar", L"");
+  UiRegistry::AddClass(L"hscrollbar", L"");
+  UiRegistry::Shutdown();
 }
 
 }  // namespace
