@@ -287,20 +287,22 @@ int main() {
               kLoadSeconds);
   const Load wakeOnly = WakeOnlyLoad();
   const Load stepping = SteppingLoad();
-  std::printf("  thread CPU time (10 ms ticks), then time inside the queue's wake-ups\n");
-  std::printf("  wake-ups alone (baseline): %.2f%%, %.3f%% of one core\n", wakeOnly.cpuShare * 100,
-              wakeOnly.pollShare * 100);
-  // The steps run inside the wake-ups, so the time there is the stepping's own cost; the
-  // thread's CPU time above the baseline says the same at a coarser grain.
+  // The steps run inside the wake-ups, so the time spent there is the stepping's own cost;
+  // the thread's CPU time is read in 10 ms ticks and holds the message loop's cost as well.
   std::printf(
-      "  stepping alone           : %.2f%%, %.3f%% of one core (target under 1%%: %s); "
-      "CPU above the baseline %.2f%%; wake-up time %.1f times the baseline's\n",
-      stepping.cpuShare * 100, stepping.pollShare * 100,
-      stepping.pollShare < 0.01 ? "met" : "MISSED", (stepping.cpuShare - wakeOnly.cpuShare) * 100,
-      stepping.pollShare / std::max(wakeOnly.pollShare, 1e-9));
+      "  stepping alone: %.3f%% of one core inside the wake-ups (target under 1%%: %s), "
+      "%.1f times the baseline's %.3f%%\n",
+      stepping.pollShare * 100, stepping.pollShare < 0.01 ? "met" : "MISSED",
+      stepping.pollShare / std::max(wakeOnly.pollShare, 1e-9), wakeOnly.pollShare * 100);
+  std::printf(
+      "  thread CPU time (10 ms ticks): %.2f%% with the fades, %.2f%% for the wake-ups "
+      "alone (baseline)\n",
+      stepping.cpuShare * 100, wakeOnly.cpuShare * 100);
   const Load painting = PaintingLoad();
-  std::printf("  with painting (100 squares in a 400x400 window): %.2f%%, %.3f%% of one core\n",
-              painting.cpuShare * 100, painting.pollShare * 100);
+  std::printf(
+      "  with painting (100 squares in a 400x400 window): thread CPU %.2f%%, inside "
+      "the wake-ups %.3f%% of one core\n",
+      painting.cpuShare * 100, painting.pollShare * 100);
   ReportIdle();
   return 0;
 }

@@ -224,17 +224,19 @@ int main() {
       mostControls = std::max(mostControls, frame.controls);
     }
   }
-  const double worst = scrolling.empty() ? 0 : *std::max_element(scrolling.begin(), scrolling.end());
+  const double worst =
+      scrolling.empty() ? 0 : *std::max_element(scrolling.begin(), scrolling.end());
   std::printf("one wheel notch (%d px, smooth): %zu frames painted\n",
               ui::ScrollableBox::kDefaultUnit, scrolling.size());
   std::printf("  per frame: median %.2f ms, worst %.2f ms (target under %.0f ms: %s)\n",
               Median(scrolling), worst, kFrameTargetMs, worst < kFrameTargetMs ? "met" : "MISSED");
   std::printf("  full repaint standing still (baseline): median %.2f ms; ratio %.2f\n",
               Median(still), Median(scrolling) / std::max(Median(still), 1e-9));
-  std::printf("  controls painted per frame: at most %d (the %d visible rows and their parts: "
-              "%d; target met: %s)\n",
-              mostControls, visibleRows, visibleControls,
-              mostControls <= visibleControls + 3 ? "yes" : "NO");
+  std::printf(
+      "  controls painted per frame: at most %d (the %d visible rows and their parts: "
+      "%d; target met: %s)\n",
+      mostControls, visibleRows, visibleControls,
+      mostControls <= visibleControls + 3 ? "yes" : "NO");
 
   box->SetScrollPosY(0);
   UpdateWindow(hwnd);
@@ -243,11 +245,12 @@ int main() {
   const double bottom = CommittedMegabytes();
   ScrollThrough(box, hwnd, false);
   const double backAtTop = CommittedMegabytes();
-  std::printf("committed private memory scrolling through all %d rows, each with its own image\n", kRows);
-  std::printf("  at the top %.1f MB, at the bottom %.1f MB, back at the top %.1f MB "
-              "(target flat: growth %.1f MB, %s)\n",
-              top, bottom, backAtTop, backAtTop - top,
-              backAtTop - top < 0.1 * top + 5 ? "met" : "MISSED");
+  std::printf("committed private memory scrolling through all %d rows, each with its own image\n",
+              kRows);
+  std::printf(
+      "  at the top %.1f MB, at the bottom %.1f MB, back at the top %.1f MB "
+      "(target flat: growth %.1f MB, %s)\n",
+      top, bottom, backAtTop, backAtTop - top, backAtTop - top < 0.1 * top + 5 ? "met" : "MISSED");
 
   DestroyWindow(hwnd);
   RemoveImages(folder, images);
