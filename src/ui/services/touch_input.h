@@ -47,6 +47,12 @@ struct PointerPenInfo {
   INT32 tiltY;
 };
 
+// The pointer messages; the pointer id is the low word of wParam, the high word holds flags.
+constexpr UINT kMessagePointerUpdate = 0x0245;
+constexpr UINT kMessagePointerDown = 0x0246;
+constexpr UINT kMessagePointerUp = 0x0247;
+constexpr WORD kPointerFlagPrimary = 0x2000;
+
 // Pointer kinds as the platform reports them.
 constexpr DWORD kPointerKindTouch = 2;
 constexpr DWORD kPointerKindPen = 3;
