@@ -119,6 +119,12 @@ void OnScreenKeyboardManager::Apply() {
       toggleInFlight_ = false;
     } else if (toggleTarget_ == requestedVisible_) {
       return;
+    } else {
+      // The request turned while the keyboard is still on its way: look again until it
+      // has arrived, then undo it.
+      TimerQueue::Instance().Schedule(
+          *this, [this] { Apply(); }, kRecheckMs, 1);
+      return;
     }
   }
   if (shown == requestedVisible_) return;

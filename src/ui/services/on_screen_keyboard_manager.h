@@ -29,6 +29,8 @@ class OnScreenKeyboardManager : public kbase::SupportWeakCallback {
   // Waits this long for a toggle to show in the keyboard's window before toggling again.
   static constexpr std::uint32_t kToggleSettleMs = 3000;
   static constexpr int kApplyDelayMs = 10;
+  // How often a request that turned meanwhile looks again for the keyboard's window.
+  static constexpr int kRecheckMs = 100;
 
   static OnScreenKeyboardManager& Instance();
 

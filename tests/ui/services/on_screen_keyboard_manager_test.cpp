@@ -278,6 +278,19 @@ TEST_F(OnScreenKeyboardManagerTest, KeyboardThatAppearsLateCanBeHiddenAgain) {
   EXPECT_FALSE(::IsWindowVisible(g_keyboard));
 }
 
+TEST_F(OnScreenKeyboardManagerTest, HideAskedWhileTheKeyboardIsOnItsWayClosesItOnArrival) {
+  manager_.ShowKeyboard(true);
+  Settle();
+  ASSERT_EQ(1, g_record.toggles);
+  manager_.ShowKeyboard(false);
+  Settle();
+  EXPECT_EQ(0, g_record.closes);
+  MakeKeyboard(Keyboard::kShown);
+  EXPECT_TRUE(test_messages::PumpUntil([] { return g_record.closes == 1; }, 5000));
+  EXPECT_FALSE(::IsWindowVisible(g_keyboard));
+  EXPECT_EQ(1, g_record.toggles);
+}
+
 TEST_F(OnScreenKeyboardManagerTest, InvocationObjectIsToggledWithTheDesktopAndReleased) {
   MakeKeyboard(Keyboard::kHidden);
   manager_.ShowKeyboard(true);
