@@ -11,6 +11,7 @@
 #include "ui/core/layout_pass.h"
 #include "ui/render/i_render_context.h"
 #include "ui/services/timer_queue.h"
+#include "ui/services/touch_input.h"
 
 namespace ui {
 
@@ -173,9 +174,13 @@ void Window::InitWindow(HWND hwnd) {
   hwnd_ = hwnd;
   if (!paintDc_) paintDc_ = ::GetDC(hwnd);
   if (!renderContext_) renderContext_ = UiRegistry::CreateRenderContext();
+  // Without the system's touch input the window stays a mouse window.
+  if (!touchRegistered_) touchRegistered_ = RegisterTouch(hwnd);
 }
 
-void Window::OnFinalMessage(HWND) {
+void Window::OnFinalMessage(HWND hwnd) {
+  if (touchRegistered_) UnregisterTouch(hwnd);
+  touchRegistered_ = false;
   EventArgs args;
   args.type = kEventWindowClose;
   args.timestamp = ::GetTickCount();

@@ -103,6 +103,13 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   Control* GetPushedControl() const { return pushed_; }
   Control* GetEventHoverControl() const { return eventHover_; }
   bool IsMouseCaptured() const { return mouseCaptured_; }
+  Control* GetTouchCapturedControl() const { return touchCaptured_; }
+  Control* GetPointerCapturedControl() const { return pointerCaptured_; }
+  // The window gets touch messages; false where the system has no touch input.
+  bool IsTouchRegistered() const { return touchRegistered_; }
+  // Pointer messages become pointer events only while this is on.
+  bool IsPointerInputEnabled() const { return pointerInputEnabled_; }
+  void SetPointerInputEnabled(bool enabled) { pointerInputEnabled_ = enabled; }
   bool NeedsLayout() const { return needsLayout_; }
 
   // IControlWindow.
@@ -163,9 +170,16 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   bool OnContextMenu(WPARAM wParam, LPARAM lParam);
   bool OnMouseWheel(WPARAM wParam, LPARAM lParam);
   bool UpdateHover(WPARAM wParam, LPARAM lParam);
+  // Touch and pointer input; handled is set when the message must not reach the default
+  // procedure (which would turn it into mouse messages).
+  bool OnTouch(WPARAM wParam, LPARAM lParam, bool* handled);
+  bool OnTouchPoint(const TOUCHINPUT& touch);
+  bool OnPointer(UINT message, WPARAM wParam, LPARAM lParam, bool* handled);
+  // Takes the native focus and gives it to the control; false when the window went.
+  bool FocusForPress(Control* control, bool* controlGone);
   // Sends an event to a control; false when that destroyed the window.
   bool Send(Control* control, EventType type, WPARAM wParam = 0, LPARAM lParam = 0, wchar_t key = 0,
-            UiPoint point = UiPoint{-1, -1});
+            UiPoint point = UiPoint{-1, -1}, float pressure = 0.0f);
   void ShowToolTip(Control* control);
   void HideToolTip();
   void ReleaseMouseCapture();
@@ -194,6 +208,8 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   Control* touchCaptured_ = nullptr;
   UiPoint lastTouchPoint_{-1, -1};
   Control* pointerCaptured_ = nullptr;
+  bool pointerInputEnabled_ = true;
+  bool touchRegistered_ = false;
   bool needsLayout_ = false;
   bool pendingTab_ = false;
   bool mouseCaptured_ = false;

@@ -1,8 +1,11 @@
 #include <windowsx.h>
 
+#include <vector>
+
 #include "ui/core/box.h"
 #include "ui/core/i_ui_message_filter.h"
 #include "ui/core/window.h"
+#include "ui/services/touch_input.h"
 
 namespace ui {
 
@@ -117,6 +120,14 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* 
     case WM_MOUSEWHEEL:
       OnMouseWheel(wParam, lParam);
       return 0;
+    case WM_TOUCH:
+      OnTouch(wParam, lParam, handled);
+      return 0;
+    case kMessagePointerDown:
+    case kMessagePointerUpdate:
+    case kMessagePointerUp:
+      OnPointer(message, wParam, lParam, handled);
+      return 0;
     case WM_MOUSEHOVER:
       OnMouseHover(lParam);
       return 0;
@@ -170,12 +181,12 @@ bool Window::RunMessageFilters(UINT message, WPARAM wParam, LPARAM lParam, LRESU
 }
 
 bool Window::Send(Control* control, EventType type, WPARAM wParam, LPARAM lParam, wchar_t key,
-                  UiPoint point) {
+                  UiPoint point, float pressure) {
   if (!control) return true;
   const std::weak_ptr<kbase::WeakFlag> alive = WeakFlagOf();
   if (point.x == -1 && point.y == -1) point = lastMousePoint_;
   control->SendEvent(type, static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam),
-                     key, 0.0f, point);
+                     key, pressure, point);
   return !alive.expired();
 }
 
@@ -354,6 +365,112 @@ bool Window::OnSetCursor(bool* handled) {
   Control* control = FindControlAt(UiPoint{cursor.x, cursor.y});
   *handled = control != nullptr;
   return Send(control, kEventSetCursor);
+}
+
+// Touch and pointer.
+
+bool Window::FocusForPress(Control* control, bool* controlGone) {
+  ::SetFocus(hwnd_);
+  const std::weak_ptr<kbase::WeakFlag> alive = WeakFlagOf();
+  const std::weak_ptr<kbase::WeakFlag> controlAlive = control->WeakFlagOf();
+  control->SetFocus();
+  *controlGone = controlAlive.expired();
+  return !alive.expired();
+}
+
+bool Window::OnTouch(WPARAM wParam, LPARAM lParam, bool* handled) {
+  *handled = false;
+  if (!touchRegistered_) return true;
+  const UINT count = LOWORD(wParam);
+  if (count == 0) return true;
+  const HTOUCHINPUT input = reinterpret_cast<HTOUCHINPUT>(lParam);
+  // As many records as the message announces: a fixed array would drop or overrun contacts.
+  std::vector<TOUCHINPUT> inputs(count);
+  if (!GetTouchInputs(input, count, inputs.data())) return true;
+  // Read, the handle is ours to close; the default procedure must not see it again.
+  CloseTouchInput(input);
+  *handled = true;
+  for (const TOUCHINPUT& touch : inputs) {
+    if (!OnTouchPoint(touch)) return false;
+  }
+  return true;
+}
+
+bool Window::OnTouchPoint(const TOUCHINPUT& touch) {
+  // Only the first finger down drives the controls, as the mouse does.
+  if (!(touch.dwFlags & TOUCHEVENTF_PRIMARY)) return true;
+  POINT client{TOUCH_COORD_TO_PIXEL(touch.x), TOUCH_COORD_TO_PIXEL(touch.y)};
+  ::ScreenToClient(hwnd_, &client);
+  const UiPoint point{client.x, client.y};
+  if (touch.dwFlags & TOUCHEVENTF_DOWN) {
+    lastTouchPoint_ = point;
+    Control* control = FindControlAt(point);
+    if (!control || control->GetWindow() != this) return true;
+    bool controlGone = false;
+    if (!FocusForPress(control, &controlGone)) return false;
+    if (controlGone) return true;
+    touchCaptured_ = control;
+    return Send(control, kEventTouchDown, 0, 0, 0, point);
+  }
+  if (!touchCaptured_) return true;
+  lastTouchPoint_ = point;
+  if (touch.dwFlags & TOUCHEVENTF_MOVE)
+    return Send(touchCaptured_, kEventTouchMove, 0, 0, 0, point);
+  if (touch.dwFlags & TOUCHEVENTF_UP) {
+    Control* control = touchCaptured_;
+    touchCaptured_ = nullptr;
+    return Send(control, kEventTouchUp, 0, 0, 0, point);
+  }
+  return true;
+}
+
+bool Window::OnPointer(UINT message, WPARAM wParam, LPARAM lParam, bool* handled) {
+  *handled = false;
+  if (!pointerInputEnabled_ || !(HIWORD(wParam) & kPointerFlagPrimary)) return true;
+  const UINT32 id = LOWORD(wParam);
+  DWORD kind = 0;
+  if (!GetPointerKind(id, &kind)) return true;
+  // A contact that reports no pressure presses fully.
+  float pressure = 1.0f;
+  if (kind == kPointerKindTouch) {
+    PointerTouchInfo info{};
+    if (!GetPointerTouchData(id, &info)) return true;
+    if (info.touchMask & kTouchMaskPressure) {
+      pressure = static_cast<float>(info.pressure) / kPointerFullPressure;
+    }
+  } else if (kind == kPointerKindPen) {
+    PointerPenInfo info{};
+    if (!GetPointerPenData(id, &info)) return true;
+    if (info.penMask & kPenMaskPressure) {
+      pressure = static_cast<float>(info.pressure) / kPointerFullPressure;
+    }
+  } else {
+    // The mouse keeps to its own messages.
+    return true;
+  }
+  POINT client{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  ::ScreenToClient(hwnd_, &client);
+  const UiPoint point{client.x, client.y};
+  if (message == kMessagePointerDown) {
+    Control* control = FindControlAt(point);
+    // A control that does not take pointer input gets the mouse messages the system makes
+    // from the unhandled pointer message.
+    if (!control || control->GetWindow() != this || !control->IsReceivePointer()) return true;
+    *handled = true;
+    bool controlGone = false;
+    if (!FocusForPress(control, &controlGone)) return false;
+    if (controlGone) return true;
+    pointerCaptured_ = control;
+    return Send(control, kEventPointerDown, wParam, lParam, 0, point, pressure);
+  }
+  if (!pointerCaptured_) return true;
+  *handled = pointerCaptured_->IsReceivePointer();
+  if (message == kMessagePointerUpdate) {
+    return Send(pointerCaptured_, kEventPointerUpdate, wParam, lParam, 0, point, pressure);
+  }
+  Control* control = pointerCaptured_;
+  pointerCaptured_ = nullptr;
+  return Send(control, kEventPointerUp, wParam, lParam, 0, point, pressure);
 }
 
 // Keyboard and focus.
