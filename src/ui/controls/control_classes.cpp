@@ -2,6 +2,7 @@
 
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"
+#include "ui/controls/circle_progress.h"
 #include "ui/controls/label.h"
 #include "ui/controls/option.h"
 #include "ui/controls/progress.h"
@@ -30,7 +31,7 @@ void AddControlClasses() {
       {L"LabelBox", &Make<LabelBox>},   {L"ButtonBox", &Make<ButtonBox>},
       {L"OptionBox", &Make<OptionBox>}, {L"CheckBoxBox", &Make<CheckBoxBox>},
       {L"ScrollBar", &Make<ScrollBar>}, {L"Progress", &Make<Progress>},
-      {L"Slider", &Make<Slider>},
+      {L"Slider", &Make<Slider>},       {L"CircleProgress", &Make<CircleProgress>},
   };
   for (const auto& c : classes) WindowBuilder::AddControlClass(c.name, c.make);
 }
