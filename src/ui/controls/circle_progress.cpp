@@ -6,6 +6,7 @@
 #include "ui/core/ui_registry.h"
 #include "ui/render/gdiplus_ptr.h"
 #include "ui/render/i_render_context.h"
+#include "ui/render/surface_graphics.h"
 
 namespace ui {
 
@@ -121,12 +122,9 @@ void CircleProgress::PaintStateImages(IRenderContext& context) {
 }
 
 void CircleProgress::PaintRing(IRenderContext& context) {
-  Gdiplus::GpGraphics* made = nullptr;
-  if (gp::GdipCreateFromHDC(context.GetDc(), &made) != Gdiplus::Ok) {
-    if (made) gp::GdipDeleteGraphics(made);
-    return;
-  }
-  GraphicsPtr graphics(made);
+  SurfaceGraphics surface(context.GetDc());
+  Gdiplus::GpGraphics* made = surface.get();
+  if (!made) return;
   gp::GdipSetSmoothingMode(made, Gdiplus::SmoothingModeAntiAlias);
   const REAL penWidth = static_cast<REAL>(circleWidth_);
   Gdiplus::GpPen* pen = nullptr;
@@ -175,11 +173,13 @@ void CircleProgress::PaintRing(IRenderContext& context) {
 
   if (indicator_) {
     // Turned about the centre with the arc, the image at the ring's top rides on its end.
-    gp::GdipTranslateWorldTransform(made, static_cast<REAL>(-cx), static_cast<REAL>(-cy),
-                                    Gdiplus::MatrixOrderAppend);
-    gp::GdipRotateWorldTransform(made, sweep, Gdiplus::MatrixOrderAppend);
+    // Prepended, so that the turn is about the centre in the control's coordinates and the
+    // graphics' own mapping onto the surface still follows it.
     gp::GdipTranslateWorldTransform(made, static_cast<REAL>(cx), static_cast<REAL>(cy),
-                                    Gdiplus::MatrixOrderAppend);
+                                    Gdiplus::MatrixOrderPrepend);
+    gp::GdipRotateWorldTransform(made, sweep, Gdiplus::MatrixOrderPrepend);
+    gp::GdipTranslateWorldTransform(made, static_cast<REAL>(-cx), static_cast<REAL>(-cy),
+                                    Gdiplus::MatrixOrderPrepend);
     const UINT iw = indicator_->width;
     const UINT ih = indicator_->height;
     gp::GdipDrawImageRect(made, indicator_->image.get(), static_cast<REAL>(cx) - iw / 2,
