@@ -111,6 +111,31 @@ TEST_F(CircleProgressTest, TheArcRunsFromTheTopByTheValueEitherWayRound) {
   }
 }
 
+// The ring lies in the square of the shorter side, centred, inset by half its pen and one
+// pixel: at 100 x 80 with a pen of 1, a 77-pixel square 1.5 pixels inside the centred 80.
+TEST_F(CircleProgressTest, TheRingFitsTheCentredSquare) {
+  ASSERT_TRUE(hwnd_);
+  const struct {
+    const wchar_t* attributes;
+    UiRect bounds;
+  } cases[] = {
+      {L"width=\"100\" height=\"100\" circlewidth=\"6\"", {1, 1, 99, 99}},
+      {L"width=\"100\" height=\"80\" circlewidth=\"1\"", {11, 1, 89, 79}},
+      {L"width=\"60\" height=\"100\" circlewidth=\"4\"", {1, 21, 59, 79}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.attributes);
+    circle_->ApplyAttributeList(c.attributes);
+    ::UpdateWindow(hwnd_);
+    const UiRect ring = render_test::BoundsWhere(
+        *window_.GetRenderContext(), [](Pixel p) { return ShadeOf(p) != Shade::kWhite; });
+    EXPECT_NEAR(ring.left, c.bounds.left, 1);
+    EXPECT_NEAR(ring.top, c.bounds.top, 1);
+    EXPECT_NEAR(ring.right, c.bounds.right, 1);
+    EXPECT_NEAR(ring.bottom, c.bounds.bottom, 1);
+  }
+}
+
 TEST_F(CircleProgressTest, AGradientRunsFromTheForegroundAtTheTopToTheOtherColourBelow) {
   ASSERT_TRUE(hwnd_);
   circle_->SetAttribute(L"gradientcolor", L"blue");

@@ -189,6 +189,12 @@ TEST_F(ProgressWindowTest, TheProgressImageIsStretchedOrCutToTheFilledPart) {
       EXPECT_NEAR(p.b, 200, 2);
     }
   }
+  // Released, the image loads again when it is next painted.
+  progress_->ReleaseAllImages();
+  progress_->Invalidate();
+  const Pixel again = At(5, 27);
+  EXPECT_NEAR(again.r, 40, 2);
+  EXPECT_NEAR(again.g, 200, 2);
 }
 
 }  // namespace
