@@ -31,6 +31,9 @@ using PenPtr = std::unique_ptr<Gdiplus::GpPen,
 using PathPtr =
     std::unique_ptr<Gdiplus::GpPath,
                     GdiplusDeleter<Gdiplus::GpPath, &Gdiplus::DllExports::GdipDeletePath>>;
+using ImagePtr =
+    std::unique_ptr<Gdiplus::GpImage,
+                    GdiplusDeleter<Gdiplus::GpImage, &Gdiplus::DllExports::GdipDisposeImage>>;
 using FontPtr =
     std::unique_ptr<Gdiplus::GpFont,
                     GdiplusDeleter<Gdiplus::GpFont, &Gdiplus::DllExports::GdipDeleteFont>>;

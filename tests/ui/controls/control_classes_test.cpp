@@ -8,8 +8,11 @@
 
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"
+#include "ui/controls/circle_progress.h"
 #include "ui/controls/label.h"
 #include "ui/controls/option.h"
+#include "ui/controls/progress.h"
+#include "ui/controls/slider.h"
 #include "ui/core/control_test_util.h"
 #include "ui/core/window_builder.h"
 
@@ -27,14 +30,16 @@ TEST(ControlClassesTest, LayoutsNameTheLibrarysControls) {
   std::unique_ptr<Control> root(
       builder.Build(LR"(<Window><VBox><Label text="a"/><Button text="b"/><Option text="c"/>
           <CheckBox text="d"/><LabelBox text="e"><Control/></LabelBox><ButtonBox text="f"/>
-          <OptionBox text="g"/><CheckBoxBox text="h"/><label text="skipped"/></VBox></Window>)"));
+          <OptionBox text="g"/><CheckBoxBox text="h"/><Progress text="i"/><Slider text="j"/>
+          <CircleProgress text="k"/><label text="skipped"/></VBox></Window>)"));
   ASSERT_NE(root, nullptr);
   auto* box = static_cast<Box*>(root.get());
-  const std::type_info* types[] = {&typeid(Label),     &typeid(Button),     &typeid(Option),
-                                   &typeid(CheckBox),  &typeid(LabelBox),   &typeid(ButtonBox),
-                                   &typeid(OptionBox), &typeid(CheckBoxBox)};
-  ASSERT_EQ(box->GetCount(), 8);
-  for (int i = 0; i < 8; ++i) {
+  const std::type_info* types[] = {&typeid(Label),     &typeid(Button),        &typeid(Option),
+                                   &typeid(CheckBox),  &typeid(LabelBox),      &typeid(ButtonBox),
+                                   &typeid(OptionBox), &typeid(CheckBoxBox),   &typeid(Progress),
+                                   &typeid(Slider),    &typeid(CircleProgress)};
+  ASSERT_EQ(box->GetCount(), 11);
+  for (int i = 0; i < 11; ++i) {
     SCOPED_TRACE(i);
     Control* made = box->GetItemAt(i);
     EXPECT_EQ(typeid(*made), *types[i]);
