@@ -134,7 +134,9 @@ TEST(WindowFade, ALayeredWindowFadesInWholeAndOutBeforeItCloses) {
   EXPECT_EQ(alphas.back(), 0);
   bool between = false;
   for (size_t i = 0; i < alphas.size(); ++i) {
-    if (i > 0) EXPECT_LE(alphas[i], alphas[i - 1]);
+    if (i > 0) {
+      EXPECT_LE(alphas[i], alphas[i - 1]);
+    }
     between = between || (alphas[i] > 0 && alphas[i] < 255);
   }
   EXPECT_TRUE(between) << "the fade went straight from opaque to gone";
