@@ -13,6 +13,7 @@
 
 #include "common/bench_timing.h"
 #include "common/message_counter.h"
+#include "common/message_pump.h"
 #include "runtime/weak_callback.h"
 #include "ui/core/box.h"
 #include "ui/core/control_test_util.h"
@@ -29,26 +30,6 @@ constexpr int kFadeRuns = 10;
 constexpr int kFadeCount = 100;
 constexpr double kLoadSeconds = 10.0;
 constexpr int kLongWaitMs = 2000;
-
-// Dispatches messages until `done` holds; false after ten seconds more than `seconds`.
-bool PumpUntil(const std::function<bool()>& done, double seconds = 0) {
-  const double deadline = bench::Seconds() + seconds + 10;
-  while (!done()) {
-    if (bench::Seconds() >= deadline) return false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (!done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-  }
-  return true;
-}
-
-void PumpFor(double seconds) {
-  const double end = bench::Seconds() + seconds;
-  PumpUntil([end] { return bench::Seconds() >= end; }, seconds);
-}
 
 // The calling thread's CPU time (user and kernel) in seconds.
 double ThreadCpuSeconds() {
@@ -144,7 +125,7 @@ FadeRun PlayOneFade() {
   player.SetCompleteCallback([&] { done = true; });
   start = bench::Seconds();
   player.Start();
-  if (!PumpUntil([&] { return done; }, 1)) std::printf("  a fade did not end\n");
+  if (!test_messages::PumpUntil([&] { return done; }, 11000)) std::printf("  a fade did not end\n");
   run.wakes = wakes.count();
   return run;
 }
@@ -244,7 +225,7 @@ Load PaintingLoad() {
   const Load share = MeasureWhilePumping();
   flag.Revoke();
   DestroyWindow(window.GetHWND());
-  PumpFor(0.1);
+  test_messages::PumpFor(100);
   return share;
 }
 
@@ -252,12 +233,13 @@ Load PaintingLoad() {
 // (the timer benchmark's figure), both after animations have run and ended.
 void ReportIdle() {
   // Timers cancelled by the runs before are dropped when they come due.
-  if (!PumpUntil([] { return ui::TimerQueue::Instance().PendingCount() == 0; }, 1)) {
+  if (!test_messages::PumpUntil([] { return ui::TimerQueue::Instance().PendingCount() == 0; },
+                                11000)) {
     std::printf("  the timer queue kept timers after every animation ended\n");
   }
   test_windows::MessageCounter wakes(ui::TimerQueue::Instance().window(), ui::kTimerWakeMessage);
   double start = bench::Seconds();
-  PumpFor(kLongWaitMs / 1000.0);
+  test_messages::PumpFor(kLongWaitMs);
   const double idle = wakes.count() / (bench::Seconds() - start);
 
   const int before = wakes.count();
@@ -266,7 +248,7 @@ void ReportIdle() {
   start = bench::Seconds();
   ui::TimerQueue::Instance().Schedule(
       flag, [&] { fired = true; }, kLongWaitMs, 0);
-  PumpUntil([&] { return fired; }, kLongWaitMs / 1000.0);
+  test_messages::PumpUntil([&] { return fired; }, kLongWaitMs + 10000);
   const double waiting = (wakes.count() - before) / (bench::Seconds() - start);
   std::printf("wake-ups per second after the animations ended\n");
   std::printf("  nothing scheduled          : %.2f /s (target about 0: %s)\n", idle,

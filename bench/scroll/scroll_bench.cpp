@@ -14,6 +14,7 @@
 
 #include "common/bench_timing.h"
 #include "common/committed_memory.h"
+#include "common/message_pump.h"
 #include "ui/controls/label.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/controls/scrollable_box.h"
@@ -97,20 +98,6 @@ class PaintTimer {
   HWND window_;
   WNDPROC previous_ = nullptr;
 };
-
-bool PumpUntil(const std::function<bool()>& done) {
-  const double deadline = bench::Seconds() + 30;
-  while (!done()) {
-    if (bench::Seconds() >= deadline) return false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (!done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-  }
-  return true;
-}
 
 double CommittedMegabytes() {
   return test_memory::CommittedPrivateBytes() / (1024.0 * 1024.0);
@@ -212,10 +199,12 @@ int main() {
     PaintTimer timer(hwnd);
     const int from = box->GetScrollPos().cy;
     SendMessageW(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(100, 100));
-    if (!PumpUntil([&] {
-          return box->GetScrollPos().cy == from + ui::ScrollableBox::kDefaultUnit &&
-                 !box->GetScrollAnimation().IsRunning();
-        })) {
+    if (!test_messages::PumpUntil(
+            [&] {
+              return box->GetScrollPos().cy == from + ui::ScrollableBox::kDefaultUnit &&
+                     !box->GetScrollAnimation().IsRunning();
+            },
+            30000)) {
       std::printf("the wheel notch did not finish\n");
     }
     UpdateWindow(hwnd);

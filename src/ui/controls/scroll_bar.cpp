@@ -14,11 +14,6 @@
 namespace ui {
 namespace {
 
-bool Contains(const UiRect& rect, const UiPoint& point) {
-  return point.x >= rect.left && point.x < rect.right && point.y >= rect.top &&
-         point.y < rect.bottom;
-}
-
 bool IsAllZero(const UiRect& rect) {
   return rect.left == 0 && rect.top == 0 && rect.right == 0 && rect.bottom == 0;
 }
@@ -150,10 +145,10 @@ void ScrollBar::LayOutParts() {
 }
 
 ScrollBar::Part ScrollBar::PartAt(const UiPoint& point) const {
-  if (showButton1_ && Contains(button1Rect_, point)) return Part::kButton1;
-  if (showButton2_ && Contains(button2Rect_, point)) return Part::kButton2;
+  if (showButton1_ && button1Rect_.Contains(point)) return Part::kButton1;
+  if (showButton2_ && button2Rect_.Contains(point)) return Part::kButton2;
   if (IsAllZero(thumbRect_)) return Part::kNone;
-  if (Contains(thumbRect_, point)) return Part::kThumb;
+  if (thumbRect_.Contains(point)) return Part::kThumb;
   const int along = AxisOf(point);
   if (along < (horizontal_ ? thumbRect_.left : thumbRect_.top)) return Part::kTrackBefore;
   if (along >= (horizontal_ ? thumbRect_.right : thumbRect_.bottom)) return Part::kTrackAfter;
@@ -162,43 +157,20 @@ ScrollBar::Part ScrollBar::PartAt(const UiPoint& point) const {
 
 // Scrolling.
 
-void ScrollBar::LineBack() {
+void ScrollBar::ScrollStep(bool forward, bool page) {
   if (!owner_) {
-    SetScrollPos(position_ - lineSize_);
+    const int64_t step = page ? Length() : lineSize_;
+    SetScrollPos(position_ + (forward ? step : -step));
   } else if (horizontal_) {
-    owner_->LineLeft(-1);
+    if (page) {
+      forward ? owner_->PageRight() : owner_->PageLeft();
+    } else {
+      forward ? owner_->LineRight(-1) : owner_->LineLeft(-1);
+    }
+  } else if (page) {
+    forward ? owner_->PageDown() : owner_->PageUp();
   } else {
-    owner_->LineUp(-1, true);
-  }
-}
-
-void ScrollBar::LineForward() {
-  if (!owner_) {
-    SetScrollPos(position_ + lineSize_);
-  } else if (horizontal_) {
-    owner_->LineRight(-1);
-  } else {
-    owner_->LineDown(-1, true);
-  }
-}
-
-void ScrollBar::PageBack() {
-  if (!owner_) {
-    SetScrollPos(position_ - Length());
-  } else if (horizontal_) {
-    owner_->PageLeft();
-  } else {
-    owner_->PageUp();
-  }
-}
-
-void ScrollBar::PageForward() {
-  if (!owner_) {
-    SetScrollPos(position_ + Length());
-  } else if (horizontal_) {
-    owner_->PageRight();
-  } else {
-    owner_->PageDown();
+    forward ? owner_->LineDown(-1, true) : owner_->LineUp(-1, true);
   }
 }
 
@@ -264,11 +236,11 @@ void ScrollBar::OnButtonDown(EventArgs* args) {
   switch (PartAt(args->mousePoint)) {
     case Part::kButton1:
       button1State_ = ControlState::kPushed;
-      LineBack();
+      ScrollStep(false, false);
       break;
     case Part::kButton2:
       button2State_ = ControlState::kPushed;
-      LineForward();
+      ScrollStep(true, false);
       break;
     case Part::kThumb:
       thumbState_ = ControlState::kPushed;
@@ -277,10 +249,10 @@ void ScrollBar::OnButtonDown(EventArgs* args) {
       dragStartPosition_ = position_;
       break;
     case Part::kTrackBefore:
-      PageBack();
+      ScrollStep(false, true);
       break;
     case Part::kTrackAfter:
-      PageForward();
+      ScrollStep(true, true);
       break;
     case Part::kNone:
       break;
@@ -300,7 +272,7 @@ void ScrollBar::OnButtonUp(EventArgs* args) {
   repeatCount_ = 0;
   dragOffset_ = 0;
   timerFlag_.Revoke();
-  const bool inside = Contains(rect_, args->mousePoint);
+  const bool inside = rect_.Contains(args->mousePoint);
   if (thumbCaptured_) {
     thumbCaptured_ = false;
     thumbState_ = inside ? ControlState::kHot : ControlState::kNormal;
@@ -313,7 +285,7 @@ void ScrollBar::OnButtonUp(EventArgs* args) {
   const std::weak_ptr<kbase::WeakFlag> alive = WeakFlagOf();
   ButtonUp(args);
   if (alive.expired()) return;
-  if (autoHide_ && owner_ && !Contains(owner_->GetPosition(), args->mousePoint)) {
+  if (autoHide_ && owner_ && !owner_->GetPosition().Contains(args->mousePoint)) {
     SetFadeVisible(false);
   }
 }
@@ -326,14 +298,14 @@ void ScrollBar::RepeatStep() {
   }
   if (repeatCount_ <= kRepeatDelayTicks) return;
   if (button1State_ == ControlState::kPushed) {
-    LineBack();
+    ScrollStep(false, false);
   } else if (button2State_ == ControlState::kPushed) {
-    LineForward();
+    ScrollStep(true, false);
   } else if (window_) {
     // The window follows the pointer while the press lasts.
     const Part part = PartAt(window_->GetLastMousePoint());
-    if (part == Part::kTrackBefore) PageBack();
-    if (part == Part::kTrackAfter) PageForward();
+    if (part == Part::kTrackBefore) ScrollStep(false, true);
+    if (part == Part::kTrackAfter) ScrollStep(true, true);
   }
 }
 

@@ -77,10 +77,8 @@ class ScrollBar : public Control {
   void OnButtonUp(EventArgs* args);
   void OnMouseMove(EventArgs* args);
   void RepeatStep();
-  void LineBack();
-  void LineForward();
-  void PageBack();
-  void PageForward();
+  // One line or one page back or forward, through the owner or by itself.
+  void ScrollStep(bool forward, bool page);
   // Moves to a position along the bar's axis through the owner, or by itself.
   void ScrollTo(int64_t position);
   void SetPartStates(ControlState state);

@@ -27,19 +27,6 @@ constexpr int kKeyDown = 40;
 // what is in view; until then every box does it once more after painting.
 bool g_reloadImages = true;
 
-UiRect Shrink(UiRect rect, const UiRect& by) {
-  rect.left += by.left;
-  rect.top += by.top;
-  rect.right -= by.right;
-  rect.bottom -= by.bottom;
-  return rect;
-}
-
-bool Contains(const UiRect& rect, const UiPoint& point) {
-  return point.x >= rect.left && point.x < rect.right && point.y >= rect.top &&
-         point.y < rect.bottom;
-}
-
 }  // namespace
 
 ScrollableBox::ScrollableBox(Layout* layout) : Box(layout) {}
@@ -253,7 +240,7 @@ void ScrollableBox::SetPosition(const UiRect& rect) {
   Control::SetPosition(rect);
   // A resize handler may have destroyed the box.
   if (alive.expired()) return;
-  const UiSize required = GetScrollableRequiredSize(Shrink(rect_, layout_->GetPadding()));
+  const UiSize required = GetScrollableRequiredSize(GetContentRect());
   ProcessVScrollBar(rect_, required.cy);
   ProcessHScrollBar(rect_, required.cx);
   if (atEnd && HasRange(verticalBar_.get())) EndDown(false, false);
@@ -373,9 +360,9 @@ void ScrollableBox::HandleEvent(EventArgs* args) {
     return;
   }
   if (HasRange(verticalBar_.get()) && verticalBar_->IsEnabled()) {
-    if (HandleVerticalInput(args)) return;
+    if (HandleScrollInput(args, true)) return;
   } else if (HasRange(horizontalBar_.get()) && horizontalBar_->IsEnabled()) {
-    if (HandleHorizontalInput(args)) return;
+    if (HandleScrollInput(args, false)) return;
   }
   const std::weak_ptr<kbase::WeakFlag> alive = WeakFlagOf();
   Box::HandleEvent(args);
@@ -397,77 +384,44 @@ void ScrollableBox::FadeBars(bool in) {
   }
 }
 
-bool ScrollableBox::HandleVerticalInput(EventArgs* args) {
-  if (args->type == kEventKeyDown) {
-    switch (args->wParam) {
-      case kKeyPageUp:
-        PageUp();
-        return true;
-      case kKeyPageDown:
-        PageDown();
-        return true;
-      case kKeyEnd:
-        EndDown(true, true);
-        return true;
-      case kKeyHome:
-        HomeUp();
-        return true;
-      case kKeyUp:
-        LineUp(-1, true);
-        return true;
-      case kKeyDown:
-        LineDown(-1, true);
-        return true;
-      default:
-        return false;
-    }
-  }
+bool ScrollableBox::HandleScrollInput(EventArgs* args, bool vertical) {
+  if (args->type == kEventKeyDown) return HandleScrollKey(args->wParam, vertical);
   if (args->type == kEventScrollWheel) {
+    // Towards the user (below 1) scrolls on, away from the user back.
     const int wheel = static_cast<int>(args->wParam);
-    if (wheel < 1) {
-      LineDown(std::abs(wheel), true);
+    if (vertical) {
+      wheel < 1 ? LineDown(std::abs(wheel), true) : LineUp(wheel, true);
     } else {
-      LineUp(wheel, true);
+      wheel < 1 ? LineRight() : LineLeft();
     }
     return true;
   }
-  return HandleTouch(args);
+  return vertical && HandleTouch(args);
 }
 
-bool ScrollableBox::HandleHorizontalInput(EventArgs* args) {
-  if (args->type == kEventKeyDown) {
-    switch (args->wParam) {
-      case kKeyPageUp:
-        PageLeft();
-        return true;
-      case kKeyPageDown:
-        PageRight();
-        return true;
-      case kKeyEnd:
-        EndRight();
-        return true;
-      case kKeyHome:
-        HomeLeft();
-        return true;
-      case kKeyUp:
-        LineLeft();
-        return true;
-      case kKeyDown:
-        LineRight();
-        return true;
-      default:
-        return false;
-    }
+bool ScrollableBox::HandleScrollKey(std::uint32_t key, bool vertical) {
+  switch (key) {
+    case kKeyPageUp:
+      vertical ? PageUp() : PageLeft();
+      return true;
+    case kKeyPageDown:
+      vertical ? PageDown() : PageRight();
+      return true;
+    case kKeyEnd:
+      vertical ? EndDown(true, true) : EndRight();
+      return true;
+    case kKeyHome:
+      vertical ? HomeUp() : HomeLeft();
+      return true;
+    case kKeyUp:
+      vertical ? LineUp(-1, true) : LineLeft();
+      return true;
+    case kKeyDown:
+      vertical ? LineDown(-1, true) : LineRight();
+      return true;
+    default:
+      return false;
   }
-  if (args->type == kEventScrollWheel) {
-    if (static_cast<int>(args->wParam) < 1) {
-      LineRight();
-    } else {
-      LineLeft();
-    }
-    return true;
-  }
-  return false;
 }
 
 bool ScrollableBox::HandleTouch(EventArgs* args) {
@@ -509,7 +463,7 @@ Control* ScrollableBox::FindControl(FindControlProc proc, void* data, unsigned i
                                     const UiPoint&) {
   if ((flags & kFindVisible) && !IsVisible()) return nullptr;
   if ((flags & kFindEnabled) && !IsEnabled()) return nullptr;
-  if ((flags & kFindHitTest) && !Contains(rect_, *static_cast<const UiPoint*>(data))) {
+  if ((flags & kFindHitTest) && !rect_.Contains(*static_cast<const UiPoint*>(data))) {
     return nullptr;
   }
   for (ScrollBar* bar : {verticalBar_.get(), horizontalBar_.get()}) {

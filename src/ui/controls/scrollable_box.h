@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -89,8 +90,9 @@ class ScrollableBox : public Box {
   UiRect ViewRect() const;
   // Children near the view keep their images, the others release them.
   void UpdateImageResidency(bool forward);
-  bool HandleVerticalInput(EventArgs* args);
-  bool HandleHorizontalInput(EventArgs* args);
+  // Keys, the wheel and (vertically) touch move along the bar that is in use.
+  bool HandleScrollInput(EventArgs* args, bool vertical);
+  bool HandleScrollKey(std::uint32_t key, bool vertical);
   bool HandleTouch(EventArgs* args);
   void FadeBars(bool in);
   static bool HasRange(const ScrollBar* bar);

@@ -9,11 +9,6 @@ namespace ui {
 
 namespace {
 
-bool Contains(const UiRect& rect, const UiPoint& point) {
-  return point.x >= rect.left && point.x < rect.right && point.y >= rect.top &&
-         point.y < rect.bottom;
-}
-
 Control* RegisterName(Control* control, void* data) {
   if (!control->GetName().empty()) static_cast<IControlWindow*>(data)->AddNamedControl(control);
   return nullptr;
@@ -96,7 +91,7 @@ Control* Box::FindControl(FindControlProc proc, void* data, unsigned int flags,
   UiPoint point;
   if (hitTest) {
     point = *static_cast<const UiPoint*>(data);
-    if (!Contains(rect_, point)) return nullptr;
+    if (!rect_.Contains(point)) return nullptr;
     if (!mouseChildEnabled_) return Control::FindControl(proc, data, flags);
   }
   if (flags & kFindMeFirst) {
@@ -111,7 +106,7 @@ Control* Box::FindControl(FindControlProc proc, void* data, unsigned int flags,
     if (hitTest) {
       UiPoint shifted{point.x + scrollOffset.x, point.y + scrollOffset.y};
       found = child->FindControl(proc, &shifted, flags);
-      if (found && !found->IsFloat() && !Contains(content, point)) found = nullptr;
+      if (found && !found->IsFloat() && !content.Contains(point)) found = nullptr;
     } else {
       found = child->FindControl(proc, data, flags);
     }

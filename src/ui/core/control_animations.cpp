@@ -86,59 +86,56 @@ void ControlAnimations::SetFadeHot(bool on) {
 }
 
 void ControlAnimations::SetFadeWidth(bool on) {
-  if (!on) {
-    Remove(kFadeWidth);
-    return;
-  }
-  Control* control = control_;
-  const int width = control_->EstimateSize(UiSize{kUnlimited, kUnlimited}).cx;
-  SetUpFade(Replace(kFadeWidth, 0, width,
-                    [control](int value) { control->SetFixedWidth(value, true, false); }),
-            -1, kSizeSpeedUpFactor);
+  SetFadeSize(kFadeWidth, on, true);
 }
 
 void ControlAnimations::SetFadeHeight(bool on) {
-  if (!on) {
-    Remove(kFadeHeight);
-    return;
-  }
-  Control* control = control_;
-  const int height = control_->EstimateSize(UiSize{kUnlimited, kUnlimited}).cy;
-  SetUpFade(Replace(kFadeHeight, 0, height,
-                    [control](int value) { control->SetFixedHeight(value, false); }),
-            -1, kSizeSpeedUpFactor);
+  SetFadeSize(kFadeHeight, on, false);
 }
 
 void ControlAnimations::SetFadeInOutX(bool on, bool fromRight) {
-  const Kind kind = fromRight ? kFadeInOutXFromRight : kFadeInOutXFromLeft;
-  if (!on) {
-    Remove(kind);
-    return;
-  }
-  int width = control_->EstimateSize(UiSize{kUnlimited, kUnlimited}).cx;
-  if (width < 1) width = kDefaultSlide;
-  MakeSlide(kind, true, fromRight ? -width : width);
+  SetSlide(fromRight ? kFadeInOutXFromRight : kFadeInOutXFromLeft, on, true, fromRight);
 }
 
 void ControlAnimations::SetFadeInOutY(bool on, bool fromBottom) {
-  const Kind kind = fromBottom ? kFadeInOutYFromBottom : kFadeInOutYFromTop;
+  SetSlide(fromBottom ? kFadeInOutYFromBottom : kFadeInOutYFromTop, on, false, fromBottom);
+}
+
+int ControlAnimations::NaturalLength(bool horizontal) const {
+  const UiSize size = control_->EstimateSize(UiSize{kUnlimited, kUnlimited});
+  return horizontal ? size.cx : size.cy;
+}
+
+void ControlAnimations::SetFadeSize(Kind kind, bool on, bool horizontal) {
   if (!on) {
     Remove(kind);
     return;
   }
-  int height = control_->EstimateSize(UiSize{kUnlimited, kUnlimited}).cy;
-  if (height < 1) height = kDefaultSlide;
-  MakeSlide(kind, false, fromBottom ? -height : height);
+  Control* control = control_;
+  auto play = [control, horizontal](int value) {
+    if (horizontal) {
+      control->SetFixedWidth(value, true, false);
+    } else {
+      control->SetFixedHeight(value, false);
+    }
+  };
+  SetUpFade(Replace(kind, 0, NaturalLength(horizontal), play), -1, kSizeSpeedUpFactor);
 }
 
-void ControlAnimations::MakeSlide(Kind kind, bool horizontal, int start) {
+void ControlAnimations::SetSlide(Kind kind, bool on, bool horizontal, bool fromFarSide) {
+  if (!on) {
+    Remove(kind);
+    return;
+  }
+  int length = NaturalLength(horizontal);
+  if (length < 1) length = kDefaultSlide;
   Control* control = control_;
   auto play = [control, horizontal](int value) {
     UiPoint offset = control->GetRenderOffset();
     (horizontal ? offset.x : offset.y) = value;
     control->SetRenderOffset(offset, false);
   };
-  SetUpFade(Replace(kind, start, 0, play), -1, kSlideSpeedUpFactor);
+  SetUpFade(Replace(kind, fromFarSide ? -length : length, 0, play), -1, kSlideSpeedUpFactor);
 }
 
 void ControlAnimations::Appear() {

@@ -59,7 +59,12 @@ class ControlAnimations {
   // Accelerates for 30% of the time and decelerates for the rest.
   static void SetUpFade(AnimationPlayer& player, int totalMillis, double speedUpFactor);
   void Remove(Kind kind);
-  void MakeSlide(Kind kind, bool horizontal, int start);
+  // The control's width or height as it would lay itself out with no limit.
+  int NaturalLength(bool horizontal) const;
+  // A fade of the width or height from 0 to the natural length.
+  void SetFadeSize(Kind kind, bool on, bool horizontal);
+  // A slide from the natural length away (the far side: right or bottom) to where it lies.
+  void SetSlide(Kind kind, bool on, bool horizontal, bool fromFarSide);
 
   Control* control_;
   std::map<Kind, std::unique_ptr<AnimationPlayer>> players_;

@@ -53,6 +53,9 @@ struct UiRect {
     top += dy;
     bottom += dy;
   }
+  bool Contains(const UiPoint& point) const {
+    return point.x >= left && point.x < right && point.y >= top && point.y < bottom;
+  }
   // Empty rectangles intersect nothing.
   bool Intersects(const UiRect& other) const {
     return !IsEmpty() && !other.IsEmpty() && left < other.right && other.left < right &&
