@@ -6,6 +6,7 @@
 #include "ui/controls/label.h"
 #include "ui/controls/option.h"
 #include "ui/controls/progress.h"
+#include "ui/controls/rich_edit.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/controls/slider.h"
 #include "ui/core/window_builder.h"
@@ -32,6 +33,7 @@ void AddControlClasses() {
       {L"OptionBox", &Make<OptionBox>}, {L"CheckBoxBox", &Make<CheckBoxBox>},
       {L"ScrollBar", &Make<ScrollBar>}, {L"Progress", &Make<Progress>},
       {L"Slider", &Make<Slider>},       {L"CircleProgress", &Make<CircleProgress>},
+      {L"RichEdit", &Make<RichEdit>},
   };
   for (const auto& c : classes) WindowBuilder::AddControlClass(c.name, c.make);
 }

@@ -287,14 +287,7 @@ void ScrollableBox::ProcessBar(ScrollBar* bar, const UiRect& rect, int content, 
     SetPosition(rect_);
     return;
   }
-  const UiRect& sp = scrollBarPadding_;
-  if (vertical) {
-    bar->SetPosition(UiRect{rect.right - sp.right - bar->GetFixedWidth(), rect.top + sp.top,
-                            rect.right - sp.right, rect.bottom - sp.bottom});
-  } else {
-    bar->SetPosition(UiRect{rect.left + sp.left, rect.bottom - sp.bottom - bar->GetFixedHeight(),
-                            rect.right - sp.right, rect.bottom - sp.bottom});
-  }
+  PlaceBar(bar, rect, vertical);
   // Content that fits even with the bar in place has nothing to scroll to.
   const int range = std::max(overflow, 0);
   if (bar->GetScrollRange() == range) return;
@@ -303,6 +296,22 @@ void ScrollableBox::ProcessBar(ScrollBar* bar, const UiRect& rect, int content, 
   if (range == 0) bar->SetScrollPos(0);
   if (bar->GetScrollPos() >= before) return;
   SetPosition(rect_);
+}
+
+void ScrollableBox::PlaceBar(ScrollBar* bar, const UiRect& rect, bool vertical) {
+  const UiRect& sp = scrollBarPadding_;
+  if (vertical) {
+    bar->SetPosition(UiRect{rect.right - sp.right - bar->GetFixedWidth(), rect.top + sp.top,
+                            rect.right - sp.right, rect.bottom - sp.bottom});
+  } else {
+    bar->SetPosition(UiRect{rect.left + sp.left, rect.bottom - sp.bottom - bar->GetFixedHeight(),
+                            rect.right - sp.right, rect.bottom - sp.bottom});
+  }
+}
+
+void ScrollableBox::PlaceBars(const UiRect& rect) {
+  if (HasRange(verticalBar_.get())) PlaceBar(verticalBar_.get(), rect, true);
+  if (HasRange(horizontalBar_.get())) PlaceBar(horizontalBar_.get(), rect, false);
 }
 
 // Attributes.

@@ -77,6 +77,11 @@ class ScrollableBox : public Box {
   bool IsScrollBox() const override { return true; }
   UiPoint GetScrollOffset() const override;
 
+ protected:
+  static bool HasRange(const ScrollBar* bar);
+  // Places the bars that have a range at the edges of the rectangle.
+  void PlaceBars(const UiRect& rect);
+
  private:
   // The step of a line move for the unit.
   static int LineStep(int delta, int unit);
@@ -95,7 +100,7 @@ class ScrollableBox : public Box {
   bool HandleScrollKey(std::uint32_t key, bool vertical);
   bool HandleTouch(EventArgs* args);
   void FadeBars(bool in);
-  static bool HasRange(const ScrollBar* bar);
+  void PlaceBar(ScrollBar* bar, const UiRect& rect, bool vertical);
 
   std::unique_ptr<ScrollBar> verticalBar_;
   std::unique_ptr<ScrollBar> horizontalBar_;

@@ -131,6 +131,8 @@ class Control : public PlaceHolder, public IImageHost {
   // Whether the control takes clicks of its own even inside a window's caption band
   // (buttons and edits do); elsewhere in the band a press moves the window.
   virtual bool IsClickTarget() const { return false; }
+  // Whether Tab typed while the control has the focus is its own rather than a focus move.
+  virtual bool WantsTab() const { return false; }
   virtual void Activate() {}
   virtual Control* FindControl(FindControlProc proc, void* data, unsigned int flags,
                                const UiPoint& scrollOffset = UiPoint{});

@@ -477,7 +477,8 @@ bool Window::OnPointer(UINT message, WPARAM wParam, LPARAM lParam, bool* handled
 
 bool Window::OnKeyDown(WPARAM wParam, LPARAM lParam) {
   if (!focus_) return true;
-  if (wParam == VK_TAB) {
+  const bool tabIsOwn = focus_->WantsTab() && focus_->IsVisible() && focus_->IsEnabled();
+  if (wParam == VK_TAB && !tabIsOwn) {
     MoveTabFocus((::GetKeyState(VK_SHIFT) & 0x8000) == 0);
     return true;
   }
