@@ -140,6 +140,17 @@ TEST_F(RichEditWindowTest, TypedTextShowsAndSendsTextChange) {
   EXPECT_EQ(DarkPixels(UiRect{0, 40, 300, 180}), 0);
 }
 
+TEST_F(RichEditWindowTest, TheEngineComesFromTheSystemFolder) {
+  Show();
+  const HMODULE engine = ::GetModuleHandleW(L"msftedit.dll");
+  ASSERT_TRUE(engine);
+  wchar_t path[MAX_PATH];
+  ASSERT_GT(::GetModuleFileNameW(engine, path, MAX_PATH), 0u);
+  wchar_t system[MAX_PATH];
+  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+  EXPECT_EQ(_wcsnicmp(path, system, length), 0) << path;
+}
+
 TEST_F(RichEditWindowTest, PromptShowsInAnEmptyEditUntilTheFirstCharacter) {
   Show(L"prompttext=\"Account name\" promptcolor=\"  red\"");
   EXPECT_GT(ReddishPixels(kFirstLine), 30);
