@@ -229,6 +229,15 @@ int CTxtWinHost::GetScrollPosition(bool vertical) const {
   return GetScroll(vertical, &minPos, &maxPos, &pos) ? static_cast<int>(pos) : 0;
 }
 
+bool CTxtWinHost::GetContentHeight(int* height) const {
+  LONG minPos = 0;
+  LONG maxPos = 0;
+  LONG pos = 0;
+  if (!GetScroll(true, &minPos, &maxPos, &pos)) return false;
+  *height = static_cast<int>(std::max<LONG>(maxPos - minPos, 0));
+  return true;
+}
+
 WINBOOL CTxtWinHost::TxSetScrollRange(INT bar, LONG minPos, INT maxPos, WINBOOL) {
   if (!edit_ || (bar != SB_VERT && bar != SB_HORZ)) return TRUE;
   const bool vertical = bar == SB_VERT;

@@ -65,6 +65,9 @@ class CTxtWinHost final : public ITextHost {
   size_t GetTimerCount() const { return timers_.size(); }
   // The engine's scroll position in pixels, whatever the size of the content.
   int GetScrollPosition(bool vertical) const;
+  // The height of the laid-out text as the engine's vertical scroll range gives it; false
+  // when the engine does not say.
+  bool GetContentHeight(int* height) const;
 
   // IUnknown.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;

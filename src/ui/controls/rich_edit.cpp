@@ -410,7 +410,7 @@ void RichEdit::SetPosition(const UiRect& rect) {
   UpdateHostClientRect();
   if (ScrollBar* bar = GetVerticalScrollBar(); bar && host_) {
     const UiRect text = TextRect();
-    if (NaturalHeight(text.Width()) > text.Height()) {
+    if (ContentHeight(text.Width()) > text.Height()) {
       autoBarState_ = false;
     } else {
       // Everything fits: the text starts at its top until it grows again.
@@ -419,6 +419,14 @@ void RichEdit::SetPosition(const UiRect& rect) {
     }
   }
   layingOut_ = false;
+}
+
+int RichEdit::ContentHeight(int width) const {
+  // The engine knows the height of what it has laid out; measuring would lay all of it out
+  // again, which for a long text costs far more than the layout itself.
+  int height = 0;
+  if (host_ && host_->GetContentHeight(&height)) return height;
+  return NaturalHeight(width);
 }
 
 int RichEdit::NaturalHeight(int width) const {
@@ -430,9 +438,9 @@ UiSize RichEdit::GetNaturalSize(int width) {
   if (!host_) return UiSize{w, 0};
   LONG h = 0;
   const SIZEL extent{-1, -1};
-  HWND window = reinterpret_cast<HWND>(GetHostWindow());
   IRenderContext* context = window_ ? window_->GetRenderContext() : nullptr;
   HDC dc = context ? context->GetDc() : nullptr;
+  HWND window = dc ? nullptr : reinterpret_cast<HWND>(GetHostWindow());
   HDC screen = dc ? nullptr : ::GetDC(window);
   const HRESULT hr = host_->GetTextServices()->TxGetNaturalSize(
       DVASPECT_CONTENT, dc ? dc : screen, nullptr, nullptr, TXTNS_FITTOCONTENT, &extent, &w, &h);

@@ -151,6 +151,7 @@ class RichEdit : public ScrollableBox {
   UiRect TextRect() const;
   void UpdateHostClientRect();
   int NaturalHeight(int width) const;
+  int ContentHeight(int width) const;
 
   // Event mapping.
   bool HandleMouse(EventArgs* args);
