@@ -529,7 +529,6 @@ void RichEdit::OnHostScrollRange(bool vertical, int range) {
   const bool appeared = bar->GetScrollRange() == 0 && range > 0;
   const bool gone = bar->GetScrollRange() > 0 && range == 0;
   bar->SetScrollRange(range);
-  bar->SetVisible(range > 0);
   // A bar that comes or goes changes the room the text has.
   if ((appeared || gone) && !layingOut_) SetPosition(rect_);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/path_util.h"
 #include "ui/controls/rich_edit.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/core/control_test_util.h"
@@ -352,7 +353,9 @@ TEST_F(RichEditWindowTest, TallContentShowsTheVerticalBarAndScrollsWithIt) {
   edit_->SetText(Lines(60));
   Repaint();
   EXPECT_GT(edit_->GetScrollRange().cy, 300);
-  EXPECT_TRUE(bar->IsVisible());
+  // The bar shows while the mouse is over the edit.
+  ::SendMessageW(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(50, 50));
+  ASSERT_TRUE(PumpUntil([&] { return bar->IsVisible(); }, kWait));
   EXPECT_EQ(bar->GetPosition().right, 300);
   EXPECT_GT(bar->GetPosition().Width(), 0);
   const int firstLine = DarkPixels(kFirstLine);
@@ -441,6 +444,43 @@ TEST_F(RichEditWindowTest, NaturalSizeGrowsWithLinesAndWraps) {
   EXPECT_GE(ten.cy, 9 * one.cy);
   edit_->SetText(std::wstring(60, L'w') + L" " + std::wstring(60, L'w'));
   EXPECT_GT(edit_->GetNaturalSize(100).cy, 2 * one.cy);
+}
+
+// The shipped theme's thin bar shows beside text taller than the edit.
+TEST(RichEditThemeTest, TallTextShowsTheThemesBarBesideIt) {
+  const std::wstring resources = kbase::ModuleFolder() + L"..\\bin\\resources\\";
+  UiRegistry::Startup(resources, nullptr, L"themes\\default", L"lang\\zh_CN");
+  {
+    window_test::TestNativeWindow window;
+    window.SetResourceSubFolder(L"skin\\");
+    auto* root = new VBox();
+    root->SetAttribute(L"bkcolor", L"white");
+    auto* edit = new RichEdit();
+    edit->ApplyAttributeList(L"vscrollbar=\"true\"");
+    root->Add(edit);
+    const HWND hwnd = CreateShown(&window, kWindowRect, root, false);
+    ASSERT_TRUE(hwnd);
+    edit->SetText(Lines(60));
+    Drain();
+    ScrollBar& bar = *edit->GetVerticalScrollBar();
+    ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(50, 50));
+    ASSERT_TRUE(PumpUntil([&] { return bar.IsVisible() && bar.GetAlpha() == 255; }, kWait));
+    ::UpdateWindow(hwnd);
+    EXPECT_EQ(bar.GetPosition().right, 300);
+    const UiRect thumb = bar.GetThumbRect();
+    const render_test::Pixel middle =
+        PixelAt(*window.GetRenderContext(), 295, (thumb.top + thumb.bottom) / 2);
+    EXPECT_LT(middle.r, 0xE0);
+    EXPECT_EQ(PixelAt(*window.GetRenderContext(), 295, thumb.bottom + 5).r, 0xFF);
+    // The text keeps clear of the bar.
+    RECT text{};
+    edit->SendTextMessage(EM_GETRECT, 0, reinterpret_cast<std::intptr_t>(&text));
+    EXPECT_LE(text.right, bar.GetPosition().left);
+    ::DestroyWindow(hwnd);
+  }
+  UiRegistry::AddClass(L"vscrollbar", L"");
+  UiRegistry::AddClass(L"hscrollbar", L"");
+  UiRegistry::Shutdown();
 }
 
 }  // namespace
