@@ -214,6 +214,9 @@ int main() {
   std::printf("1 MB of text (%zu characters)\n", big.size());
   PrintPair("  loaded and drawn", loaded, loadedBare, 0);
 
+  edit->HomeUp();
+  UpdateWindow(hwnd);
+  const int firstPage = edit->GetScrollPos().cy;
   std::vector<double> pages;
   std::vector<double> pagesBare;
   for (int i = 0; i < kPages; ++i) {
@@ -227,6 +230,8 @@ int main() {
     bare.Draw();
     pagesBare.push_back((bench::Seconds() - start) * 1000);
   }
+  std::printf("  %d pages down: from %d px to %d px of %d\n", kPages, firstPage,
+              edit->GetScrollPos().cy, edit->GetScrollRange().cy);
   PrintPair("  one page down, drawn (median)", Median(pages), Median(pagesBare), 0);
 
   // The natural size of ten lines.

@@ -315,7 +315,11 @@ void CTxtWinHost::TxKillTimer(UINT id) {
   if (timers_.empty()) flags_ &= ~kTimerSet;
 }
 
-void CTxtWinHost::TxScrollWindowEx(INT, INT, LPCRECT, LPCRECT, HRGN, LPRECT, UINT) {}
+void CTxtWinHost::TxScrollWindowEx(INT, INT, LPCRECT, LPCRECT, HRGN, LPRECT, UINT) {
+  // The engine has moved its text and leaves the host to show it: the text is drawn anew
+  // rather than the window's pixels moved, since the edit shares them with other controls.
+  if (edit_) edit_->OnHostInvalidate(nullptr);
+}
 
 void CTxtWinHost::TxSetCapture(WINBOOL capture) {
   HWND window = Window();

@@ -370,6 +370,21 @@ TEST_F(RichEditWindowTest, TallContentShowsTheVerticalBarAndScrollsWithIt) {
   EXPECT_GT(DarkPixels(UiRect{0, 150, 280, 190}), 20);
 }
 
+TEST_F(RichEditWindowTest, TheEnginesOwnScrollingRepaintsTheText) {
+  Show(L"vscrollbar=\"true\"");
+  std::wstring text = std::wstring(40, L'W') + L"\r";
+  for (int i = 0; i < 100; ++i) text += L"i\r";
+  edit_->SetText(text);
+  Focus();
+  Key(VK_HOME);
+  const int top = DarkPixels(UiRect{20, 0, 280, 12});
+  EXPECT_GT(top, 60);
+  // Page Down goes to the engine, which scrolls by itself.
+  Key(VK_NEXT);
+  EXPECT_GT(edit_->GetScrollPos().cy, 50);
+  EXPECT_LT(DarkPixels(UiRect{20, 0, 280, 12}), top / 4);
+}
+
 TEST_F(RichEditWindowTest, ScrollingPastSixteenBitsReachesTheFullPosition) {
   Show(L"vscrollbar=\"true\"");
   edit_->SetText(Lines(8000));
