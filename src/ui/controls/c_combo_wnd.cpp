@@ -25,9 +25,12 @@ bool CComboWnd::ShowDropDown(Combo* combo) {
   HWND top = hwnd;
   while (HWND up = ::GetParent(top)) top = up;
   ::ShowWindow(hwnd, SW_SHOW);
+  // The keys move through the list while it is open.
+  combo->GetListBox()->SetFocus();
+  if (alive.expired()) return false;
   // The owner keeps its active caption while the pop-up has the focus.
   ::SendMessageW(top, WM_NCACTIVATE, TRUE, 0);
-  return true;
+  return !alive.expired();
 }
 
 int CComboWnd::ContentHeight(int width) const {

@@ -243,7 +243,7 @@ bool ListBox::SetItemIndex(Control* child, int index) {
 
 bool ListBox::Remove(Control* child) {
   const int index = GetItemIndex(child);
-  return index >= 0 && RemoveAt(index);
+  return index >= 0 && ListBox::RemoveAt(index);
 }
 
 bool ListBox::RemoveAt(int index) {
