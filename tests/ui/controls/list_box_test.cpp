@@ -68,7 +68,8 @@ class ListWindowTest : public ::testing::Test {
     const std::string name = std::to_string(n);
     for (auto [type, word] :
          {std::pair{kEventSelect, "select "}, std::pair{kEventUnselect, "unselect "},
-          std::pair{kEventClick, "click "}}) {
+          std::pair{kEventClick, "click "}, std::pair{kEventReturn, "return "},
+          std::pair{kEventDoubleClick, "double "}, std::pair{kEventMenu, "menu "}}) {
       item->AttachEvent(type, [this, entry = word + name](EventArgs*) {
         log_.push_back(entry);
         return true;
@@ -152,6 +153,23 @@ TEST_F(ListWindowTest, AClickSelectsWithTheItemsEventsThenTheLists) {
   // Selecting the same item again repeats everything.
   Click(20, 45);
   EXPECT_EQ(TakeLog(), (Log{"click 2", "unselect 2", "select 2", "list 2 2"}));
+}
+
+TEST_F(ListWindowTest, AnItemTellsReturnDoubleClickAndItsMenu) {
+  ASSERT_TRUE(hwnd_);
+  Click(20, 25);
+  TakeLog();
+  Key(VK_RETURN);
+  EXPECT_EQ(TakeLog(), (Log{"return 1"}));
+  ::SendMessageW(hwnd_, WM_LBUTTONDBLCLK, MK_LBUTTON, At(20, 25));
+  ::SendMessageW(hwnd_, WM_LBUTTONUP, 0, At(20, 25));
+  EXPECT_EQ(TakeLog(), (Log{"double 1"}));
+  // The context menu of another item selects it first.
+  ::SendMessageW(hwnd_, WM_RBUTTONDOWN, MK_RBUTTON, At(20, 45));
+  ::SendMessageW(hwnd_, WM_RBUTTONUP, 0, At(20, 45));
+  ::SendMessageW(hwnd_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_),
+                 MAKELPARAM(kWindowRect.left + 20, kWindowRect.top + 45));
+  EXPECT_EQ(TakeLog(), (Log{"unselect 1", "select 2", "list 2 1", "menu 2"}));
 }
 
 TEST_F(ListWindowTest, RemovingTheSelectedItemSelectsTheOneThatTookItsPlace) {
