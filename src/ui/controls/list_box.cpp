@@ -9,15 +9,6 @@
 
 namespace ui {
 
-namespace {
-
-constexpr std::uint32_t kKeyEnd = 35;
-constexpr std::uint32_t kKeyHome = 36;
-constexpr std::uint32_t kKeyUp = 38;
-constexpr std::uint32_t kKeyDown = 40;
-
-}  // namespace
-
 ListBox::ListBox(Layout* layout) : ScrollableBox(layout) {}
 
 void ListBox::SetAttribute(const std::wstring& name, const std::wstring& value) {

@@ -66,6 +66,18 @@ std::vector<std::wstring> TextsByPlace(const VirtualListBox& list) {
   return texts;
 }
 
+// A virtual list of the source's rows laid out in a 100 x 200 area of the window.
+VirtualListBox* LaidOutList(control_test::TestWindow* window, RowSource* source, int itemHeight,
+                            int pool) {
+  auto* list = new VirtualListBox();
+  list->SetDataSource(source);
+  list->SetItemHeight(itemHeight);
+  list->InitItems(pool);
+  window->AttachRoot(list);
+  window->Layout(UiRect{0, 0, 100, 200});
+  return list;
+}
+
 // A virtual list of a million rows in a real window 200 pixels high with a pool of 12.
 class VirtualListWindowTest : public ::testing::Test {
  protected:
@@ -129,17 +141,12 @@ TEST_F(VirtualListWindowTest, ShowsTheRowsOfTheMiddleAndTheEnd) {
   EXPECT_EQ(source_.created, 12);
 }
 
-// The arrangement of the contract's example: 1000 rows, a 200-pixel view, a pool of 12.
+// 1000 rows in a 200-pixel view with a pool of 12.
 TEST(VirtualListArrange, OneSpareAboveThenTheRowsInView) {
   control_test::UiScope ui;
   control_test::TestWindow window;
   RowSource source(1000);
-  auto* list = new VirtualListBox();
-  list->SetDataSource(&source);
-  list->SetItemHeight(kRowHeight);
-  list->InitItems(12);
-  window.AttachRoot(list);
-  window.Layout(UiRect{0, 0, 100, 200});
+  VirtualListBox* list = LaidOutList(&window, &source, kRowHeight, 12);
   std::vector<UiRect> rects = control_test::ChildRects(*list);
   EXPECT_EQ(rects[0], (UiRect{0, -20, 100, 0}));
   EXPECT_EQ(rects[1], (UiRect{0, 0, 100, 20}));
@@ -167,12 +174,7 @@ TEST_P(VirtualListPoolTest, ArrangesWithoutFault) {
   control_test::UiScope ui;
   control_test::TestWindow window;
   RowSource source(c.rows);
-  auto* list = new VirtualListBox();
-  list->SetDataSource(&source);
-  list->SetItemHeight(c.itemHeight);
-  list->InitItems(c.pool);
-  window.AttachRoot(list);
-  window.Layout(UiRect{0, 0, 100, 200});
+  VirtualListBox* list = LaidOutList(&window, &source, c.itemHeight, c.pool);
   list->SetScrollPosY(1000);
   list->SetScrollPosY(500);
   EXPECT_EQ(list->GetCount(), c.pool);
@@ -192,12 +194,7 @@ TEST(VirtualListPool, ASmallPoolKeepsEveryItemInTheRowsFromTheTop) {
   control_test::UiScope ui;
   control_test::TestWindow window;
   RowSource source(1000);
-  auto* list = new VirtualListBox();
-  list->SetDataSource(&source);
-  list->SetItemHeight(kRowHeight);
-  list->InitItems(4);
-  window.AttachRoot(list);
-  window.Layout(UiRect{0, 0, 100, 200});
+  VirtualListBox* list = LaidOutList(&window, &source, kRowHeight, 4);
   list->SetScrollPosY(100);
   const std::vector<std::wstring> texts = TextsByPlace(*list);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(texts[i], L"row " + std::to_wstring(5 + i));
