@@ -133,9 +133,15 @@ class ComboWindowTest : public ::testing::Test {
 TEST_F(ComboWindowTest, FiveItemsOpenAPopupCutTo150OnePixelUnderTheCombo) {
   Open(5);
   ASSERT_TRUE(hwnd_);
+  int clicks = 0;
+  combo_->AttachEvent(kEventClick, [this, &clicks](EventArgs* args) {
+    clicks += args->sender == combo_ ? 1 : 100;
+    return true;
+  });
   EXPECT_EQ(TextPixels(), 0);
   ClickCombo();
   ASSERT_TRUE(Popup());
+  EXPECT_EQ(clicks, 1);
   const RECT rect = PopupRect();
   EXPECT_EQ(rect.left, 100);
   EXPECT_EQ(rect.right, 300);
