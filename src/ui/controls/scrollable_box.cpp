@@ -75,7 +75,9 @@ void ScrollableBox::SetScrollPos(UiSize position) {
     dx = horizontalBar_->GetScrollPos() - old;
   }
   if (dx == 0 && dy == 0) return;
-  UpdateImageResidency(dy > 0);
+  if (dx != 0 || std::abs(GetScrollPos().cy - residencyY_) >= kImageResidencyStep) {
+    UpdateImageResidency(dy > 0);
+  }
   Invalidate();
   SendEvent(kEventScrollChange);
 }
@@ -522,6 +524,7 @@ void ScrollableBox::PaintChildren(IRenderContext& context, const UiRect& paintRe
 }
 
 void ScrollableBox::UpdateImageResidency(bool forward) {
+  residencyY_ = GetScrollPos().cy;
   const UiRect view = ViewRect();
   const size_t count = items_.size();
   for (size_t n = 0; n < count && n < items_.size(); ++n) {

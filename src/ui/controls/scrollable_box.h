@@ -20,6 +20,9 @@ class ScrollableBox : public Box {
   static constexpr int kDefaultUnit = 30;
   // Children within this distance above or below the view keep their images.
   static constexpr int kImageResidencyMargin = 730;
+  // Vertical moves shorter than this are added up before the children's images are looked
+  // at again: well inside the margin, so nothing comes into view without its image.
+  static constexpr int kImageResidencyStep = 240;
 
   explicit ScrollableBox(Layout* layout = nullptr);
   ~ScrollableBox() override;
@@ -111,6 +114,8 @@ class ScrollableBox : public Box {
   bool scrollBarFloat_ = true;
   bool defaultDisplayScrollBar_ = true;
   bool touchCaptured_ = false;
+  // The vertical position the images were last looked at for.
+  int residencyY_ = 0;
   UiRect scrollBarPadding_;
   UiPoint lastTouchPoint_{-1, -1};
   AnimationPlayer scrollAnimation_;

@@ -185,6 +185,7 @@ class Control : public PlaceHolder, public IImageHost {
   bool IsClipToBounds() const { return clipToBounds_; }
   void SetClipToBounds(bool clip) { clipToBounds_ = clip; }
   bool IsReceivePointer() const { return receivePointer_; }
+  void SetReceivePointer(bool receive) { receivePointer_ = receive; }
   bool IsButtonUpOnFocusLoss() const { return buttonUpOnFocusLoss_; }
   void SetButtonUpOnFocusLoss(bool on) { buttonUpOnFocusLoss_ = on; }
   ControlAnimations& GetAnimations() { return animations_; }

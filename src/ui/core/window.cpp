@@ -1,6 +1,7 @@
 #include "ui/core/window.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <set>
 
 #include "ui/core/box.h"
@@ -430,6 +431,17 @@ void Window::SetTextId(const std::wstring& id) {
 
 void Window::InvalidateArea(const UiRect& rect) {
   if (!hwnd_) return;
+  // Controls often mark an area that lies inside one marked since the last paint (the
+  // items of a list that scrolled); each mark is a trip to the window system.
+  const UiRect& marked = markedSincePaint_;
+  if (!marked.IsEmpty() && rect.left >= marked.left && rect.top >= marked.top &&
+      rect.right <= marked.right && rect.bottom <= marked.bottom) {
+    return;
+  }
+  if (static_cast<int64_t>(rect.Width()) * rect.Height() >
+      static_cast<int64_t>(marked.Width()) * marked.Height()) {
+    markedSincePaint_ = rect;
+  }
   const RECT r{rect.left, rect.top, rect.right, rect.bottom};
   ::InvalidateRect(hwnd_, &r, FALSE);
   // A layered window gets no paint message of its own.
@@ -480,6 +492,8 @@ void Window::LayoutIfNeeded(const UiRect& client) {
 
 void Window::OnPaint() {
   PAINTSTRUCT ps{};
+  // What is marked from here on needs a paint of its own.
+  markedSincePaint_ = UiRect{};
   if (::IsIconic(hwnd_) || !root_ || !renderContext_) {
     ::BeginPaint(hwnd_, &ps);
     ::EndPaint(hwnd_, &ps);

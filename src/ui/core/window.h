@@ -211,6 +211,8 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   bool pointerInputEnabled_ = true;
   bool touchRegistered_ = false;
   bool needsLayout_ = false;
+  // The largest area marked for repainting since the last paint.
+  UiRect markedSincePaint_;
   bool pendingTab_ = false;
   bool mouseCaptured_ = false;
   bool mouseLeaveArmed_ = false;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -243,6 +244,14 @@ TEST_F(ScrollableBoxTest, ImagesFarOutsideTheViewAreReleased) {
   box_->SetScrollPosY(0);
   EXPECT_TRUE(rows_[0]->GetBkImage().image);
   EXPECT_FALSE(rows_[59]->GetBkImage().image);
+  // Short moves add up: a row never shows without its image, and one left behind by the
+  // margin and one step more gives it back.
+  for (int y = 30; y <= 730 + 20 + ScrollableBox::kImageResidencyStep; y += 30) {
+    box_->SetScrollPosY(y);
+    const int lastInView = std::min((y + 100) / kRowHeight, 59);
+    EXPECT_TRUE(rows_[lastInView]->GetBkImage().image) << y;
+  }
+  EXPECT_FALSE(rows_[0]->GetBkImage().image);
 }
 
 }  // namespace

@@ -84,6 +84,27 @@ TEST_F(TwoControlWindowTest, LaysOutAndPaintsOnFirstShow) {
   EXPECT_EQ(window_.FindSubControlByName(window_.GetRoot(), L"B"), b_);
 }
 
+// An area inside one already marked is not marked again until the window has painted;
+// after the paint it is.
+TEST_F(TwoControlWindowTest, AreasMarkedAgainAfterAPaintArePaintedAgain) {
+  ASSERT_TRUE(hwnd_);
+  ::UpdateWindow(hwnd_);
+  RECT update{};
+  EXPECT_FALSE(::GetUpdateRect(hwnd_, &update, FALSE));
+  window_.InvalidateArea(UiRect{0, 0, 100, 40});
+  window_.InvalidateArea(a_->GetPosition());
+  ASSERT_TRUE(::GetUpdateRect(hwnd_, &update, FALSE));
+  EXPECT_EQ(update.right, 100);
+  ::UpdateWindow(hwnd_);
+  window_.InvalidateArea(a_->GetPosition());
+  ASSERT_TRUE(::GetUpdateRect(hwnd_, &update, FALSE));
+  EXPECT_EQ(update.right, 50);
+  ::UpdateWindow(hwnd_);
+  b_->Invalidate();
+  ASSERT_TRUE(::GetUpdateRect(hwnd_, &update, FALSE));
+  EXPECT_EQ(update.left, 50);
+}
+
 TEST_F(TwoControlWindowTest, PressOnAMoveOntoBReleaseEndsANormalWithoutClick) {
   Send(WM_LBUTTONDOWN, MK_LBUTTON, At(10, 10));
   EXPECT_EQ(a_->GetState(), ControlState::kPushed);
