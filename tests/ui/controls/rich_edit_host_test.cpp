@@ -32,7 +32,7 @@ using window_test::PumpUntil;
 constexpr int kWait = 20000;
 
 // Answers what the edit asks and records what it is sent.
-class FakeTextServices : public ITextServices {
+class FakeTextServices final : public ITextServices {
  public:
   static FakeTextServices* last;
   static bool refuse;
