@@ -42,12 +42,6 @@ class ShadowedWindow : public vok_comp::ShadowWndBase {
   std::wstring skinFile = L"main.xml";
 };
 
-std::wstring FullPath(const std::wstring& path) {
-  wchar_t full[MAX_PATH];
-  const DWORD length = ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-  return length > 0 && length < MAX_PATH ? full : path;
-}
-
 RECT WindowRect(HWND hwnd) {
   RECT rect{};
   ::GetWindowRect(hwnd, &rect);
@@ -124,7 +118,7 @@ class PlainWindow {
 class ShadowWndTest : public ::testing::Test {
  protected:
   ShadowWndTest() {
-    ui::UiRegistry::Startup(FullPath(TARNWICK_BIN_FOLDER L"resources") + L"\\", nullptr,
+    ui::UiRegistry::Startup(test_data::FullPath(TARNWICK_BIN_FOLDER L"resources") + L"\\", nullptr,
                             L"themes\\default", L"lang\\zh_CN");
     ui::WindowImplBase::SetMessageBoxFunction(
         [this](HWND, const wchar_t* text, const wchar_t*, UINT) {

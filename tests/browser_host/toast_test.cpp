@@ -29,12 +29,6 @@ using vok_comp::Toast;
 constexpr int kDeadlineMs = 15000;
 constexpr RECT kOwnerRect{200, 150, 800, 550};
 
-std::wstring FullPath(const std::wstring& path) {
-  wchar_t full[MAX_PATH];
-  const DWORD length = ::GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
-  return length > 0 && length < MAX_PATH ? full : path;
-}
-
 RECT WindowRect(HWND hwnd) {
   RECT rect{};
   ::GetWindowRect(hwnd, &rect);
@@ -53,7 +47,7 @@ int ToastWindows() {
 class ToastTest : public ::testing::Test {
  protected:
   ToastTest() {
-    ui::UiRegistry::Startup(FullPath(TARNWICK_BIN_FOLDER L"resources") + L"\\", nullptr,
+    ui::UiRegistry::Startup(test_data::FullPath(TARNWICK_BIN_FOLDER L"resources") + L"\\", nullptr,
                             L"themes\\default", L"lang\\zh_CN");
     ui::AddControlClasses();
     ui::WindowImplBase::SetMessageBoxFunction(

@@ -22,4 +22,11 @@ inline std::wstring Folder() {
   return folder;
 }
 
+// The full Windows form of a path, or the path as it is when it has none.
+inline std::wstring FullPath(const std::wstring& path) {
+  wchar_t full[MAX_PATH];
+  const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+  return length > 0 && length < MAX_PATH ? full : path;
+}
+
 }  // namespace test_data

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "runtime/path_util.h"
 #include "ui/controls/rich_edit.h"
 #include "ui/services/timer_queue.h"
 
@@ -16,15 +17,6 @@ const IID kIidTextHost = {
     0x13e670f4, 0x1a5a, 0x11cf, {0xab, 0xeb, 0x00, 0xaa, 0x00, 0xb6, 0x5e, 0xa1}};
 
 constexpr int kHimetricPerInch = 2540;
-
-std::wstring ExecutableFolder() {
-  wchar_t path[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::wstring();
-  std::wstring folder(path, length);
-  const size_t slash = folder.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
-}
 
 std::wstring SystemFolder() {
   wchar_t path[MAX_PATH];
@@ -45,7 +37,7 @@ HMODULE LoadByFullPath(const std::wstring& folder, const wchar_t* name) {
 // library stays loaded for the life of the process.
 CTxtWinHost::CreateFunction SystemCreateFunction() {
   static const CTxtWinHost::CreateFunction create = [] {
-    HMODULE module = LoadByFullPath(ExecutableFolder(), L"msftedit50.dll");
+    HMODULE module = LoadByFullPath(kbase::ModuleFolder(), L"msftedit50.dll");
     if (!module) module = LoadByFullPath(SystemFolder(), L"msftedit.dll");
     if (!module) return CTxtWinHost::CreateFunction();
     return reinterpret_cast<CTxtWinHost::CreateFunction>(

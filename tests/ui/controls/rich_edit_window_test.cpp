@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "runtime/path_util.h"
 #include "ui/controls/rich_edit.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/core/control_test_util.h"
@@ -463,8 +462,7 @@ TEST_F(RichEditWindowTest, NaturalSizeGrowsWithLinesAndWraps) {
 
 // The shipped theme's thin bar shows beside text taller than the edit.
 TEST(RichEditThemeTest, TallTextShowsTheThemesBarBesideIt) {
-  const std::wstring resources = kbase::ModuleFolder() + L"..\\bin\\resources\\";
-  UiRegistry::Startup(resources, nullptr, L"themes\\default", L"lang\\zh_CN");
+  control_test::ShippedTheme theme;
   {
     window_test::TestNativeWindow window;
     window.SetResourceSubFolder(L"skin\\");
@@ -493,9 +491,6 @@ TEST(RichEditThemeTest, TallTextShowsTheThemesBarBesideIt) {
     EXPECT_LE(text.right, bar.GetPosition().left);
     ::DestroyWindow(hwnd);
   }
-  UiRegistry::AddClass(L"vscrollbar", L"");
-  UiRegistry::AddClass(L"hscrollbar", L"");
-  UiRegistry::Shutdown();
 }
 
 }  // namespace

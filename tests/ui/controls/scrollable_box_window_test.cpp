@@ -97,8 +97,7 @@ TEST_F(ScrolledRowsTest, TheBarShowsUnderTheMouseAndItsThumbFollowsThePosition) 
 
 // The shipped theme's bars: a thin grey thumb, shown while the mouse is over the box.
 TEST(ThemeScrollBar, TheDefaultThemesThumbShowsUnderTheMouse) {
-  const std::wstring resources = kbase::ModuleFolder() + L"..\\bin\\resources\\";
-  UiRegistry::Startup(resources, nullptr, L"themes\\default", L"lang\\zh_CN");
+  control_test::ShippedTheme theme;
   UiRegistry::AddTextColor(L"theme_test_row", L"#FFFFFFFF");
   {
     window_test::TestNativeWindow window;
@@ -128,10 +127,6 @@ TEST(ThemeScrollBar, TheDefaultThemesThumbShowsUnderTheMouse) {
     EXPECT_EQ(PixelAt(*window.GetRenderContext(), 195, thumb.bottom + 5).r, 0xFF);
     ::DestroyWindow(hwnd);
   }
-  // The theme's classes outlive the registry's shutdown; later tests make plain bars.
-  UiRegistry::AddClass(L"vscrollbar", L"");
-  UiRegistry::AddClass(L"hscrollbar", L"");
-  UiRegistry::Shutdown();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "runtime/path_util.h"
 #include "ui/core/layout_pass.h"
 #include "ui/core/ui_registry.h"
 
@@ -136,6 +137,17 @@ UiScope::UiScope() {
 }
 
 UiScope::~UiScope() {
+  ui::UiRegistry::Shutdown();
+}
+
+ShippedTheme::ShippedTheme() {
+  const std::wstring resources = kbase::ModuleFolder() + L"..\\bin\\resources\\";
+  ui::UiRegistry::Startup(resources, nullptr, L"themes\\default", L"lang\\zh_CN");
+}
+
+ShippedTheme::~ShippedTheme() {
+  ui::UiRegistry::AddClass(L"vscrollbar", L"");
+  ui::UiRegistry::AddClass(L"hscrollbar", L"");
   ui::UiRegistry::Shutdown();
 }
 

@@ -101,6 +101,17 @@ class UiScope {
   UiScope& operator=(const UiScope&) = delete;
 };
 
+// Starts the UI framework on the client's own default theme, laid out beside the test
+// programs, for the test's lifetime. The theme's bar classes outlive the registry, so they
+// are blanked again on the way out: later tests make plain bars.
+class ShippedTheme {
+ public:
+  ShippedTheme();
+  ~ShippedTheme();
+  ShippedTheme(const ShippedTheme&) = delete;
+  ShippedTheme& operator=(const ShippedTheme&) = delete;
+};
+
 // The item rectangles of a box's children, in order.
 std::vector<ui::UiRect> ChildRects(const ui::Box& box);
 
