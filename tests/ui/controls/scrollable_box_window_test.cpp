@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "runtime/path_util.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/controls/scrollable_box.h"
 #include "ui/core/control_test_util.h"
