@@ -9,6 +9,7 @@
 namespace ui {
 
 class Control;
+class PlaceHolder;
 class IRenderContext;
 
 // What a control needs of the native window that shows it. The window implements it; control
@@ -26,6 +27,8 @@ class IControlWindow {
   virtual void InvalidateArea(const UiRect& rect) = 0;
   // The tree must be laid out before the next paint.
   virtual void SetNeedsLayout() = 0;
+  // The control waits to be arranged again in the next layout pass.
+  virtual void RequestArrangement(PlaceHolder* control) = 0;
 
   virtual Control* GetFocusControl() const = 0;
   // None clears the focus.

@@ -80,7 +80,7 @@ void PlaceHolder::RelayoutSelf() {
   needsEstimate_ = true;
   arrangePending_ = true;
   Invalidate();
-  if (window_) window_->SetNeedsLayout();
+  if (window_) window_->RequestArrangement(this);
 }
 
 UiPoint PlaceHolder::GetScrollOffsetInScrollBox() const {

@@ -335,6 +335,11 @@ Control* Window::FindSubControlByName(Control* parent, const std::wstring& name)
   return FindControlByNameBelow(parent, name);
 }
 
+void Window::RequestArrangement(PlaceHolder* control) {
+  arrangements_.Add(control);
+  needsLayout_ = true;
+}
+
 void Window::ForgetControl(Control* control) {
   focus_ = ForgetIfSame(focus_, control);
   hover_ = ForgetIfSame(hover_, control);
@@ -483,7 +488,7 @@ void Window::ResizeToRootEstimate() {
 void Window::LayoutIfNeeded(const UiRect& client) {
   if (!needsLayout_) return;
   needsLayout_ = false;
-  if (!client.IsEmpty()) ArrangePendingControls(root_, client);
+  if (!client.IsEmpty()) arrangements_.Arrange(root_, client);
   if (firstLayoutPending_) {
     firstLayoutPending_ = false;
     OnFirstLayout();

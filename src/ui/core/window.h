@@ -13,6 +13,7 @@
 #include "runtime/weak_callback.h"
 #include "ui/core/control.h"
 #include "ui/core/i_control_window.h"
+#include "ui/core/layout_pass.h"
 #include "ui/core/ui_registry.h"
 #include "ui/core/window_shadow.h"
 
@@ -116,6 +117,7 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   Control* GetRoot() const override { return root_; }
   void InvalidateArea(const UiRect& rect) override;
   void SetNeedsLayout() override { needsLayout_ = true; }
+  void RequestArrangement(PlaceHolder* control) override;
   Control* GetFocusControl() const override { return focus_; }
   void SetFocusControl(Control* control) override;
   Control* GetHoverControl() const override { return hover_; }
@@ -224,6 +226,7 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   std::vector<Control*> deferredDestroy_;
   std::map<std::wstring, Control*> names_;
   WindowShadow shadow_;
+  ArrangementQueue arrangements_;
   HDC paintDc_ = nullptr;
   std::unique_ptr<IRenderContext> renderContext_;
 };

@@ -36,7 +36,7 @@ ui::IRenderContext* TestWindow::GetRenderContext() const {
 
 void TestWindow::Layout(const ui::UiRect& client) {
   needsLayout = false;
-  ui::ArrangePendingControls(root_.get(), client);
+  arrangements.Arrange(root_.get(), client);
 }
 
 void TestWindow::RunDeferredDestroy() {

@@ -8,6 +8,7 @@
 #include "ui/core/box.h"
 #include "ui/core/control.h"
 #include "ui/core/i_control_window.h"
+#include "ui/core/layout_pass.h"
 #include "ui/render/i_render_context.h"
 
 namespace control_test {
@@ -35,6 +36,10 @@ class TestWindow : public ui::IControlWindow {
   ui::IRenderContext* GetRenderContext() const override;
   void InvalidateArea(const ui::UiRect& rect) override { invalidated.push_back(rect); }
   void SetNeedsLayout() override { needsLayout = true; }
+  void RequestArrangement(ui::PlaceHolder* control) override {
+    arrangements.Add(control);
+    needsLayout = true;
+  }
   ui::Control* GetFocusControl() const override { return focus; }
   void SetFocusControl(ui::Control* control) override;
   ui::Control* GetHoverControl() const override { return hover; }
@@ -64,6 +69,7 @@ class TestWindow : public ui::IControlWindow {
   std::wstring resourceSubFolder;
   ui::UiPoint shadowOffset;
   std::vector<ui::EventType> notified;
+  ui::ArrangementQueue arrangements;
 
  private:
   std::unique_ptr<ui::Control> root_;

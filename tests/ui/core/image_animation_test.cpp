@@ -75,12 +75,13 @@ TEST_F(AnimationTest, FramesAdvanceByTheirDelays) {
   EXPECT_EQ(Frames(), (std::vector<int>{0, 1, 2, 3, 4, 5, 0, 1}));
   EXPECT_EQ(host_.bk.cyclesDone, 1);
   // Stored delays 0, 2, 3, 4, 5, 7 show for 100, 100, 50, 50, 50 and 70 ms. Timers never
-  // fire early; they may be a wake-up (16 ms) or so late.
+  // fire early; on a busy machine they may fire much later, so only a frame that never
+  // moves on fails the upper bound.
   const int delays[] = {100, 100, 50, 50, 50, 70, 100};
   for (size_t i = 0; i < 7; ++i) {
     SCOPED_TRACE(testing::Message() << "frame " << shown_[i].frame);
     EXPECT_GE(MsBetween(i, i + 1), delays[i] - 2);
-    EXPECT_LT(MsBetween(i, i + 1), delays[i] + 45);
+    EXPECT_LT(MsBetween(i, i + 1), delays[i] + 1000);
   }
 
   ASSERT_TRUE(Paint());
