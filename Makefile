@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all deps configure build test run bench clean
+.PHONY: all deps configure build test run bench package clean
 
 all: build
 
@@ -23,6 +23,10 @@ test: build
 
 run: build
 	scripts/wine-run $(BUILD)/bin/Tarnwick.exe
+
+# The zip and the installer, into dist/.
+package: build
+	scripts/package $(BUILD) dist
 
 bench: build
 	scripts/with-display scripts/run-benchmarks $(BUILD)/bench

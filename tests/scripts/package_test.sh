@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The Windows deliverables as a user gets them. Builds the package twice (the zips must be
+# byte-identical), installs it silently into a fresh Wine prefix, checks the installed
+# files against the zip, the "Apps" entry and the Start-menu shortcut, starts the installed
+# client, installs again over it (the user's settings stay), uninstalls silently and checks
+# that only the user's settings are left.
+#   package_test.sh REPOSITORY BUILD_FOLDER
+set -u
+repo=$1
+build=$2
+work=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-package.XXXXXX")
+failures=0
+
+fail() {
+  echo "  FAILED: $*" >&2
+  failures=$((failures + 1))
+}
+
+cleanup() {
+  WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Waits for a condition (a command) for up to a minute, however busy the machine is.
+wait_for() {
+  for _ in $(seq 1 300); do
+    "$@" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# The installer in a Wine session of a fresh prefix of its own; the registry lives as long
+# as the session, so every step runs inside one session (the "inside" phase below).
+if [ "${3:-}" != inside ]; then
+  "$repo/scripts/package" "$build" "$work/a" >/dev/null || { echo "package build failed" >&2; exit 1; }
+  "$repo/scripts/package" "$build" "$work/b" >/dev/null || { echo "package build failed" >&2; exit 1; }
+  zip=$(ls "$work"/a/*.zip)
+  setup=$(ls "$work"/a/*-setup.exe)
+  cmp -s "$zip" "$work/b/$(basename "$zip")" || fail "two builds of the zip differ"
+  echo "  the zip is reproducible: $(basename "$zip")"
+  unset TARNWICK_WINE_SESSION
+  export TARNWICK_WINEPREFIX="$work/prefix"
+  TARNWICK_PACKAGE_ZIP="$zip" TARNWICK_PACKAGE_SETUP="$setup" \
+    "$repo/scripts/with-display" bash "$0" "$repo" "$build" inside || failures=$((failures + 1))
+  [ "$failures" -eq 0 ] && echo "package test passed" || echo "package test: $failures failures" >&2
+  exit $(( failures > 0 ))
+fi
+
+# Inside the session.
+run() { "$repo/scripts/wine-run" "$@"; }
+zip=$TARNWICK_PACKAGE_ZIP
+setup=$TARNWICK_PACKAGE_SETUP
+drive="$TARNWICK_WINEPREFIX/drive_c"
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarnwick'
+
+run "Z:${setup//\//\\}" /S /CurrentUser || fail "the installer failed"
+user=$(ls "$drive/users" | grep -v '^Public$' | head -1)
+dir="$drive/users/$user/AppData/Local/Programs/Tarnwick"
+[ -f "$dir/Tarnwick.exe" ] || fail "no Tarnwick.exe in $dir"
+
+# The installed files are the zip's, plus the uninstaller.
+python3 - "$zip" "$dir" <<'PY' || fail "the installed files differ from the zip's"
+import os, sys, zipfile
+names = zipfile.ZipFile(sys.argv[1]).namelist()
+top = names[0].split("/")[0]
+expected = sorted(n[len(top) + 1:] for n in names if not n.endswith("/"))
+installed = sorted(
+    os.path.relpath(os.path.join(root, f), sys.argv[2]).replace(os.sep, "/")
+    for root, _, files in os.walk(sys.argv[2]) for f in files)
+installed.remove("uninstall.exe")
+if expected != installed:
+    print("only in the zip:", sorted(set(expected) - set(installed))[:10])
+    print("only installed:", sorted(set(installed) - set(expected))[:10])
+    sys.exit(1)
+print("  installed: the %d files of the zip and the uninstaller" % len(expected))
+PY
+
+entry=$(run reg query "$key" 2>/dev/null | tr -d '\r')
+version=$(tr -d ' \r\n' <"$repo/VERSION")
+# The executable's version resource names the product and the version.
+python3 - "$dir/Tarnwick.exe" "$version" <<'PY' || fail "the executable's version resource is wrong"
+import sys
+data = open(sys.argv[1], "rb").read()
+for text in ("ProductName", "Tarnwick", "ProductVersion", sys.argv[2]):
+    if text.encode("utf-16-le") not in data:
+        sys.exit("no %s in the version resource" % text)
+PY
+for want in "DisplayName.*Tarnwick" "DisplayVersion.*$version" "Publisher.*Tarnwick Games" \
+  "DisplayIcon.*Tarnwick.exe" "UninstallString.*uninstall.exe" "EstimatedSize.*0x"; do
+  grep -q "$want" <<<"$entry" || fail "the Apps entry lacks $want"
+done
+echo "  the Apps entry names Tarnwick $version"
+shortcut="$drive/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tarnwick/Tarnwick.lnk"
+[ -f "$shortcut" ] || fail "no Start-menu shortcut"
+
+# The installed client runs, with the browser named in its engine folder.
+printf '[engine]\r\nbrowser=%s\r\n' "$(command -v chromium || echo /usr/bin/chromium)" >"$dir/cef/engine.ini"
+timeout 120 "$repo/scripts/wine-run" "$dir/Tarnwick.exe"
+code=$?
+[ "$code" -eq 0 ] || fail "the installed client ended with $code"
+echo "  the installed client ran and ended with 0"
+
+# An upgrade keeps the user's settings.
+printf '[vexmor]\r\nuid=player\r\n' >"$dir/config.ini"
+run "Z:${setup//\//\\}" /S /CurrentUser || fail "installing again failed"
+grep -q "uid=player" "$dir/config.ini" || fail "installing again replaced config.ini"
+[ -f "$dir/Tarnwick.exe" ] || fail "installing again lost Tarnwick.exe"
+echo "  installing again kept config.ini"
+
+# Uninstalling: the uninstaller copies itself away and runs from there.
+run "Z:${dir//\//\\}\\uninstall.exe" /S /CurrentUser || fail "the uninstaller failed"
+wait_for test ! -e "$dir/uninstall.exe" || fail "the uninstaller did not finish"
+left=$(cd "$dir" 2>/dev/null && find . -type f | sort | tr '\n' ' ')
+[ "$left" = "./config.ini ./service.ini " ] || fail "left after uninstalling: $left"
+run reg query "$key" >/dev/null 2>&1 && fail "the Apps entry is still there"
+[ -e "$shortcut" ] && fail "the Start-menu shortcut is still there"
+echo "  uninstalled: only config.ini and service.ini are left"
+exit $(( failures > 0 ))
