@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/backend.h"
+#include "engine/browser_search.h"
 #include "engine/utf8.h"
 
 namespace engine {
@@ -163,7 +164,8 @@ std::wstring BrowserProcess::ConfiguredBrowser(const std::wstring& iniPath) {
   const DWORD n = GetPrivateProfileStringW(L"engine", L"browser", L"", &value[0],
                                            static_cast<DWORD>(value.size()), iniPath.c_str());
   value.resize(n);
-  return value;
+  // No browser named: one installed on the machine, if there is one.
+  return ResolveBrowser(value);
 }
 
 bool BrowserProcess::PrepareFolder(const StartOptions& options) {
