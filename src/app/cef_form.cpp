@@ -5,7 +5,6 @@
 #include "app/shell_opener.h"
 #include "browser_host/cef_manager.h"
 #include "browser_host/cef_native_control.h"
-#include "runtime/string_util.h"
 #include "ui/controls/label.h"
 #include "ui/core/box.h"
 
@@ -84,11 +83,7 @@ bool CefForm::Popup(const std::wstring& url) {
 
 void CefForm::OnPageLoaded(int) {
   if (!browserControl) return;
-  browserControl->RegisterHostFunction(
-      L"ShowMessageBox", MakeWeak([this](const std::string& params, vok_comp::ReplyFunction reply) {
-        ShowMessageBox(params, std::move(reply));
-      }),
-      false);
+  browserControl->RegisterHostFunction(L"ShowMessageBox", toasts_.ShowMessageBoxFunction(), false);
   shownAPage_ = true;
   ShowNativeWindow(true, true);
 }
@@ -97,11 +92,6 @@ void CefForm::OnPageFailed() {
   // The browser's error page, with the toolbar's reload, beats an empty frame.
   shownAPage_ = true;
   ShowNativeWindow(true, true);
-}
-
-void CefForm::ShowMessageBox(const std::string& params, vok_comp::ReplyFunction reply) {
-  toasts_.Show(kbase::Utf8ToWide(params));
-  if (reply) reply(false, kShowMessageBoxReply);
 }
 
 bool CefForm::OnClick(ui::EventArgs* args) {

@@ -6,7 +6,6 @@
 #include "app/client_messages.h"
 #include "app/navigation_rules.h"
 #include "app/toast_gate.h"
-#include "browser_host/cef_js_bridge.h"
 #include "browser_host/shadow_wnd_base.h"
 #include "ui/controls/label.h"
 
@@ -58,7 +57,6 @@ class CefForm : public vok_comp::ShadowWndBase {
   bool OnClick(ui::EventArgs* args);
   void OnPageLoaded(int httpStatusCode);
   void OnPageFailed();
-  void ShowMessageBox(const std::string& params, vok_comp::ReplyFunction reply);
 
   vok_comp::CefControlBase* browserControl = nullptr;
   ui::Control* devToolsTarget = nullptr;

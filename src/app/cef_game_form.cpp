@@ -3,7 +3,6 @@
 #include "app/game_title.h"
 #include "browser_host/cef_manager.h"
 #include "browser_host/cef_native_control.h"
-#include "runtime/string_util.h"
 #include "ui/controls/label.h"
 #include "ui/core/box.h"
 
@@ -100,16 +99,7 @@ LRESULT CefGameForm::HandleNativeMessage(UINT message, WPARAM wParam, LPARAM lPa
 
 void CefGameForm::OnPageLoaded(int) {
   if (!browserControl) return;
-  browserControl->RegisterHostFunction(
-      L"ShowMessageBox", MakeWeak([this](const std::string& params, vok_comp::ReplyFunction reply) {
-        ShowMessageBox(params, std::move(reply));
-      }),
-      false);
-}
-
-void CefGameForm::ShowMessageBox(const std::string& params, vok_comp::ReplyFunction reply) {
-  toasts_.Show(kbase::Utf8ToWide(params));
-  if (reply) reply(false, kShowMessageBoxReply);
+  browserControl->RegisterHostFunction(L"ShowMessageBox", toasts_.ShowMessageBoxFunction(), false);
 }
 
 void CefGameForm::HandBack() {

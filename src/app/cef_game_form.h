@@ -4,7 +4,6 @@
 
 #include "app/client_messages.h"
 #include "app/toast_gate.h"
-#include "browser_host/cef_js_bridge.h"
 #include "browser_host/shadow_wnd_base.h"
 #include "ui/controls/label.h"
 
@@ -39,7 +38,6 @@ class CefGameForm : public vok_comp::ShadowWndBase {
  private:
   bool OnClick(ui::EventArgs* args);
   void OnPageLoaded(int httpStatusCode);
-  void ShowMessageBox(const std::string& params, vok_comp::ReplyFunction reply);
   void SetTitleFromAddress();
   void SetEdgeStrips(int size);
   // Hides this window and brings the start and login windows back, once.

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "app/client_messages.h"
 #include "runtime/message_loop.h"
+#include "runtime/string_util.h"
 
 namespace {
 
@@ -43,6 +45,13 @@ void ToastGate::Show(const std::wstring& text) {
   if (flushQueued_) return;
   flushQueued_ = true;
   post_(MakeWeak([this] { ShowPending(); }), kQuietPeriod - (now - lastShown_));
+}
+
+vok_comp::HostFunction ToastGate::ShowMessageBoxFunction() {
+  return MakeWeak([this](const std::string& params, vok_comp::ReplyFunction reply) {
+    Show(kbase::Utf8ToWide(params));
+    if (reply) reply(false, kShowMessageBoxReply);
+  });
 }
 
 void ToastGate::ShowNow(const std::wstring& text) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "browser_host/cef_js_bridge.h"
 #include "runtime/weak_callback.h"
 
 // Keeps a page from flooding the screen with toasts: texts are cut to a readable length,
@@ -25,6 +26,9 @@ class ToastGate : public kbase::SupportWeakCallback {
   explicit ToastGate(ShowFunction show, PostFunction post = nullptr, ClockFunction clock = nullptr);
 
   void Show(const std::wstring& text);
+  // The page's "ShowMessageBox": its parameter text (UTF-8 JSON, shown as it arrives)
+  // through this gate, and the answer every call gets. Nothing once the gate has gone.
+  vok_comp::HostFunction ShowMessageBoxFunction();
   void SetShowFunction(ShowFunction show) { show_ = std::move(show); }
   // The text as it is shown: at most kLongestText characters, an ellipsis marking a cut.
   static std::wstring Shorten(const std::wstring& text);

@@ -298,7 +298,8 @@ TEST_F(ClientEndToEnd, AForgedOpenMessageOpensNothingAndFreesNothing) {
   ExpectNoBrowserLeft();
 }
 
-// A page that sends a 10 MB text and then a thousand more as fast as the bridge takes them.
+// A page that sends a 10 MB text and, once it is answered, a thousand more as fast as the
+// bridge takes them.
 const char kFloodPage[] =
     "<html><head><title>flood</title></head><body>flood<script>"
     "let replies = 0, errors = 0;"
@@ -306,9 +307,14 @@ const char kFloodPage[] =
     "  if (error) errors++; else replies++;"
     "  if (replies + errors === 1001) fetch('/report/flood-' + replies + '-' + errors);"
     "}"
-    "function flood() {"
-    "  VokCefWebInstance.call('ShowMessageBox', 'x'.repeat(10 * 1024 * 1024), done);"
+    "function burst() {"
     "  for (let i = 0; i < 1000; i++) VokCefWebInstance.call('ShowMessageBox', 'n' + i, done);"
+    "}"
+    "function flood() {"
+    "  VokCefWebInstance.call('ShowMessageBox', 'x'.repeat(10 * 1024 * 1024), (error) => {"
+    "    done(error);"
+    "    burst();"
+    "  });"
     "}"
     "function ask() {"
     "  try { VokCefWebInstance.call('ShowMessageBox', 'warm', () => flood()); }"

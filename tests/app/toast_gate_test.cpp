@@ -88,4 +88,31 @@ TEST_F(ToastGateTest, APendingShowOfAGateThatWentDoesNothing) {
   EXPECT_EQ(shown, std::vector<std::wstring>{L"a"});
 }
 
+TEST_F(ToastGateTest, ThePageFunctionShowsItsTextAsItArrivesAndAlwaysAnswersSuccess) {
+  vok_comp::HostFunction function = gate_.ShowMessageBoxFunction();
+  std::vector<std::pair<bool, std::string>> replies;
+  auto reply = [&](bool error, const std::string& result) { replies.push_back({error, result}); };
+  function("\"hello\"", reply);
+  function("\"\xE7\x8E\x8B\"", reply);  // answered even while the gate holds the text back
+  function("\xFF\xFE", reply);          // ill-formed UTF-8 shows as an empty text
+  EXPECT_EQ(shown_, std::vector<std::wstring>{L"\"hello\""});
+  Advance(ToastGate::kQuietPeriod);
+  EXPECT_EQ(shown_.back(), L"");
+  const std::pair<bool, std::string> success{false, "{ \"message\": \"Success.\" }"};
+  EXPECT_EQ(replies, (std::vector<std::pair<bool, std::string>>(3, success)));
+}
+
+TEST(ToastGateFunctionTest, AFunctionOfAGateThatWentDoesNothing) {
+  vok_comp::HostFunction function;
+  int shown = 0;
+  {
+    ToastGate gate([&](const std::wstring&) { ++shown; });
+    function = gate.ShowMessageBoxFunction();
+  }
+  bool replied = false;
+  function("\"late\"", [&](bool, const std::string&) { replied = true; });
+  EXPECT_EQ(shown, 0);
+  EXPECT_FALSE(replied);
+}
+
 }  // namespace
