@@ -1,5 +1,7 @@
 #include "app/game_url_queue.h"
 
+#include <cstddef>
+
 bool GameUrlQueue::Add(const std::wstring& url, const std::function<bool()>& wake) {
   unsigned long long number = 0;
   {
@@ -12,7 +14,7 @@ bool GameUrlQueue::Add(const std::wstring& url, const std::function<bool()>& wak
   // Nobody will come for it: take it out again unless it was taken already.
   std::lock_guard<std::mutex> hold(lock_);
   const unsigned long long behind = added_ - number;
-  if (behind < urls_.size()) urls_.erase(urls_.end() - 1 - static_cast<long long>(behind));
+  if (behind < urls_.size()) urls_.erase(urls_.end() - 1 - static_cast<std::ptrdiff_t>(behind));
   return false;
 }
 
