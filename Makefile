@@ -1,5 +1,5 @@
-# Quick start: `make run` builds and starts the client; `make test` installs what is
-# missing, builds and runs every test under Wine.
+# Quick start: `make run` builds and starts the client with its demo service; `make test`
+# installs what is missing, builds and runs every test under Wine.
 BUILD ?= build
 JOBS ?= 2
 
@@ -21,8 +21,9 @@ build: configure
 test: build
 	scripts/with-display ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
+# The client against the demo service (demo/), which runs while the client does.
 run: build
-	scripts/wine-run $(BUILD)/bin/Tarnwick.exe
+	scripts/run-demo $(BUILD)
 
 # The zip and the installer, into dist/.
 package: build

@@ -8,6 +8,9 @@
 - scrollbar/thumb_{normal,hot,pushed}.png: a scroll bar's thumb, a 12 x 12 nine-grid
   (corners 5) of grey rounded by 4 pixels, darker when hot and pushed.
 
+The client's own windows (the skin folder cef/) are drawn by make-client-images.py beside
+this script, with the helpers below.
+
 Standard library only; the output is deterministic, so running it again leaves the files
 unchanged.
 """
@@ -58,14 +61,16 @@ def chunk(kind, body):
     return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", crc)
 
 
-def write_png(path, size, pixel):
-    """An RGBA picture of size x size whose pixels the function gives."""
+def write_png(path, size, pixel, height=None):
+    """An RGBA picture of size x size (or size x height) whose pixels the function gives."""
+    width = size
+    height = size if height is None else height
     rows = bytearray()
-    for y in range(size):
+    for y in range(height):
         rows.append(0)
-        for x in range(size):
+        for x in range(width):
             rows.extend(pixel(x, y))
-    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
     data = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
             chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
     os.makedirs(os.path.dirname(path), exist_ok=True)

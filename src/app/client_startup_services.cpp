@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "app/basic_form.h"
 #include "browser_host/cef_manager.h"
 #include "engine/cef_app.h"
 #include "ui/controls/control_classes.h"
@@ -52,8 +53,23 @@ void ClientStartupServices::ShutdownUi() {
   ui::UiRegistry::Shutdown();
 }
 
-void ClientStartupServices::OpenStartWindow(const StartWindowParams&) {
-  // No start window exists yet. Closing it is what ends the main loop, so end the loop the
-  // same way at once: the quit message it would post on WM_CLOSE.
-  PostQuitMessage(0);
+void ClientStartupServices::OpenStartWindow(const StartWindowParams& params) {
+  auto* form = new BasicForm();
+  form->SetMessageFunction(showMessage_);
+  startWindow_ = form->WeakFlagOf();
+  form->CreateNativeWindow(nullptr, params.text, params.style, params.exStyle, params.layered,
+                           ui::UiRect());
+  // A start window whose layout does not build has gone again; nothing would ever end
+  // the loop, so end it as closing the window would.
+  if (startWindow_.expired() || !form->GetHWND()) {
+    PostQuitMessage(0);
+    return;
+  }
+  startForm_ = form;
+  form->CenterWindow();
+  form->ShowNativeWindow(true, true);
+}
+
+BasicForm* ClientStartupServices::StartWindow() const {
+  return startWindow_.expired() ? nullptr : startForm_;
 }

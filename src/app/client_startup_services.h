@@ -2,14 +2,15 @@
 
 #include <memory>
 
+#include "app/client_messages.h"
 #include "app/startup_services.h"
+#include "runtime/weak_callback.h"
 
 struct CefSettings;
+class BasicForm;
 
-// The start-up services of the shipped client. OLE, the browser engine and the UI
-// framework are real. The start window is not part of the client yet: until it is, its
-// step posts the quit message that closing the start window would post, so that a start
-// runs the whole entry and ends with 0.
+// The start-up services of the shipped client: OLE, the browser engine, the UI framework
+// and the start window (BasicForm), which opens the login window.
 class ClientStartupServices : public StartupServices {
  public:
   ClientStartupServices();
@@ -25,7 +26,15 @@ class ClientStartupServices : public StartupServices {
   void ShutdownUi() override;
   void OpenStartWindow(const StartWindowParams& params) override;
 
+  // How the login and game windows show a page's message; set before the start window.
+  void SetMessageFunction(MessageFunction show) { showMessage_ = std::move(show); }
+  // The start window while it exists.
+  BasicForm* StartWindow() const;
+
  private:
+  MessageFunction showMessage_;
+  BasicForm* startForm_ = nullptr;
+  std::weak_ptr<kbase::WeakFlag> startWindow_;
   // The engine reads its settings while it starts; their strings are released after the
   // engine has shut down.
   std::unique_ptr<CefSettings> engineSettings_;

@@ -137,11 +137,16 @@ std::wstring ModuleFolder() {
   return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
-bool IsOurSwitch(const std::wstring& s) {
-  for (const wchar_t* own : {L"--remote-debugging", L"--user-data-dir", L"--headless"}) {
-    if (s.compare(0, wcslen(own), own) == 0) return true;
-  }
-  return false;
+bool IsBlank(wchar_t c) {
+  return c == L' ' || c == L'\t';
+}
+
+std::wstring TrimBlanks(const std::wstring& text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
 }
 
 }  // namespace
@@ -156,6 +161,36 @@ void BrowserProcess::RemoveFolder(const std::wstring& folder) {
 
 std::wstring BrowserProcess::DefaultIniPath() {
   return ModuleFolder() + L"cef\\engine.ini";
+}
+
+bool BrowserProcess::IsEngineSwitch(const std::wstring& name) {
+  for (const wchar_t* own : {L"--remote-debugging", L"--user-data-dir", L"--headless"}) {
+    // Chromium reads switch names without regard to case on Windows.
+    if (_wcsnicmp(name.c_str(), own, wcslen(own)) == 0) return true;
+  }
+  return false;
+}
+
+std::vector<std::wstring> BrowserProcess::SplitSwitches(const std::wstring& text) {
+  std::vector<std::wstring> switches;
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    const bool cut = i == text.size() || (IsBlank(text[i]) && text.compare(i + 1, 2, L"--") == 0);
+    if (!cut) continue;
+    const std::wstring piece = TrimBlanks(text.substr(start, i - start));
+    if (piece.size() > 2 && piece.compare(0, 2, L"--") == 0) switches.push_back(piece);
+    start = i + 1;
+  }
+  return switches;
+}
+
+std::vector<std::wstring> BrowserProcess::ConfiguredSwitches(const std::wstring& iniPath) {
+  if (!FileExists(iniPath)) return {};
+  std::wstring value(32768, L'\0');
+  const DWORD n = GetPrivateProfileStringW(L"engine", L"switches", L"", &value[0],
+                                           static_cast<DWORD>(value.size()), iniPath.c_str());
+  value.resize(n);
+  return SplitSwitches(value);
 }
 
 std::wstring BrowserProcess::ConfiguredBrowser(const std::wstring& iniPath) {
@@ -198,7 +233,7 @@ bool BrowserProcess::Launch(const std::wstring& browser, const StartOptions& opt
   }
   std::vector<std::string> flags(std::begin(kFlags), std::end(kFlags));
   for (const std::wstring& s : options.extraSwitches) {
-    if (!IsOurSwitch(s)) flags.push_back(WideToUtf8(s));
+    if (!IsEngineSwitch(s)) flags.push_back(WideToUtf8(s));
   }
   const bool started = WineUnixFileName() ? StartUnderWine(browser, flags, options.logFile)
                                           : StartNative(browser, flags, options.logFile);

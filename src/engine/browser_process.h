@@ -27,6 +27,15 @@ class BrowserProcess {
   // "engine"; empty when the file or the key is missing.
   static std::wstring ConfiguredBrowser(const std::wstring& iniPath);
   static std::wstring DefaultIniPath();
+  // Extra browser switches from engine.ini, key "switches" of section "engine", split by
+  // SplitSwitches; none when the file or the key is missing.
+  static std::vector<std::wstring> ConfiguredSwitches(const std::wstring& iniPath);
+  // A switch's value may hold blanks, so the text is split only where a blank is followed
+  // by "--"; pieces that do not start with "--" are dropped.
+  static std::vector<std::wstring> SplitSwitches(const std::wstring& text);
+  // Whether a switch is one the engine sets itself (debugging port, profile folder,
+  // headless mode): those are never taken from the caller.
+  static bool IsEngineSwitch(const std::wstring& name);
   // Removes a folder (ending in a separator) with everything in it.
   static void RemoveFolder(const std::wstring& folder);
 

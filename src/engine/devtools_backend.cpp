@@ -154,7 +154,8 @@ void Guarded(F&& f) {
 
 class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
  public:
-  explicit Impl(const std::wstring& browser) : browser_(browser) {}
+  Impl(const std::wstring& browser, std::vector<std::wstring> extraSwitches)
+      : browser_(browser), extraSwitches_(std::move(extraSwitches)) {}
 
   // One page of a browser; engine UI thread only.
   struct Page {
@@ -190,7 +191,10 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
       SetError("the engine could not start its frame decoding thread");
       return false;
     }
-    if (!process_.Launch(browser_, options, kLaunchTimeoutMs)) {
+    StartOptions withSwitches = options;
+    withSwitches.extraSwitches.insert(withSwitches.extraSwitches.end(), extraSwitches_.begin(),
+                                      extraSwitches_.end());
+    if (!process_.Launch(browser_, withSwitches, kLaunchTimeoutMs)) {
       SetError(process_.Error());
       return false;
     }
@@ -997,6 +1001,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
   json Encode(CefRefPtr<CefV8Value> value);
 
   const std::wstring browser_;
+  const std::vector<std::wstring> extraSwitches_;
   BrowserProcess process_;
   WebSocketClient socket_;
   mutable std::mutex lock_;
@@ -1250,8 +1255,9 @@ void DevToolsBackend::Impl::NativeCall(const std::string& session, const json& p
        session);
 }
 
-DevToolsBackend::DevToolsBackend(const std::wstring& browser)
-    : impl_(std::make_shared<Impl>(browser)) {}
+DevToolsBackend::DevToolsBackend(const std::wstring& browser,
+                                 std::vector<std::wstring> extraSwitches)
+    : impl_(std::make_shared<Impl>(browser, std::move(extraSwitches))) {}
 DevToolsBackend::~DevToolsBackend() = default;
 
 bool DevToolsBackend::Start(const StartOptions& options) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/backend.h"
 
@@ -12,8 +13,10 @@ namespace engine {
 
 class DevToolsBackend : public Backend {
  public:
-  // The browser to start, as engine.ini names it.
-  explicit DevToolsBackend(const std::wstring& browser);
+  // The browser to start, as engine.ini names it, with extra switches for its command line
+  // (the engine's own switches among them are ignored).
+  explicit DevToolsBackend(const std::wstring& browser,
+                           std::vector<std::wstring> extraSwitches = {});
   ~DevToolsBackend() override;
 
   bool Start(const StartOptions& options) override;

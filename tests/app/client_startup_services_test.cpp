@@ -25,15 +25,6 @@ TEST(ClientStartupServicesTest, InitialisesOleForTheThreadAndReleasesIt) {
   if (SUCCEEDED(again)) CoUninitialize();
 }
 
-TEST(ClientStartupServicesTest, StartWindowStepEndsTheMainLoopWithTheQuitMessage) {
-  ClientStartupServices services;
-  services.OpenStartWindow({L"Game_start", 0x00CE0000, 0, true});
-  MSG message = {};
-  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
-  EXPECT_EQ(message.wParam, 0u);
-}
-
 TEST(ClientStartupServicesTest, UiStepsStartAndStopTheUiFramework) {
   TempFolder resources;
   resources.Write(L"lang\\zh_CN\\gdstrings.ini", "STRID_APP_TITLE = Tarnwick\n");

@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include <winsock2.h>
 
@@ -370,6 +371,70 @@ TEST(DevToolsStart, MissingOrWrongBrowserFailsCleanly) {
     EXPECT_FALSE(backend->LastError().empty());
     EXPECT_EQ(engine::EngineCore::Get(), nullptr);
   }
+  engine::UseBackend(nullptr);
+}
+
+TEST(EngineSwitches, SplitOnlyWhereABlankIsFollowedByTwoDashes) {
+  using engine::BrowserProcess;
+  struct Case {
+    std::wstring text;
+    std::vector<std::wstring> switches;
+  };
+  const Case cases[] = {
+      {L"", {}},
+      {L"   ", {}},
+      {L"--lang=zh-CN", {L"--lang=zh-CN"}},
+      {L"--host-resolver-rules=MAP *.vexmor.test 127.0.0.1:8123 --lang=zh-CN",
+       {L"--host-resolver-rules=MAP *.vexmor.test 127.0.0.1:8123", L"--lang=zh-CN"}},
+      {L"  --a=x   --b\t--c  ", {L"--a=x", L"--b", L"--c"}},
+      {L"--a=one -two --b", {L"--a=one -two", L"--b"}},
+      {L"garbage --mute-audio", {L"--mute-audio"}},
+      {L"-- --x=a--b", {L"--x=a--b"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BrowserProcess::SplitSwitches(c.text), c.switches)
+        << std::string(c.text.begin(), c.text.end());
+  }
+  for (const wchar_t* own : {L"--remote-debugging-port=9222", L"--REMOTE-debugging-address=0.0.0.0",
+                             L"--user-data-dir=C:\\x", L"--headless=new", L"--Headless"}) {
+    EXPECT_TRUE(BrowserProcess::IsEngineSwitch(own));
+  }
+  EXPECT_FALSE(BrowserProcess::IsEngineSwitch(L"--lang=zh-CN"));
+
+  test_files::TempFolder folder(L"engine-switches-");
+  EXPECT_TRUE(BrowserProcess::ConfiguredSwitches(L"C:\\no\\such\\engine.ini").empty());
+  for (const char* text :
+       {"", "garbage\x01\xff", "[engine]\nbrowser=x\n", "[other]\nswitches=--a\n"}) {
+    EXPECT_TRUE(BrowserProcess::ConfiguredSwitches(folder.Write(L"engine.ini", text)).empty())
+        << text;
+  }
+  EXPECT_EQ(BrowserProcess::ConfiguredSwitches(
+                folder.Write(L"engine.ini", "[engine]\nswitches=--a=1 2 --b\n")),
+            (std::vector<std::wstring>{L"--a=1 2", L"--b"}));
+}
+
+// The switches reach the browser (a host mapped to the local server is fetched there), and
+// the engine's own switches cannot be replaced through them (the engine still connects).
+TEST(EngineSwitches, ReachTheBrowserButNeverReplaceTheEngineOwn) {
+  const std::wstring browser = ConfiguredBrowser();
+  if (browser.empty()) GTEST_SKIP() << "no browser named in build/bin/cef/engine.ini";
+  HttpTestServer server;
+  ASSERT_TRUE(server.Started());
+  server.Set("/mapped", {200, "<html><title>mapped</title></html>", ""});
+  const std::wstring rules =
+      L"--host-resolver-rules=MAP *.mapped.test 127.0.0.1:" + std::to_wstring(server.Port());
+  auto backend = std::make_shared<engine::DevToolsBackend>(
+      browser, engine::BrowserProcess::SplitSwitches(
+                   rules + L" --remote-debugging-port=1 "
+                           L"--user-data-dir=/nonexistent --headless=old"));
+  engine::UseBackend(backend);
+  ASSERT_TRUE(CefInitialize(CefMainArgs(), ZeroSettings(), nullptr, nullptr))
+      << backend->LastError();
+  EventLog log;
+  CefRefPtr<RecordingClient> client = new RecordingClient(log);
+  ASSERT_TRUE(OpenTopLevelBrowser(client, "http://www.mapped.test/mapped"));
+  EXPECT_TRUE(WaitFor([&] { return server.Requests("/mapped") == 1; }));
+  CefShutdown();
   engine::UseBackend(nullptr);
 }
 

@@ -1,0 +1,407 @@
+// The client end to end: the real entry, the real windows and a real browser against a
+// test site of this program's own. This program sits in a folder of its own with the
+// client's resources beside it; each run writes the engine folder (the build's browser,
+// with the site's hosts mapped to the local server) and the settings files there. A
+// driver thread watches and steers while the entry runs the UI on the test's thread.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/client_run.h"
+
+namespace {
+
+using namespace client_test;
+
+constexpr char kSite[] = "http://www.e2e.test";
+constexpr char kGameHost[] = "http://vexmor.e2e.test";
+
+// The client runs its entry once per process, and so does each test here: the test
+// starts this program again for itself alone and takes its result.
+bool IsChild() {
+  wchar_t value[8] = {};
+  return GetEnvironmentVariableW(L"TARNWICK_E2E_CHILD", value, 8) > 0;
+}
+
+// In the parent: runs the current test in a child process and expects it to pass; true
+// when the caller should stop there.
+bool RanInOwnProcess() {
+  if (IsChild()) return false;
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string filter = std::string(info->test_suite_name()) + "." + info->name();
+  wchar_t exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring commandLine =
+      L"\"" + std::wstring(exe) + L"\" --gtest_filter=" + kbase::Utf8ToWide(filter);
+  SetEnvironmentVariableW(L"TARNWICK_E2E_CHILD", L"1");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessW(exe, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  SetEnvironmentVariableW(L"TARNWICK_E2E_CHILD", nullptr);
+  EXPECT_TRUE(started);
+  if (!started) return true;
+  const DWORD waited = WaitForSingleObject(process.hProcess, 5 * 60 * 1000);
+  EXPECT_EQ(waited, WAIT_OBJECT_0) << "the run did not end";
+  if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  EXPECT_EQ(code, 0u) << filter << " failed in its own process (its output is above)";
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return true;
+}
+
+class ClientEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (engine::BrowserProcess::ConfiguredBrowser(TARNWICK_ENGINE_INI).empty())
+      GTEST_SKIP() << "no browser named in build/bin/cef/engine.ini";
+    ASSERT_TRUE(server_.Started());
+  }
+  // After a run: the browser process has gone.
+  void ExpectNoBrowserLeft() {
+    const std::wstring marker = Folder() + L"cef_temp\\CefLocalStorage\\engine-exited";
+    EXPECT_TRUE(WaitUntil([&] { return Exists(marker); }, 30000)) << "a browser was left running";
+    // Kept after a failure: its cef.log tells what the browser did.
+    if (!HasFailure()) engine::BrowserProcess::RemoveFolder(Folder() + L"cef_temp\\");
+  }
+
+  static std::string AccessPath(const std::string& uid, const std::string& suid,
+                                const std::string& token) {
+    return "/game/s/wdAccess/?name=vexmor&uid=" + uid + "&suid=" + suid + "&token=" + token;
+  }
+
+  HttpTestServer server_;
+};
+
+struct AddressCase {
+  const char* name;
+  std::string config;
+  std::string path;
+};
+
+class LoginAddressEndToEnd : public ClientEndToEnd,
+                             public ::testing::WithParamInterface<AddressCase> {};
+
+TEST_P(LoginAddressEndToEnd, LoadsTheAccessPageAndShowsTheLoginWindowAfterItsLoad) {
+  if (RanInOwnProcess()) return;
+  server_.Set(GetParam().path, {200, "<html><title>access</title><body>access</body></html>", ""});
+  ClientRun run(server_, GetParam().config);
+  ASSERT_TRUE(run.Ready());
+  const int result = run.Run([&](ClientRun& r) {
+    HWND start = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (start = r.StartWindow()) != nullptr; }));
+    wchar_t title[64] = {};
+    GetWindowTextW(start, title, 64);
+    EXPECT_STREQ(title, L"Tarnwick");
+    EXPECT_TRUE(IsWindowVisible(start));
+    HWND login = r.LoginWindow();
+    ASSERT_NE(login, nullptr);
+    EXPECT_EQ(GetWindow(login, GW_OWNER), start);
+    // Hidden until the access page has loaded.
+    if (server_.Requests(GetParam().path) == 0) {
+      EXPECT_FALSE(IsWindowVisible(login));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(login) != FALSE; }))
+        << "never shown; requests: " << ::testing::PrintToString(server_.All());
+    EXPECT_EQ(server_.Requests(GetParam().path), 1);
+  });
+  EXPECT_EQ(result, 0);
+  ExpectNoBrowserLeft();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, LoginAddressEndToEnd,
+    ::testing::Values(AddressCase{"NoSettingsFile", "",
+                                  "/game/s/wdAccess/?name=vexmor&uid=&suid=&token="},
+                      AddressCase{"Values", "[vexmor]\nuid=1001\nfilename=s7\ntoken=abc\n",
+                                  "/game/s/wdAccess/?name=vexmor&uid=1001&suid=s7&token=abc"},
+                      AddressCase{"LongValueCut", "[vexmor]\nuid=" + std::string(300, 'u') + "\n",
+                                  "/game/s/wdAccess/?name=vexmor&uid=" + std::string(259, 'u') +
+                                      "&suid=&token="}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The access page walks through every blocked kind of navigation, then reports that it is
+// still there and asks for the game.
+std::string WalkingAccessPage(const std::string& gameAddress) {
+  return std::string(
+             "<html><head><title>access</title></head><body>"
+             "<a id='link' href='") +
+         kSite +
+         "/kefu/by-link'>support</a>"
+         "<form id='form' action='" +
+         kSite +
+         "/AboutUs' method='get'><input name='q' value='1'></form>"
+         "<script>"
+         "const steps = ["
+         "  () => document.getElementById('link').click(),"
+         "  () => document.getElementById('form').submit(),"
+         "  () => { location.href = '" +
+         kSite +
+         "/index.php?m=mymember&c=forgetPassword'; },"
+         "  () => { location.href = 'http://pay.e2e.test/pay-by-script'; },"
+         "  () => { location.href = '" +
+         kSite +
+         "/mg/s/new_server/list'; },"
+         "  () => { location.href = '" +
+         kGameHost +
+         "/shop'; },"
+         "  () => { location.href = '" +
+         kSite +
+         "/to-kefu'; },"
+         "  () => { window.open('http://pay.e2e.test/pay-popup'); },"
+         "  () => { window.open('file:///C:/windows/notepad.exe'); },"
+         "  () => { window.open('ms-settings:privacy'); },"
+         "  () => { fetch('/report/stayed-' + encodeURIComponent(location.pathname)); },"
+         "  () => { location.href = '" +
+         gameAddress +
+         "'; },"
+         "];"
+         "let next = 0;"
+         "function step() { if (next < steps.length) { steps[next++](); setTimeout(step, 700); } }"
+         "addEventListener('load', () => setTimeout(step, 700));"
+         "</script></body></html>";
+}
+
+// The game reports its audio context's state and calls the host until it answers.
+const char kGamePage[] =
+    "<html><head><title>game</title></head><body style='background:#2e8b57'>game<script>"
+    "const audio = new AudioContext();"
+    "function report(what) { fetch('/report/' + what, {cache: 'no-store'}); }"
+    "report('audio-' + audio.state);"
+    "audio.onstatechange = () => report('audio-' + audio.state);"
+    "function ask() {"
+    "  try {"
+    "    VokCefWebInstance.call('ShowMessageBox', 'hello', (error, result) =>"
+    "      report('reply-' + encodeURIComponent(JSON.stringify([error, result]))));"
+    "  } catch (e) { setTimeout(ask, 300); }"
+    "}"
+    "addEventListener('load', () => setTimeout(ask, 300));"
+    "</script></body></html>";
+
+TEST_F(ClientEndToEnd, BlocksServicePagesOpensTheGameAndHandsBack) {
+  if (RanInOwnProcess()) return;
+  const std::string access = AccessPath("7", "s1", "t");
+  const std::string gamePath = "/wd/play.html?m=game&x=1|%54%61rn|abc";
+  const std::string gameAddress = std::string(kGameHost) + gamePath;
+  server_.Set(access, {200, WalkingAccessPage(gameAddress), ""});
+  server_.Set("/to-kefu", {302, "", std::string(kSite) + "/kefu/by-redirect"});
+  server_.Set(gamePath, {200, kGamePage, ""});
+  server_.Set("/wd/play.html?m=game&x=1%7C%54%61rn%7Cabc", {200, kGamePage, ""});
+  ClientRun run(server_, "[vexmor]\nuid=7\nfilename=s1\ntoken=t\n");
+  ASSERT_TRUE(run.Ready());
+  const int result = run.Run([&](ClientRun& r) {
+    HWND start = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (start = r.StartWindow()) != nullptr; }));
+    HWND login = r.LoginWindow();
+    ASSERT_NE(login, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(login) != FALSE; }));
+
+    // Placed at +484, +288 and following the start window.
+    PostMessageW(start, WM_MOVE, 0, 0);
+    auto placed = [&] {
+      const RECT s = WindowRect(start);
+      const RECT l = WindowRect(login);
+      return l.left == s.left + 484 && l.top == s.top + 288;
+    };
+    EXPECT_TRUE(WaitUntil(placed));
+    const RECT before = WindowRect(start);
+    SetWindowPos(start, nullptr, before.left + 37, before.top + 21, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(WaitUntil([&] { return WindowRect(login).left == before.left + 37 + 484; }));
+    EXPECT_TRUE(placed());
+
+    // Every blocked page by link, form, script and redirect: never fetched, page kept.
+    ASSERT_TRUE(WaitUntil([&] { return RequestsStartingWith(server_, "/report/stayed-") > 0; }));
+    EXPECT_EQ(server_.Requests("/report/stayed-%2Fgame%2Fs%2FwdAccess%2F"), 1);
+    for (const char* blocked :
+         {"/kefu/by-link", "/AboutUs?q=1", "/index.php?m=mymember&c=forgetPassword",
+          "/pay-by-script", "/mg/s/new_server/list", "/shop", "/kefu/by-redirect", "/pay-popup"}) {
+      EXPECT_EQ(server_.Requests(blocked), 0) << blocked;
+    }
+    EXPECT_EQ(server_.Requests("/to-kefu"), 1);
+    // Popups: web addresses to the system browser, nothing else.
+    EXPECT_EQ(r.ShellOpened(), std::vector<std::wstring>{L"http://pay.e2e.test/pay-popup"});
+
+    // The game: its own maximised window with exactly that address and the decoded title.
+    HWND game = nullptr;
+    std::wstring url;
+    ASSERT_TRUE(WaitUntil([&] { return (game = r.GameWindow(&url)) != nullptr; }));
+    EXPECT_EQ(url, kbase::Utf8ToWide(gameAddress));
+    EXPECT_TRUE(IsZoomed(game));
+    wchar_t title[64] = {};
+    GetWindowTextW(game, title, 64);
+    EXPECT_STREQ(title, L"Tarn-abc");
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(start) && !IsWindowVisible(login); }));
+    ASSERT_TRUE(WaitUntil([&] {
+      return server_.Requests(gamePath) +
+                 server_.Requests("/wd/play.html?m=game&x=1%7C%54%61rn%7Cabc") ==
+             1;
+    }));
+
+    // "ShowMessageBox": the text as the bridge delivers it, owned by the game window.
+    ASSERT_TRUE(WaitUntil([&] { return RequestsStartingWith(server_, "/report/reply-") > 0; }));
+    EXPECT_EQ(server_.Requests("/report/reply-" +
+                               std::string("%5Bfalse%2C%7B%22message%22%3A%22Success.%22%7D%5D")),
+              1);
+    ASSERT_EQ(r.Messages().size(), 1u);
+    EXPECT_EQ(r.Messages()[0].first, L"\"hello\"");
+    EXPECT_EQ(r.Messages()[0].second, game);
+
+    // Muted while another window is active, unmuted with focus when it comes back.
+    ASSERT_TRUE(WaitUntil([&] { return server_.Requests("/report/audio-running") >= 1; }));
+    HWND other = nullptr;
+    r.OnUi([&] {
+      other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                              nullptr, nullptr, nullptr);
+      SetForegroundWindow(other);
+    });
+    EXPECT_TRUE(WaitUntil([&] { return server_.Requests("/report/audio-suspended") >= 1; }));
+    r.OnUi([&] { SetForegroundWindow(game); });
+    EXPECT_TRUE(WaitUntil([&] { return server_.Requests("/report/audio-running") >= 2; }));
+    r.OnUi([&] { DestroyWindow(other); });
+
+    // "btn_close" hands back: the login page reloads, start and login windows return.
+    const POINT close = r.ControlCentre(game, L"btn_close");
+    ASSERT_GE(close.x, 0);
+    ClientRun::Click(game, close);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(game); }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(start) && IsWindowVisible(login); }));
+    EXPECT_TRUE(WaitUntil([&] { return server_.Requests(access) == 2; })) << "not reloaded";
+    EXPECT_TRUE(placed());
+  });
+  EXPECT_EQ(result, 0);
+  ExpectNoBrowserLeft();
+}
+
+TEST_F(ClientEndToEnd, AForgedOpenMessageOpensNothingAndFreesNothing) {
+  if (RanInOwnProcess()) return;
+  server_.Set(AccessPath("", "", ""), {200, "<html><title>access</title></html>", ""});
+  ClientRun run(server_, "");
+  ASSERT_TRUE(run.Ready());
+  const int result = run.Run([&](ClientRun& r) {
+    HWND start = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (start = r.StartWindow()) != nullptr; }));
+    // Any process may post this, with any value where an address pointer used to travel.
+    PostMessageW(start, kMsgOpenGameWindow, 0, static_cast<LPARAM>(0x12345678));
+    PostMessageW(start, kMsgOpenGameWindow, 0, reinterpret_cast<LPARAM>(&r));
+    r.OnUi([] {});
+    EXPECT_EQ(r.GameWindow(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(start));
+  });
+  EXPECT_EQ(result, 0);
+  ExpectNoBrowserLeft();
+}
+
+// A page that sends a 10 MB text and, once it is answered, a thousand more as fast as the
+// bridge takes them.
+const char kFloodPage[] =
+    "<html><head><title>flood</title></head><body>flood<script>"
+    "let replies = 0, errors = 0;"
+    "function done(error) {"
+    "  if (error) errors++; else replies++;"
+    "  if (replies + errors === 1001) fetch('/report/flood-' + replies + '-' + errors);"
+    "}"
+    "function burst() {"
+    "  for (let i = 0; i < 1000; i++) VokCefWebInstance.call('ShowMessageBox', 'n' + i, done);"
+    "}"
+    "function flood() {"
+    "  VokCefWebInstance.call('ShowMessageBox', 'x'.repeat(10 * 1024 * 1024), (error) => {"
+    "    done(error);"
+    "    burst();"
+    "  });"
+    "}"
+    "function ask() {"
+    "  try { VokCefWebInstance.call('ShowMessageBox', 'warm', () => flood()); }"
+    "  catch (e) { setTimeout(ask, 300); }"
+    "}"
+    "addEventListener('load', () => setTimeout(ask, 300));"
+    "</script></body></html>";
+
+TEST_F(ClientEndToEnd, AFloodOfPageMessagesStaysBoundedAndTheClientResponsive) {
+  if (RanInOwnProcess()) return;
+  const std::string gamePath = "/wd/flood.html?m=game";
+  server_.Set(AccessPath("", "", ""),
+              {200,
+               "<html><body><script>addEventListener('load', () => { location.href = '" +
+                   std::string(kGameHost) + gamePath + "'; });</script></body></html>",
+               ""});
+  server_.Set(gamePath, {200, kFloodPage, ""});
+  ClientRun run(server_, "");
+  ASSERT_TRUE(run.Ready());
+  const int result = run.Run([&](ClientRun& r) {
+    HWND start = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (start = r.StartWindow()) != nullptr; }));
+    HWND game = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (game = r.GameWindow()) != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return !r.Messages().empty(); }));
+    const DWORD floodStart = GetTickCount();
+    bool done = false;
+    while (!done && GetTickCount() - floodStart < kLongWait) {
+      // The windows keep answering while the page floods them.
+      DWORD_PTR answer = 0;
+      EXPECT_NE(SendMessageTimeoutW(game, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer), 0)
+          << "the game window stopped answering";
+      done = RequestsStartingWith(server_, "/report/flood-") > 0;
+      Sleep(50);
+    }
+    ASSERT_TRUE(done) << "the page's calls were not all answered";
+    EXPECT_EQ(server_.Requests("/report/flood-1001-0"), 1);
+    // The latest text of the flood is shown once its quiet period ends.
+    EXPECT_TRUE(WaitUntil([&] {
+      const auto shown = r.Messages();
+      return shown.back().first == L"\"n999\"";
+    }));
+    const DWORD elapsed = GetTickCount() - floodStart;
+    const auto messages = r.Messages();
+    EXPECT_LE(messages.size(), 3u + elapsed / 300) << "one message at most every 300 ms";
+    for (const auto& message : messages) {
+      EXPECT_LE(message.first.size(), 1000u);
+      EXPECT_EQ(message.second, game);
+    }
+  });
+  EXPECT_EQ(result, 0);
+  ExpectNoBrowserLeft();
+}
+
+// The shipped executable as a user starts it: its start window shows, and closing it ends
+// the process with 0 and leaves no browser.
+TEST_F(ClientEndToEnd, TheShippedClientEndsWithZeroWhenItsStartWindowCloses) {
+  PROCESS_INFORMATION process{};
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  std::wstring commandLine = L"\"" + std::wstring(TARNWICK_EXE) + L"\"";
+  ASSERT_TRUE(CreateProcessW(TARNWICK_EXE, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &process));
+  HWND start = nullptr;
+  WaitUntil([&] {
+    for (HWND w = FindWindowW(L"Game_start", nullptr); w && !start;
+         w = FindWindowExW(nullptr, w, L"Game_start", nullptr)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == process.dwProcessId) start = w;
+    }
+    return start != nullptr || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+  });
+  EXPECT_NE(start, nullptr) << "no start window";
+  if (start) PostMessageW(start, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, kLongWait), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+    TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  std::wstring exe = TARNWICK_EXE;
+  const std::wstring marker =
+      exe.substr(0, exe.find_last_of(L"\\/") + 1) + L"cef_temp\\CefLocalStorage\\engine-exited";
+  EXPECT_TRUE(WaitUntil([&] { return Exists(marker); }, 30000)) << "a browser was left running";
+}
+
+}  // namespace

@@ -1,0 +1,218 @@
+#pragma once
+
+// One run of the client in this process for the end-to-end tests and the client benchmark:
+// the engine folder (the build's browser with the test site's hosts mapped to a local
+// server), the settings files beside the program, the real entry on the calling thread
+// and a driver's scenario on another thread. Needs TARNWICK_ENGINE_INI, the build's
+// engine.ini.
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/basic_form.h"
+#include "app/cef_form.h"
+#include "app/cef_game_form.h"
+#include "app/client_entry.h"
+#include "app/client_startup_services.h"
+#include "app/shell_opener.h"
+#include "engine/browser_process.h"
+#include "engine/http_test_server.h"
+#include "runtime/path_util.h"
+#include "runtime/string_util.h"
+#include "runtime/thread_registry.h"
+
+namespace client_test {
+
+using engine_test::HttpTestServer;
+
+constexpr DWORD kLongWait = 90 * 1000;  // a browser starting on a loaded machine
+
+inline std::wstring Folder() {
+  return kbase::ModuleFolder();
+}
+
+inline bool WriteFile(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok =
+      ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size();
+  CloseHandle(file);
+  return ok;
+}
+
+inline bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kLongWait) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+inline int RequestsStartingWith(const HttpTestServer& server, const std::string& prefix) {
+  int count = 0;
+  for (const std::string& r : server.All()) count += r.compare(0, prefix.size(), prefix) == 0;
+  return count;
+}
+
+inline RECT WindowRect(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+// One run of the client: its files, the entry on this thread, and the driver's scenario
+// on another.
+class ClientRun {
+ public:
+  using Scenario = std::function<void(ClientRun&)>;
+
+  ClientRun(HttpTestServer& server, const std::string& config) : server_(server) {
+    const std::wstring browser = engine::BrowserProcess::ConfiguredBrowser(TARNWICK_ENGINE_INI);
+    CreateDirectoryW((Folder() + L"cef").c_str(), nullptr);
+    ready_ = !browser.empty() &&
+             WriteFile(Folder() + L"cef\\engine.ini",
+                       "[engine]\nbrowser=" + kbase::WideToUtf8(browser) +
+                           "\nswitches=--host-resolver-rules=MAP *.e2e.test 127.0.0.1:" +
+                           std::to_string(server.Port()) +
+                           " --autoplay-policy=no-user-gesture-required\n") &&
+             WriteFile(Folder() + L"service.ini",
+                       "[service]\nsite=http://www.e2e.test\npayment=pay.e2e.test\n"
+                       "domain=e2e.test\n");
+    DeleteFileW((Folder() + L"config.ini").c_str());
+    if (!config.empty()) ready_ = ready_ && WriteFile(Folder() + L"config.ini", config);
+    ShellOpener::SetOpenFunction([this](const std::wstring& url) {
+      std::lock_guard<std::mutex> hold(lock_);
+      shellOpened_.push_back(url);
+    });
+    services_.SetMessageFunction([this](const std::wstring& text, HWND owner) {
+      std::lock_guard<std::mutex> hold(lock_);
+      messages_.push_back({text, owner});
+    });
+  }
+  ~ClientRun() {
+    ShellOpener::SetOpenFunction(nullptr);
+    DeleteFileW((Folder() + L"config.ini").c_str());
+    DeleteFileW((Folder() + L"service.ini").c_str());
+  }
+
+  bool Ready() const { return ready_; }
+
+  // Runs the entry until the client quits; the scenario runs meanwhile and closes the
+  // start window at its end (or the run is ended for it). The entry's result.
+  int Run(const Scenario& scenario) {
+    std::thread driver([&] {
+      scenario(*this);
+      EndRun();
+    });
+    const int result = RunClientEntry(services_);
+    driver.join();
+    return result;
+  }
+
+  // Runs work on the UI thread and waits for it.
+  bool OnUi(const std::function<void()>& work) {
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    auto shared = std::make_shared<std::function<void()>>(work);
+    if (!kbase::ThreadRegistry::PostToThread(kbase::kMainThreadId, [done, shared] {
+          (*shared)();
+          *done = true;
+        })) {
+      return false;
+    }
+    return WaitUntil([&] { return done->load(); });
+  }
+
+  HWND StartWindow() {
+    HWND hwnd = nullptr;
+    OnUi([&] {
+      if (BasicForm* form = services_.StartWindow()) hwnd = form->GetHWND();
+    });
+    return hwnd;
+  }
+  HWND LoginWindow() {
+    HWND hwnd = nullptr;
+    OnUi([&] {
+      BasicForm* form = services_.StartWindow();
+      if (CefForm* login = form ? form->LoginWindow() : nullptr) hwnd = login->GetHWND();
+    });
+    return hwnd;
+  }
+  HWND GameWindow(std::wstring* url = nullptr) {
+    HWND hwnd = nullptr;
+    OnUi([&] {
+      BasicForm* form = services_.StartWindow();
+      if (CefGameForm* game = form ? form->GameWindow() : nullptr) {
+        hwnd = game->GetHWND();
+        if (url) *url = game->GetGameUrl();
+      }
+    });
+    return hwnd;
+  }
+  // A control's centre in its window's client area.
+  POINT ControlCentre(HWND window, const std::wstring& name) {
+    POINT centre{-1, -1};
+    OnUi([&] {
+      BasicForm* form = services_.StartWindow();
+      ui::Window* target = nullptr;
+      if (form && form->GetHWND() == window) target = form;
+      if (form && form->GameWindow() && form->GameWindow()->GetHWND() == window)
+        target = form->GameWindow();
+      ui::Control* control = target ? target->FindControlByName(name) : nullptr;
+      if (!control) return;
+      const ui::UiRect rect = control->GetPosition(false);
+      centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    });
+    return centre;
+  }
+  // A left click as the mouse makes it.
+  static void Click(HWND window, POINT at) {
+    const LPARAM point = MAKELPARAM(at.x, at.y);
+    PostMessageW(window, WM_MOUSEMOVE, 0, point);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(window, WM_LBUTTONUP, 0, point);
+  }
+
+  std::vector<std::wstring> ShellOpened() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return shellOpened_;
+  }
+  std::vector<std::pair<std::wstring, HWND>> Messages() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return messages_;
+  }
+
+ private:
+  // Closes the start window, as the user does; or, without one, asks the loop to end.
+  void EndRun() {
+    HWND start = StartWindow();
+    if (start) {
+      PostMessageW(start, WM_CLOSE, 0, 0);
+    } else {
+      kbase::ThreadRegistry::PostToThread(kbase::kMainThreadId, [] { PostQuitMessage(0); });
+    }
+  }
+
+  HttpTestServer& server_;
+  ClientStartupServices services_;
+  bool ready_ = false;
+  std::mutex lock_;
+  std::vector<std::wstring> shellOpened_;
+  std::vector<std::pair<std::wstring, HWND>> messages_;
+};
+
+}  // namespace client_test
