@@ -10,8 +10,8 @@
 constexpr UINT kMsgOpenGameWindow = WM_USER + 100;  // from the login window
 constexpr UINT kMsgReturnToLogin = WM_USER + 101;   // from the game window
 
-// What the login and game windows show a page's "ShowMessageBox" text with (a toast owned
-// by the window); none shows nothing.
+// What the login and game windows show a page's "ShowMessageBox" text with (the client
+// shows a toast owned by the window); none shows nothing.
 using MessageFunction = std::function<void(const std::wstring& text, HWND owner)>;
 
 // The answer every "ShowMessageBox" call gets.

@@ -7,11 +7,16 @@
 
 #include "app/basic_form.h"
 #include "browser_host/cef_manager.h"
+#include "browser_host/toast.h"
 #include "engine/cef_app.h"
 #include "ui/controls/control_classes.h"
 #include "ui/core/ui_registry.h"
 
-ClientStartupServices::ClientStartupServices() : engineSettings_(new CefSettings) {
+ClientStartupServices::ClientStartupServices()
+    : showMessage_([](const std::wstring& text, HWND owner) {
+        vok_comp::Toast::ShowToast(text, owner);
+      }),
+      engineSettings_(new CefSettings) {
   std::memset(engineSettings_.get(), 0, sizeof(CefSettings));
   engineSettings_->size = sizeof(CefSettings);
 }

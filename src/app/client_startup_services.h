@@ -26,7 +26,8 @@ class ClientStartupServices : public StartupServices {
   void ShutdownUi() override;
   void OpenStartWindow(const StartWindowParams& params) override;
 
-  // How the login and game windows show a page's message; set before the start window.
+  // How the login and game windows show a page's message (a toast over the window unless
+  // set otherwise); set before the start window.
   void SetMessageFunction(MessageFunction show) { showMessage_ = std::move(show); }
   // The start window while it exists.
   BasicForm* StartWindow() const;

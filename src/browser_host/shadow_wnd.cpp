@@ -49,6 +49,18 @@ void ShadowWnd::TargetGone() {
   if (!closing_) CloseWindow(0);
 }
 
+void ShadowWnd::ShowWithTarget() {
+  const HWND target = targetWindow->GetHWND();
+  // A maximised or minimised window casts no shadow: there is no edge to cast it from. (A
+  // display server without a compositor would also show the shadow's clear middle as black
+  // wherever it lies over the window.)
+  if (::IsZoomed(target) || ::IsIconic(target)) {
+    if (::IsWindowVisible(GetHWND())) ShowNativeWindow(false, false);
+    return;
+  }
+  FollowTarget(SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
 void ShadowWnd::FollowTarget(UINT flags) {
   RECT rect{};
   ::GetWindowRect(targetWindow->GetHWND(), &rect);
@@ -65,17 +77,18 @@ LRESULT ShadowWnd::MessageHandler(UINT message, WPARAM wParam, LPARAM, bool* han
   if (!target || closing_ || !::IsWindow(target->GetHWND()) || !::IsWindow(GetHWND())) return 0;
   switch (message) {
     case WM_MOVE:
+    case WM_SIZE:
     case WM_ACTIVATE:
     case WM_PAINT:
     case WM_ERASEBKGND:
     case WM_NCACTIVATE:
-      if (::IsWindowVisible(target->GetHWND())) FollowTarget(SWP_NOACTIVATE | SWP_SHOWWINDOW);
+      if (::IsWindowVisible(target->GetHWND())) ShowWithTarget();
       break;
     case WM_SHOWWINDOW:
       if (wParam) {
         // Shown in place behind the window, never activated: the window is not visible
         // yet, so its rectangle is taken here rather than on its next move or paint.
-        FollowTarget(SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        ShowWithTarget();
       } else {
         ShowNativeWindow(false, false);
       }

@@ -39,6 +39,9 @@ class ShadowWnd : public ui::WindowImplBase {
 
   // The followed window, or none once it has gone or was let go.
   ui::Window* GetTargetWindow() const;
+  // Shows the shadow behind the followed window at its rectangle, or hides it while that
+  // window is maximised or minimised.
+  void ShowWithTarget();
   // Between the start of its close and the end of its native window.
   bool IsClosing() const { return closing_; }
 

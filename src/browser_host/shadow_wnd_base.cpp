@@ -37,9 +37,7 @@ HWND ShadowWndBase::CreateNativeWindow(HWND parent, const std::wstring& title, D
   ::EnableWindow(shadowHwnd, FALSE);
   // A window made visible had its show message before its shadow existed. The shadow shows
   // behind it without taking the activation its creation gave it.
-  if (::IsWindowVisible(hwnd)) {
-    shadow->FollowTarget(SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  }
+  if (::IsWindowVisible(hwnd)) shadow->ShowWithTarget();
   return hwnd;
 }
 

@@ -455,3 +455,45 @@ TEST_F(ShadowWndTest, AWindowThatLosesItsShadowCarriesOnWithout) {
 }
 
 }  // namespace
+namespace {
+
+// The colour the screen shows at a point, as the display server has it.
+COLORREF ScreenPixel(POINT point) {
+  HDC screen = ::GetDC(nullptr);
+  const COLORREF color = ::GetPixel(screen, point.x, point.y);
+  ::ReleaseDC(nullptr, screen);
+  return color;
+}
+
+TEST_F(ShadowWndTest, AMaximisedOrMinimisedWindowCastsNoShadowAndShowsItself) {
+  // Visible and maximised from its creation, as the game window is.
+  ShadowedWindow* window = Open(WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_MAXIMIZE, 200, 150);
+  ASSERT_TRUE(window);
+  const HWND main = window->GetHWND();
+  const HWND shadow = ShadowOf(window);
+  ASSERT_TRUE(::IsZoomed(main));
+  EXPECT_FALSE(::IsWindowVisible(shadow));
+  // Whatever the display server did meanwhile, the window's white shows on the screen.
+  RECT r{};
+  ::GetWindowRect(main, &r);
+  const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        test_messages::Drain();
+        return ScreenPixel(centre) == RGB(255, 255, 255);
+      },
+      kDeadlineMs));
+  EXPECT_FALSE(::IsWindowVisible(shadow));
+
+  ::ShowWindow(main, SW_RESTORE);
+  EXPECT_TRUE(::IsWindowVisible(shadow));
+  EXPECT_TRUE(IsAbove(main, shadow));
+  ::ShowWindow(main, SW_MINIMIZE);
+  EXPECT_FALSE(::IsWindowVisible(shadow));
+  ::ShowWindow(main, SW_RESTORE);
+  EXPECT_TRUE(::IsWindowVisible(shadow));
+  ::ShowWindow(main, SW_MAXIMIZE);
+  EXPECT_FALSE(::IsWindowVisible(shadow));
+}
+
+}  // namespace
