@@ -4,10 +4,11 @@
 # files against the zip, the "Apps" entry and the Start-menu shortcut, starts the installed
 # client, installs again over it (the user's settings stay), uninstalls silently and checks
 # that only the user's settings are left.
-#   package_test.sh REPOSITORY BUILD_FOLDER
+#   package_test.sh REPOSITORY BUILD_FOLDER CLOSE_WINDOW_PROGRAM
 set -u
 repo=$1
 build=$2
+closer=$3
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-package.XXXXXX")
 failures=0
 
@@ -33,7 +34,7 @@ wait_for() {
 
 # The installer in a Wine session of a fresh prefix of its own; the registry lives as long
 # as the session, so every step runs inside one session (the "inside" phase below).
-if [ "${3:-}" != inside ]; then
+if [ "${4:-}" != inside ]; then
   "$repo/scripts/package" "$build" "$work/a" >/dev/null || { echo "package build failed" >&2; exit 1; }
   "$repo/scripts/package" "$build" "$work/b" >/dev/null || { echo "package build failed" >&2; exit 1; }
   zip=$(ls "$work"/a/*.zip)
@@ -43,7 +44,8 @@ if [ "${3:-}" != inside ]; then
   unset TARNWICK_WINE_SESSION
   export TARNWICK_WINEPREFIX="$work/prefix"
   TARNWICK_PACKAGE_ZIP="$zip" TARNWICK_PACKAGE_SETUP="$setup" \
-    "$repo/scripts/with-display" bash "$0" "$repo" "$build" inside || failures=$((failures + 1))
+    "$repo/scripts/with-display" bash "$0" "$repo" "$build" "$closer" inside ||
+    failures=$((failures + 1))
   [ "$failures" -eq 0 ] && echo "package test passed" || echo "package test: $failures failures" >&2
   exit $(( failures > 0 ))
 fi
@@ -95,12 +97,16 @@ echo "  the Apps entry names Tarnwick $version"
 shortcut="$drive/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Tarnwick/Tarnwick.lnk"
 [ -f "$shortcut" ] || fail "no Start-menu shortcut"
 
-# The installed client runs, with the browser named in its engine folder.
+# The installed client shows its start window, with the browser named in its engine
+# folder, and ends with 0 when that window is closed.
 printf '[engine]\r\nbrowser=%s\r\n' "$(command -v chromium || echo /usr/bin/chromium)" >"$dir/cef/engine.ini"
-timeout 120 "$repo/scripts/wine-run" "$dir/Tarnwick.exe"
+timeout 300 "$repo/scripts/wine-run" "$dir/Tarnwick.exe" &
+client=$!
+run "Z:${closer//\//\\}" Game_start || fail "the installed client showed no start window"
+wait "$client"
 code=$?
 [ "$code" -eq 0 ] || fail "the installed client ended with $code"
-echo "  the installed client ran and ended with 0"
+echo "  the installed client showed its start window and ended with 0 when it was closed"
 
 # An upgrade keeps the user's settings.
 printf '[vexmor]\r\nuid=player\r\n' >"$dir/config.ini"
