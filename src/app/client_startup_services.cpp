@@ -8,13 +8,25 @@
 #include "app/basic_form.h"
 #include "browser_host/cef_manager.h"
 #include "browser_host/toast.h"
+#include "engine/browser_process.h"
 #include "engine/cef_app.h"
 #include "ui/controls/control_classes.h"
 #include "ui/core/ui_registry.h"
 
+namespace {
+
+constexpr wchar_t kNoBrowserText[] =
+    L"Tarnwick could not find a web browser to show the game in.\n\n"
+    L"Install Google Chrome, Microsoft Edge or Chromium, or name a browser in "
+    L"cef\\engine.ini beside Tarnwick.exe, then start Tarnwick again.";
+
+}  // namespace
+
 ClientStartupServices::ClientStartupServices()
-    : showMessage_([](const std::wstring& text, HWND owner) {
-        vok_comp::Toast::ShowToast(text, owner);
+    : showMessage_(
+          [](const std::wstring& text, HWND owner) { vok_comp::Toast::ShowToast(text, owner); }),
+      showError_([](const std::wstring& text) {
+        MessageBoxW(nullptr, text.c_str(), L"Tarnwick", MB_OK | MB_ICONERROR);
       }),
       engineSettings_(new CefSettings) {
   std::memset(engineSettings_.get(), 0, sizeof(CefSettings));
@@ -39,7 +51,13 @@ void ClientStartupServices::UninitializeOle() {
 }
 
 bool ClientStartupServices::InitializeEngine(const std::wstring& cacheFolder) {
-  return vok_comp::CefManager::GetInstance()->Initialize(cacheFolder, *engineSettings_);
+  if (vok_comp::CefManager::GetInstance()->Initialize(cacheFolder, *engineSettings_)) return true;
+  // The one failure a user can mend: no browser to drive. Said plainly, then the client
+  // ends as it does when its window is closed.
+  const std::wstring browser =
+      engine::BrowserProcess::ConfiguredBrowser(engine::BrowserProcess::DefaultIniPath());
+  if (browser.empty() && showError_) showError_(kNoBrowserText);
+  return false;
 }
 
 void ClientStartupServices::UninitializeEngine() {

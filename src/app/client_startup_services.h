@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "app/client_messages.h"
 #include "app/startup_services.h"
@@ -29,11 +31,15 @@ class ClientStartupServices : public StartupServices {
   // How the login and game windows show a page's message (a toast over the window unless
   // set otherwise); set before the start window.
   void SetMessageFunction(MessageFunction show) { showMessage_ = std::move(show); }
+  // How a failure the user must act on is reported (a message box unless set otherwise).
+  using ErrorFunction = std::function<void(const std::wstring& text)>;
+  void SetErrorFunction(ErrorFunction show) { showError_ = std::move(show); }
   // The start window while it exists.
   BasicForm* StartWindow() const;
 
  private:
   MessageFunction showMessage_;
+  ErrorFunction showError_;
   BasicForm* startForm_ = nullptr;
   std::weak_ptr<kbase::WeakFlag> startWindow_;
   // The engine reads its settings while it starts; their strings are released after the

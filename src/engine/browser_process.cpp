@@ -194,11 +194,13 @@ std::vector<std::wstring> BrowserProcess::ConfiguredSwitches(const std::wstring&
 }
 
 std::wstring BrowserProcess::ConfiguredBrowser(const std::wstring& iniPath) {
-  if (!FileExists(iniPath)) return std::wstring();
-  std::wstring value(4096, L'\0');
-  const DWORD n = GetPrivateProfileStringW(L"engine", L"browser", L"", &value[0],
-                                           static_cast<DWORD>(value.size()), iniPath.c_str());
-  value.resize(n);
+  std::wstring value;
+  if (FileExists(iniPath)) {
+    value.assign(4096, L'\0');
+    const DWORD n = GetPrivateProfileStringW(L"engine", L"browser", L"", &value[0],
+                                             static_cast<DWORD>(value.size()), iniPath.c_str());
+    value.resize(n);
+  }
   // No browser named: one installed on the machine, if there is one.
   return ResolveBrowser(value);
 }

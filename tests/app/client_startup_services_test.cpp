@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "engine/browser_search.h"
 #include "engine/engine_core.h"
 #include "engine/scripted_backend.h"
 #include "ui/core/language_strings.h"
@@ -57,6 +58,24 @@ TEST(ClientStartupServicesTest, EngineStepsStartTheEngineInTheDataFolderAndStopI
   }
   engine::UseBackend(nullptr);
   EXPECT_EQ(engine::EngineCore::Get(), nullptr);
+  RemoveDirectoryW((data.path() + L"cef_temp").c_str());
+}
+
+TEST(ClientStartupServicesTest, WithoutABrowserTheUserIsToldAndTheEngineDoesNotStart) {
+  TempFolder data;
+  // No engine.ini beside the test program names one, and the search finds none.
+  engine::SetBrowserCandidateSource([] { return std::vector<std::wstring>{L"X:\\none.exe"}; });
+  std::vector<std::wstring> errors;
+  {
+    ClientStartupServices services;
+    services.SetErrorFunction([&errors](const std::wstring& text) { errors.push_back(text); });
+    EXPECT_FALSE(services.InitializeEngine(data.path() + L"cef_temp\\"));
+  }
+  engine::SetBrowserCandidateSource(nullptr);
+  EXPECT_EQ(engine::EngineCore::Get(), nullptr);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find(L"could not find a web browser"), std::wstring::npos);
+  EXPECT_NE(errors[0].find(L"cef\\engine.ini"), std::wstring::npos);
   RemoveDirectoryW((data.path() + L"cef_temp").c_str());
 }
 
