@@ -94,7 +94,8 @@ class ToastTest : public ::testing::Test {
 
   bool Gone() const { return !::IsWindow(hwnd_); }
 
-  // Light pixels of the toast's surface inside the content control: its white text.
+  // Light, opaque pixels of the toast's surface inside the content control: its white text,
+  // which must not be holes in the layered window.
   int TextPixels(Toast* toast) {
     ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     ui::IRenderContext* context = toast->GetRenderContext();
@@ -103,7 +104,7 @@ class ToastTest : public ::testing::Test {
     for (int y = area.top; y < area.bottom; ++y) {
       for (int x = area.left; x < area.right; ++x) {
         const render_test::Pixel p = render_test::PixelAt(*context, x, y);
-        if (p.r > 180 && p.g > 180 && p.b > 180) ++light;
+        if (p.r > 180 && p.g > 180 && p.b > 180 && p.a == 255) ++light;
       }
     }
     return light;

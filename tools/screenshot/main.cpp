@@ -1,6 +1,7 @@
-// screenshot OUT.png [CLASS]: writes what the screen shows into a PNG file, or only the
-// rectangle of the first visible top-level window of that class. For the README's pictures
-// of a real run (scripts/take-screenshots).
+// screenshot OUT.png [CLASS [WAIT_CLASS]]: writes what the screen shows into a PNG file, or
+// only the rectangle of the first visible top-level window of that class; with WAIT_CLASS,
+// once a window of that class shows (at most 30 s). For the README's pictures of a real run
+// (scripts/take-screenshots).
 
 #include <windows.h>
 
@@ -50,17 +51,35 @@ bool SaveScreen(const std::wstring& path, const RECT& area) {
   return saved;
 }
 
+// Waits until a visible top-level window of the class exists; false after 30 s.
+bool WaitForWindow(const wchar_t* windowClass) {
+  for (int waited = 0; waited < 30000; waited += 50) {
+    const HWND window = FindWindowW(windowClass, nullptr);
+    if (window && IsWindowVisible(window)) {
+      // Past the window's opening fade.
+      Sleep(600);
+      return true;
+    }
+    Sleep(50);
+  }
+  return false;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: screenshot OUT.png [WINDOW_CLASS]\n");
+  if (argc < 2 || argc > 4) {
+    std::fprintf(stderr, "usage: screenshot OUT.png [WINDOW_CLASS [WAIT_FOR_CLASS]]\n");
     return 2;
+  }
+  if (argc == 4 && !WaitForWindow(argv[3])) {
+    std::fprintf(stderr, "screenshot: no window of that class showed\n");
+    return 1;
   }
   Gdiplus::GdiplusStartupInput input;
   ULONG_PTR token = 0;
   if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return 1;
-  const bool saved = SaveScreen(argv[1], AreaToTake(argc == 3 ? argv[2] : nullptr));
+  const bool saved = SaveScreen(argv[1], AreaToTake(argc >= 3 ? argv[2] : nullptr));
   Gdiplus::GdiplusShutdown(token);
   if (!saved) std::fprintf(stderr, "screenshot: the picture could not be written\n");
   return saved ? 0 : 1;

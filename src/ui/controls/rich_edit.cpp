@@ -592,8 +592,21 @@ void RichEdit::PaintText(IRenderContext& context) {
   const RECT& client = host_->GetClientRect();
   const RECTL bounds{client.left, client.top, client.right, client.bottom};
   RECT update{paintRect_.left, paintRect_.top, paintRect_.right, paintRect_.bottom};
+  // The engine draws with GDI: where the pixels' alpha counts, the text must not punch
+  // holes into them.
+  const UiRect area =
+      paintRect_.Intersection(UiRect{client.left, client.top, client.right, client.bottom});
+  const bool keepAlpha = !area.IsEmpty() && NeedsAlpha(context);
+  if (keepAlpha) context.BeginGdiDrawing(area);
   host_->GetTextServices()->TxDraw(DVASPECT_CONTENT, 0, nullptr, nullptr, context.GetDc(), nullptr,
                                    &bounds, nullptr, &update, nullptr, 0, TXTVIEW_ACTIVE);
+  if (keepAlpha) context.EndGdiDrawing();
+}
+
+bool RichEdit::NeedsAlpha(IRenderContext& context) const {
+  if (!window_ || &context != window_->GetRenderContext()) return true;
+  const Window* window = dynamic_cast<const Window*>(window_);
+  return window && window->IsLayeredWindow();
 }
 
 void RichEdit::PaintChildren(IRenderContext& context, const UiRect& paintRect) {

@@ -152,6 +152,9 @@ class RichEdit : public ScrollableBox {
   void UpdateHostClientRect();
   int NaturalHeight(int width) const;
   int ContentHeight(int width) const;
+  // Whether the pixels' alpha counts where the edit paints: a layered window's or an
+  // off-screen copy's.
+  bool NeedsAlpha(IRenderContext& context) const;
 
   // Event mapping.
   bool HandleMouse(EventArgs* args);

@@ -122,4 +122,34 @@ void GdiBitmap::MakeOpaque(const UiRect& rect, const UiRect& insets, int keyAlph
   });
 }
 
+void GdiBitmap::KeepAlphaForGdi(const UiRect& rect, std::vector<unsigned char>* kept) {
+  kept->clear();
+  if (!bits_) return;
+  const UiRect area = ClipToSurface(rect);
+  if (area.IsEmpty()) return;
+  ::GdiFlush();
+  kept->reserve(static_cast<size_t>(area.Width()) * area.Height());
+  for (int y = area.top; y < area.bottom; ++y) {
+    unsigned char* pixel = Row(y) + area.left * 4;
+    for (int x = area.left; x < area.right; ++x, pixel += 4) {
+      kept->push_back(pixel[3]);
+      pixel[3] = 0xFF;
+    }
+  }
+}
+
+void GdiBitmap::RestoreAlphaAfterGdi(const UiRect& rect, const std::vector<unsigned char>& kept) {
+  if (!bits_) return;
+  const UiRect area = ClipToSurface(rect);
+  if (area.IsEmpty() || kept.size() != static_cast<size_t>(area.Width()) * area.Height()) return;
+  ::GdiFlush();
+  size_t i = 0;
+  for (int y = area.top; y < area.bottom; ++y) {
+    unsigned char* pixel = Row(y) + area.left * 4;
+    for (int x = area.left; x < area.right; ++x, pixel += 4, ++i) {
+      pixel[3] = pixel[3] == 0 ? 0xFF : kept[i];
+    }
+  }
+}
+
 }  // namespace ui

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "ui/render/i_bitmap.h"
 #include "ui/render/pixel_kernels.h"
 
@@ -23,6 +25,11 @@ class GdiBitmap : public IBitmap {
   int GetHeight() const override { return height_; }
   void ResetPixels(const UiRect& rect, unsigned char value) override;
   void MakeOpaque(const UiRect& rect, const UiRect& insets, int keyAlpha) override;
+  // Around drawing with GDI, which writes 0 into the alpha of every pixel it touches: the
+  // first keeps the area's alpha and marks every pixel opaque, the second makes the pixels
+  // GDI wrote opaque and gives the others their alpha back.
+  void KeepAlphaForGdi(const UiRect& rect, std::vector<unsigned char>* kept);
+  void RestoreAlphaAfterGdi(const UiRect& rect, const std::vector<unsigned char>& kept);
 
   bool IsTopDown() const { return topDown_; }
   // The row operations the pixel work uses (the fastest by default).

@@ -29,6 +29,11 @@ class IRenderContext : public virtual kbase::SupportWeakCallback {
   virtual int GetHeight() const = 0;
   virtual void ResetPixels(const UiRect& rect, unsigned char value) = 0;
   virtual void MakeOpaque(const UiRect& rect, const UiRect& insets, int keyAlpha) = 0;
+  // Brackets drawing with GDI through GetDc in the rectangle (logical coordinates): GDI
+  // writes 0 into the alpha of the pixels it touches, which a layered window would show as
+  // holes. Afterwards those pixels are opaque and all others have their alpha back.
+  virtual void BeginGdiDrawing(const UiRect& rect) = 0;
+  virtual void EndGdiDrawing() = 0;
 
   // When set, every bitmap is blended per pixel, even opaque ones drawn at their size.
   virtual bool IsAlphaExact() const = 0;

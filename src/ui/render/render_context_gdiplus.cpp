@@ -92,6 +92,19 @@ void* RenderContext_GdiPlus::GetPixelBits() {
   return bitmap_.GetPixelBits();
 }
 
+void RenderContext_GdiPlus::BeginGdiDrawing(const UiRect& rect) {
+  const UiPoint origin = GetOrigin();
+  gdiArea_ = rect;
+  gdiArea_.Offset(-origin.x, -origin.y);
+  bitmap_.KeepAlphaForGdi(gdiArea_, &gdiAlpha_);
+}
+
+void RenderContext_GdiPlus::EndGdiDrawing() {
+  bitmap_.RestoreAlphaAfterGdi(gdiArea_, gdiAlpha_);
+  gdiAlpha_.clear();
+  gdiArea_ = UiRect{};
+}
+
 void RenderContext_GdiPlus::ResetPixels(const UiRect& rect, unsigned char value) {
   bitmap_.ResetPixels(rect, value);
 }

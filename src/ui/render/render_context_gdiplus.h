@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/render/gdi_bitmap.h"
 #include "ui/render/gdi_clip.h"
@@ -38,6 +39,8 @@ class RenderContext_GdiPlus : public IRenderContext {
   int GetHeight() const override { return bitmap_.GetHeight(); }
   void ResetPixels(const UiRect& rect, unsigned char value) override;
   void MakeOpaque(const UiRect& rect, const UiRect& insets, int keyAlpha) override;
+  void BeginGdiDrawing(const UiRect& rect) override;
+  void EndGdiDrawing() override;
 
   bool IsAlphaExact() const override { return alphaExact_; }
   bool SetAlphaExact(bool alphaExact) override;
@@ -94,6 +97,9 @@ class RenderContext_GdiPlus : public IRenderContext {
   bool alphaExact_ = false;
   GdiClip clip_;
   GdiBitmap bitmap_;
+  // The area of the GDI drawing under way, in device pixels, and its alpha before it.
+  UiRect gdiArea_;
+  std::vector<unsigned char> gdiAlpha_;
   std::unique_ptr<GdiPlusPainter> painter_;
   std::unique_ptr<SurfaceAccess> access_;
   std::unique_ptr<PixelSurface> surface_;

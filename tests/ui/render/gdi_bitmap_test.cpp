@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "ui/render/gdi_bitmap.h"
 
 namespace {
@@ -81,6 +84,38 @@ TEST_F(GdiBitmapTest, ClearZeroesAllBytes) {
   for (int i = 0; i < 3 * 2 * 4; ++i) bytes[i] = 0x5A;
   bitmap.Clear();
   for (int i = 0; i < 3 * 2 * 4; ++i) ASSERT_EQ(0, bytes[i]) << i;
+}
+
+}  // namespace
+
+namespace {
+
+// GDI writes 0 into the alpha of what it draws; around such drawing, those pixels end up
+// opaque and the others keep the alpha they had, whichever way up the bitmap lies.
+TEST_F(GdiBitmapTest, PixelsGdiWroteBecomeOpaqueAndTheOthersKeepTheirAlpha) {
+  for (bool topDown : {true, false}) {
+    SCOPED_TRACE(topDown);
+    ui::GdiBitmap bitmap;
+    ASSERT_TRUE(bitmap.Create(dc_, 4, 2, topDown));
+    auto* pixels = static_cast<uint32_t*>(bitmap.GetPixelBits());
+    // Transparent, translucent, opaque and translucent again, in both rows.
+    const uint32_t before[] = {0x00000000u, 0x80402010u, 0xFF112233u, 0x40101010u};
+    for (int i = 0; i < 8; ++i) pixels[i] = before[i % 4];
+    std::vector<unsigned char> kept;
+    const ui::UiRect area{0, 0, 4, 2};
+    bitmap.KeepAlphaForGdi(area, &kept);
+    HGDIOBJ old = SelectObject(dc_, bitmap.GetHandle());
+    // GDI writes the second pixel of the top row only.
+    SetPixel(dc_, 1, 0, RGB(255, 255, 255));
+    GdiFlush();
+    SelectObject(dc_, old);
+    bitmap.RestoreAlphaAfterGdi(area, kept);
+    const int top = topDown ? 0 : 4;
+    const int bottom = topDown ? 4 : 0;
+    EXPECT_EQ(pixels[top + 1], 0xFFFFFFFFu);
+    for (int x : {0, 2, 3}) EXPECT_EQ(pixels[top + x], before[x]) << x;
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(pixels[bottom + x], before[x]) << x;
+  }
 }
 
 }  // namespace
