@@ -54,7 +54,8 @@ std::string LastTitle(EventLog& log) {
 double BrowserStartup(const std::wstring& browser) {
   engine::BrowserProcess process;
   const double start = bench::Seconds();
-  if (!process.Launch(browser, engine::StartOptions(), 30000)) return -1;
+  if (!process.Launch(browser, engine::StartOptions(), 30000, engine::ControlChannel::kPort))
+    return -1;
   const double seconds = bench::Seconds() - start;
   process.Stop();
   return seconds;
@@ -71,7 +72,8 @@ PlainFigures PlainRun(const std::wstring& browser, HttpTestServer& server) {
   PlainFigures figures;
   engine::BrowserProcess process;
   const double launched = bench::Seconds();
-  if (!process.Launch(browser, engine::StartOptions(), 30000)) return figures;
+  if (!process.Launch(browser, engine::StartOptions(), 30000, engine::ControlChannel::kPort))
+    return figures;
   engine::WebSocketClient socket;
   std::mutex lock;
   std::condition_variable loaded;

@@ -233,7 +233,8 @@ std::string FrameNumber(const std::string& text) {
 // receives is as many frames as the browser makes on this machine now.
 double BrowserFramesPerSecond(const std::wstring& browser, HttpTestServer& server) {
   engine::BrowserProcess process;
-  if (!process.Launch(browser, engine::StartOptions(), 30000)) return -1;
+  if (!process.Launch(browser, engine::StartOptions(), 30000, engine::ControlChannel::kPort))
+    return -1;
   engine::WebSocketClient socket;
   std::mutex lock;
   std::condition_variable answered;

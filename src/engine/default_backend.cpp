@@ -6,9 +6,10 @@
 namespace engine {
 
 std::shared_ptr<Backend> MakeDefaultBackend() {
-  const std::wstring browser = BrowserProcess::ConfiguredBrowser(BrowserProcess::DefaultIniPath());
+  const std::wstring ini = BrowserProcess::DefaultIniPath();
+  const std::wstring browser = BrowserProcess::ConfiguredBrowser(ini);
   if (browser.empty()) return nullptr;
-  return std::make_shared<DevToolsBackend>(browser);
+  return std::make_shared<DevToolsBackend>(browser, BrowserProcess::ConfiguredChannel(ini));
 }
 
 }  // namespace engine

@@ -1,19 +1,21 @@
 #pragma once
 
-// The backend that drives a real browser over the DevTools protocol: one WebSocket to the
-// browser, one flat session per page.
+// The backend that drives a real browser over the DevTools protocol: one private channel to
+// the browser (its pipes; its WebSocket port only when asked for), one flat session per page.
 
 #include <memory>
 #include <string>
 
 #include "engine/backend.h"
+#include "engine/browser_process.h"
 
 namespace engine {
 
 class DevToolsBackend : public Backend {
  public:
-  // The browser to start, as engine.ini names it.
-  explicit DevToolsBackend(const std::wstring& browser);
+  // The browser to start and the channel to drive it over, as engine.ini names them.
+  explicit DevToolsBackend(const std::wstring& browser,
+                           ControlChannel channel = ControlChannel::kPipe);
   ~DevToolsBackend() override;
 
   bool Start(const StartOptions& options) override;
@@ -38,8 +40,10 @@ class DevToolsBackend : public Backend {
 
   // Why the last Start failed.
   std::string LastError() const;
-  // For tests: the browser's DevTools port, and a raw protocol message sent as it stands.
+  // For tests: the browser's DevTools port (0 on the pipe), its profile folder, and a raw
+  // protocol message sent as it stands.
   int Port() const;
+  std::wstring ProfileFolder() const;
   bool SendRaw(const std::string& text);
 
   class Impl;
