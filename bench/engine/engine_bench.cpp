@@ -54,7 +54,8 @@ std::string LastTitle(EventLog& log) {
 double BrowserStartup(const std::wstring& browser) {
   engine::BrowserProcess process;
   const double start = bench::Seconds();
-  if (!process.Launch(browser, engine::StartOptions(), 30000)) return -1;
+  if (!process.Launch(browser, engine::StartOptions(), 30000, engine::ControlChannel::kPort))
+    return -1;
   const double seconds = bench::Seconds() - start;
   process.Stop();
   return seconds;
@@ -71,7 +72,8 @@ PlainFigures PlainRun(const std::wstring& browser, HttpTestServer& server) {
   PlainFigures figures;
   engine::BrowserProcess process;
   const double launched = bench::Seconds();
-  if (!process.Launch(browser, engine::StartOptions(), 30000)) return figures;
+  if (!process.Launch(browser, engine::StartOptions(), 30000, engine::ControlChannel::kPort))
+    return figures;
   engine::WebSocketClient socket;
   std::mutex lock;
   std::condition_variable loaded;
@@ -129,7 +131,8 @@ struct EngineFigures {
   std::string calls;
 };
 
-EngineFigures EngineRun(const std::wstring& browser, HttpTestServer& server) {
+EngineFigures EngineRun(const std::wstring& browser, HttpTestServer& server,
+                        engine::ControlChannel channel) {
   EngineFigures figures;
   EventLog log;
   CefRefPtr<FunctionHandler> handler = new FunctionHandler();
@@ -140,7 +143,8 @@ EngineFigures EngineRun(const std::wstring& browser, HttpTestServer& server) {
   CefRefPtr<RecordingApp> app = new RecordingApp(log, {{"v8/host", kHost, handler.get()}});
   CefRefPtr<RecordingClient> client = new RecordingClient(log);
   client->cancelNavigation = [](const std::string&, bool) { return false; };
-  engine::UseBackend(std::make_shared<engine::DevToolsBackend>(browser));
+  engine::UseBackend(
+      std::make_shared<engine::DevToolsBackend>(browser, std::vector<std::wstring>{}, channel));
   const double start = bench::Seconds();
   CefSettings settings = ZeroSettings();
   if (!CefInitialize(CefMainArgs(), settings, app.get(), nullptr)) return figures;
@@ -183,7 +187,8 @@ int main() {
   server.Set("/calls", {200, NativeLoopPage(), ""});
 
   const double own = BrowserStartup(browser);
-  const EngineFigures engineFigures = EngineRun(browser, server);
+  const EngineFigures engineFigures = EngineRun(browser, server, engine::ControlChannel::kPipe);
+  const EngineFigures overPort = EngineRun(browser, server, engine::ControlChannel::kPort);
   const PlainFigures plain = PlainRun(browser, server);
 
   std::printf("start-up: browser alone (process start to DevTools port) %.3f s\n", own);
@@ -204,6 +209,16 @@ int main() {
         kNativeCalls, median, p99, Verdict(median < 5));
   } else {
     std::printf("native call round trip: no figures (%s)\n", engineFigures.calls.c_str());
+  }
+  double portMedian = -1, portP99 = -1;
+  if (std::sscanf(overPort.calls.c_str(), "calls:%lf,%lf", &portMedian, &portP99) == 2) {
+    std::printf(
+        "native call round trip over the port (the fallback): median %.3f ms, 99th percentile "
+        "%.3f ms; pipe / port %.2f (target the pipe at least as fast: %s)\n",
+        portMedian, portP99, portMedian > 0 ? median / portMedian : 0.0,
+        Verdict(median > 0 && median <= portMedian));
+  } else {
+    std::printf("native call round trip over the port: no figures (%s)\n", overPort.calls.c_str());
   }
   std::printf(
       "navigation approved by the handler: %.1f ms; without interception: %.1f ms; "

@@ -233,7 +233,8 @@ std::string FrameNumber(const std::string& text) {
 // receives is as many frames as the browser makes on this machine now.
 double BrowserFramesPerSecond(const std::wstring& browser, HttpTestServer& server) {
   engine::BrowserProcess process;
-  if (!process.Launch(browser, engine::StartOptions(), 30000)) return -1;
+  if (!process.Launch(browser, engine::StartOptions(), 30000, engine::ControlChannel::kPort))
+    return -1;
   engine::WebSocketClient socket;
   std::mutex lock;
   std::condition_variable answered;
@@ -364,5 +365,21 @@ int main() {
     return 1;
   }
   Print(figures, BrowserFramesPerSecond(browser, server));
+  // The same over the fallback channel, the browser's WebSocket port, in this run.
+  engine::UseBackend(std::make_shared<engine::DevToolsBackend>(browser, std::vector<std::wstring>{},
+                                                               engine::ControlChannel::kPort));
+  Figures overPort;
+  const bool portMeasured = Measure(overPort, server);
+  engine::UseBackend(nullptr);
+  if (!portMeasured) {
+    std::printf("frames over the port: no figures, the browser's window did not appear\n");
+    return 0;
+  }
+  std::printf(
+      "frames: painted %.1f/s over the pipe, %.1f/s over the port; ratio %.2f "
+      "(target the pipe at least as fast: %s)\n",
+      figures.paintedPerSecond, overPort.paintedPerSecond,
+      overPort.paintedPerSecond > 0 ? figures.paintedPerSecond / overPort.paintedPerSecond : 0.0,
+      Verdict(figures.paintedPerSecond >= overPort.paintedPerSecond));
   return 0;
 }

@@ -4,7 +4,9 @@
 
 #include "engine/backend.h"
 #include "engine/browser_search.h"
+#include "engine/pipe_channel.h"
 #include "engine/utf8.h"
+#include "engine/websocket_channel.h"
 
 namespace engine {
 namespace {
@@ -14,25 +16,49 @@ constexpr int kStaleSeconds = 8;
 
 // Ends the browser when the heartbeat goes stale or is removed, and leaves a marker when the
 // browser has gone. Its own output goes nowhere, so it holds none of the caller's pipes.
+// Everything it makes is the user's alone (umask 077, the profile folder 700). With a sixth
+// argument it makes the browser's pipes: FIFOs cdp-in and cdp-out (600) on the browser's
+// descriptors 3 and 4, opened read-write so that neither side's open waits for the other.
+// The script holds them too until the client took them (it removes cdp-ready) or is gone,
+// so the client's open never waits on a browser that already ended; afterwards the
+// browser's end is the end of cdp-out.
 const char kWatchdog[] =
     "exec </dev/null >/dev/null 2>&1\n"
-    "b=$1; d=$2; hb=$3; log=$4; ex=$5; shift 5\n"
+    "umask 077\n"
+    "b=$1; d=$2; hb=$3; log=$4; ex=$5; pipe=$6; shift 6\n"
     "[ -n \"$log\" ] || log=/dev/null\n"
-    "setsid \"$b\" \"$@\" --user-data-dir=\"$d\" about:blank >>\"$log\" 2>&1 &\n"
-    "p=$!\n"
+    "stale() {\n"
+    "  t=$(stat -c %Y \"$hb\" 2>/dev/null || echo 0)\n"
+    "  [ $(( $(date +%s) - t )) -gt STALE_PLACEHOLDER ]\n"
+    "}\n"
+    "chmod 700 \"$d\"\n"
+    "if [ -n \"$pipe\" ]; then\n"
+    "  rm -f \"$d/cdp-in\" \"$d/cdp-out\" \"$d/cdp-ready\"\n"
+    "  mkfifo -m 600 \"$d/cdp-in\" \"$d/cdp-out\" || { echo gone > \"$ex\"; exit 1; }\n"
+    "  exec 5<>\"$d/cdp-in\" 6<>\"$d/cdp-out\"\n"
+    "  setsid \"$b\" \"$@\" --user-data-dir=\"$d\" about:blank 3<>\"$d/cdp-in\" 4<>\"$d/cdp-out\" "
+    "\\\n"
+    "    5<&- 6<&- >>\"$log\" 2>&1 &\n"
+    "  p=$!\n"
+    "  echo ready > \"$d/cdp-ready\"\n"
+    "else\n"
+    "  setsid \"$b\" \"$@\" --user-data-dir=\"$d\" about:blank >>\"$log\" 2>&1 &\n"
+    "  p=$!\n"
+    "fi\n"
     "while kill -0 \"$p\" 2>/dev/null; do\n"
     "  sleep 1\n"
-    "  t=$(stat -c %Y \"$hb\" 2>/dev/null || echo 0)\n"
-    "  if [ $(( $(date +%s) - t )) -gt STALE_PLACEHOLDER ]; then\n"
+    "  if stale; then\n"
     "    kill -TERM -$p 2>/dev/null; sleep 2; kill -KILL -$p 2>/dev/null\n"
     "  fi\n"
     "done\n"
     "wait \"$p\" 2>/dev/null\n"
+    "while [ -e \"$d/cdp-ready\" ] && ! stale; do sleep 0.2; done\n"
+    "exec 5>&- 6>&-\n"
     // The browser's helper processes share its process group: they go too.
     "i=0\n"
     "while kill -0 -$p 2>/dev/null && [ $i -lt 25 ]; do sleep 0.2; i=$((i + 1)); done\n"
     "kill -KILL -$p 2>/dev/null\n"
-    "rm -f \"$d\"/Singleton*\n"
+    "rm -f \"$d\"/Singleton* \"$d/cdp-in\" \"$d/cdp-out\" \"$d/cdp-ready\"\n"
     "echo gone > \"$ex\"\n";
 
 const char* const kFlags[] = {
@@ -45,7 +71,6 @@ const char* const kFlags[] = {
     "--disable-sync",
     "--disable-back-forward-cache",
     "--disable-popup-blocking",
-    "--remote-debugging-port=0",
 };
 
 using UnixFileName = char*(__cdecl*)(const wchar_t*);
@@ -205,6 +230,13 @@ std::wstring BrowserProcess::ConfiguredBrowser(const std::wstring& iniPath) {
   return ResolveBrowser(value);
 }
 
+ControlChannel BrowserProcess::ConfiguredChannel(const std::wstring& iniPath) {
+  wchar_t value[16] = {};
+  if (FileExists(iniPath))
+    GetPrivateProfileStringW(L"engine", L"channel", L"", value, 16, iniPath.c_str());
+  return _wcsicmp(value, L"port") == 0 ? ControlChannel::kPort : ControlChannel::kPipe;
+}
+
 bool BrowserProcess::PrepareFolder(const StartOptions& options) {
   folder_ = options.cachePath;
   if (!folder_.empty() && folder_.back() != L'\\' && folder_.back() != L'/') folder_ += L'\\';
@@ -218,13 +250,14 @@ bool BrowserProcess::PrepareFolder(const StartOptions& options) {
     temporaryFolder_ = true;
   }
   DeleteFileW((folder_ + L"DevToolsActivePort").c_str());
+  DeleteFileW((folder_ + L"cdp-ready").c_str());
   DeleteFileW((folder_ + L"engine-exited").c_str());
   Touch();
   return true;
 }
 
 bool BrowserProcess::Launch(const std::wstring& browser, const StartOptions& options,
-                            unsigned timeoutMs) {
+                            unsigned timeoutMs, ControlChannel channel) {
   if (browser.empty()) {
     error_ = "no browser is named in engine.ini";
     return false;
@@ -233,7 +266,11 @@ bool BrowserProcess::Launch(const std::wstring& browser, const StartOptions& opt
     error_ = "the browser profile folder cannot be made";
     return false;
   }
+  // Windows hands the browser its pipes as inherited handles, which is not done yet.
+  channel_ = WineUnixFileName() ? channel : ControlChannel::kPort;
   std::vector<std::string> flags(std::begin(kFlags), std::end(kFlags));
+  flags.push_back(channel_ == ControlChannel::kPipe ? "--remote-debugging-pipe"
+                                                    : "--remote-debugging-port=0");
   for (const std::wstring& s : options.extraSwitches) {
     if (!IsEngineSwitch(s)) flags.push_back(WideToUtf8(s));
   }
@@ -245,7 +282,7 @@ bool BrowserProcess::Launch(const std::wstring& browser, const StartOptions& opt
     return false;
   }
   heartbeat_ = std::thread([this] { Heartbeat(); });
-  if (!WaitForPort(timeoutMs)) {
+  if (!(channel_ == ControlChannel::kPipe ? WaitForPipe(timeoutMs) : WaitForPort(timeoutMs))) {
     Stop();
     return false;
   }
@@ -275,7 +312,8 @@ bool BrowserProcess::StartUnderWine(const std::wstring& browser,
                                          UnixPath(folder_),
                                          UnixPath(folder_ + L"heartbeat"),
                                          logPath,
-                                         UnixPath(folder_ + L"engine-exited")};
+                                         UnixPath(folder_ + L"engine-exited"),
+                                         channel_ == ControlChannel::kPipe ? "pipe" : ""};
   std::wstring commandLine = L"/bin/sh";
   for (const std::string& a : args) commandLine += L" " + Quote(Utf8ToWide(a));
   for (const std::string& f : flags) commandLine += L" " + Quote(Utf8ToWide(f));
@@ -347,6 +385,30 @@ bool BrowserProcess::WaitForPort(unsigned timeoutMs) {
   }
   error_ = "the browser did not open its DevTools port in time";
   return false;
+}
+
+bool BrowserProcess::WaitForPipe(unsigned timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    if (FileExists(folder_ + L"cdp-ready")) return true;
+    if (HasExited()) {
+      error_ = "the browser ended before its pipes were made";
+      return false;
+    }
+    Sleep(25);
+  }
+  error_ = "the browser's pipes were not made in time";
+  return false;
+}
+
+std::unique_ptr<CdpChannel> BrowserProcess::MakeChannel() {
+  if (channel_ == ControlChannel::kPort)
+    return std::make_unique<WebSocketChannel>("127.0.0.1", port_, browserPath_);
+  // The script holds both FIFOs open until cdp-ready is gone, so neither open waits.
+  std::unique_ptr<CdpChannel> pipe =
+      PipeChannel::OpenFifos(folder_ + L"cdp-in", folder_ + L"cdp-out");
+  DeleteFileW((folder_ + L"cdp-ready").c_str());
+  return pipe;
 }
 
 bool BrowserProcess::HasExited() const {

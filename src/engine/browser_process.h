@@ -1,12 +1,17 @@
 #pragma once
 
-// The browser named by the engine folder's engine.ini, started as a process of its own with
-// its DevTools port open. Under Wine the browser is a Linux program without a usable process
-// handle: it is started through /bin/sh with a watchdog that ends it once the heartbeat file,
-// touched here every second, goes stale; so a crashed client leaves no browser behind.
+// The browser named by the engine folder's engine.ini, started as a process of its own and
+// driven over a channel only this client can use: the browser's pipe transport, through two
+// FIFOs that the start-up script makes owner-only in the profile folder. Its DevTools port
+// (which any local program could reach) is opened only when engine.ini asks for it
+// ("channel=port"), and on Windows, where the pipes are not offered yet. Under Wine the browser is
+// a Linux program without a usable process handle: it is started through /bin/sh with a watchdog
+// that ends it once the heartbeat file, touched here every second, goes stale; so a crashed client
+// leaves no browser behind.
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -15,6 +20,9 @@
 namespace engine {
 
 struct StartOptions;
+class CdpChannel;
+
+enum class ControlChannel { kPipe, kPort };
 
 class BrowserProcess {
  public:
@@ -36,13 +44,22 @@ class BrowserProcess {
   // Whether a switch is one the engine sets itself (debugging port, profile folder,
   // headless mode): those are never taken from the caller.
   static bool IsEngineSwitch(const std::wstring& name);
+  // Key "channel" of section "engine": "port" for the DevTools port, anything else the pipe.
+  static ControlChannel ConfiguredChannel(const std::wstring& iniPath);
   // Removes a folder (ending in a separator) with everything in it.
   static void RemoveFolder(const std::wstring& folder);
 
-  // Starts the browser and waits for its DevTools port; false (with the reason in Error())
-  // when it is missing, does not start or does not answer in time.
-  bool Launch(const std::wstring& browser, const StartOptions& options, unsigned timeoutMs);
+  // Starts the browser and waits for its channel; false (with the reason in Error()) when it
+  // is missing, does not start or does not answer in time.
+  bool Launch(const std::wstring& browser, const StartOptions& options, unsigned timeoutMs,
+              ControlChannel channel = ControlChannel::kPipe);
+  // The channel to the started browser, not yet open; empty when it cannot be had.
+  std::unique_ptr<CdpChannel> MakeChannel();
+  ControlChannel Channel() const { return channel_; }
+  // The DevTools port, 0 on the pipe.
   int Port() const { return port_; }
+  // The profile folder (ending in a separator) while the browser runs.
+  const std::wstring& Folder() const { return folder_; }
   // The browser-level DevTools path ("/devtools/browser/...").
   const std::string& BrowserPath() const { return browserPath_; }
   const std::string& Error() const { return error_; }
@@ -58,11 +75,13 @@ class BrowserProcess {
   bool StartNative(const std::wstring& browser, const std::vector<std::string>& flags,
                    const std::wstring& logFile);
   bool WaitForPort(unsigned timeoutMs);
+  bool WaitForPipe(unsigned timeoutMs);
   void Heartbeat();
   void Touch();
 
   std::wstring folder_;  // the profile, also holding the heartbeat and exit marker
   bool temporaryFolder_ = false;
+  ControlChannel channel_ = ControlChannel::kPipe;
   int port_ = 0;
   std::string browserPath_;
   std::string error_;

@@ -11,6 +11,8 @@
 
 #include "engine/browser_impl.h"
 #include "engine/browser_process.h"
+#include "engine/cdp_channel.h"
+#include "engine/devtools_relay.h"
 #include "engine/engine_core.h"
 #include "engine/engine_thread.h"
 #include "engine/input_script.h"
@@ -154,8 +156,8 @@ void Guarded(F&& f) {
 
 class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
  public:
-  Impl(const std::wstring& browser, std::vector<std::wstring> extraSwitches)
-      : browser_(browser), extraSwitches_(std::move(extraSwitches)) {}
+  Impl(const std::wstring& browser, std::vector<std::wstring> extraSwitches, ControlChannel channel)
+      : browser_(browser), extraSwitches_(std::move(extraSwitches)), channelKind_(channel) {}
 
   // One page of a browser; engine UI thread only.
   struct Page {
@@ -194,21 +196,22 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     StartOptions withSwitches = options;
     withSwitches.extraSwitches.insert(withSwitches.extraSwitches.end(), extraSwitches_.begin(),
                                       extraSwitches_.end());
-    if (!process_.Launch(browser_, withSwitches, kLaunchTimeoutMs)) {
+    if (!process_.Launch(browser_, withSwitches, kLaunchTimeoutMs, channelKind_)) {
       SetError(process_.Error());
       return false;
     }
     auto self = shared_from_this();
     std::weak_ptr<Impl> weak = self;
-    if (!socket_.Connect(
-            "127.0.0.1", process_.Port(), process_.BrowserPath(),
-            [weak](std::string&& text) {
-              if (auto s = weak.lock()) s->OnMessage(text);
-            },
-            [weak] {
-              if (auto s = weak.lock()) s->OnClosed();
-            })) {
-      SetError("the browser's DevTools WebSocket did not open");
+    channel_ = process_.MakeChannel();
+    if (!channel_ || !channel_->Open(
+                         [weak](std::string&& text) {
+                           if (auto s = weak.lock()) s->OnMessage(text);
+                         },
+                         [weak] {
+                           if (auto s = weak.lock()) s->OnClosed();
+                         })) {
+      SetError("the browser's DevTools channel did not open");
+      channel_.reset();
       process_.Stop();
       return false;
     }
@@ -217,8 +220,8 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
         !Call("Target.setAutoAttach",
               {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}}, "",
               answer)) {
-      SetError("the browser did not answer on its DevTools WebSocket");
-      socket_.Close();
+      SetError("the browser did not answer on its DevTools channel");
+      channel_->Close();
       process_.Stop();
       return false;
     }
@@ -226,12 +229,13 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
   }
 
   void Stop() {
-    if (socket_.IsOpen()) {
+    while (!relays_.empty()) CloseRelay(relays_.begin()->first);
+    if (channel_ && channel_->IsOpen()) {
       json answer;
       Call("Browser.close", json::object(), "", answer);
-      for (int i = 0; i < 60 && socket_.IsOpen(); ++i) Sleep(50);
+      for (int i = 0; i < 60 && channel_->IsOpen(); ++i) Sleep(50);
     }
-    socket_.Close();
+    if (channel_) channel_->Close();
     process_.Stop();
     decoder_.Stop();
   }
@@ -241,7 +245,8 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     return error_;
   }
   int Port() const { return process_.Port(); }
-  bool SendRaw(const std::string& text) { return socket_.Send(text); }
+  std::wstring ProfileFolder() const { return process_.Folder(); }
+  bool SendRaw(const std::string& text) { return channel_ && channel_->Send(text); }
 
   // ---- commands from the engine UI thread ----
 
@@ -261,6 +266,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
   }
 
   void ClosePage(BrowserImpl& browser) {
+    CloseRelay(browser.GetIdentifier());
     auto it = pages_.find(browser.GetIdentifier());
     if (it == pages_.end()) return;
     if (!it->second.targetId.empty()) {
@@ -329,16 +335,111 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     return "http://" + host + "/devtools/devtools_app.html?ws=" + host + "/devtools/page/" + target;
   }
 
-  // The tools connect to the inspected page's target, which exists once its page is ready.
+  // The tools connect to the inspected page's target, which exists once its page is ready:
+  // on the port, the browser's own; on the pipe, a session of the page behind a relay.
   void LoadDevTools(BrowserImpl& inspected, BrowserImpl& tools) {
     const int id = inspected.GetIdentifier();
     const int toolsId = tools.GetIdentifier();
     WhenReady(id, [this, id, toolsId] {
       Page* page = Find(id);
       if (!page) return;
-      const std::string url = DevToolsUrlOf(page->targetId);
-      WhenReady(toolsId, [this, toolsId, url] { Navigate(toolsId, url); });
+      if (process_.Channel() == ControlChannel::kPort) {
+        const std::string url = DevToolsUrlOf(page->targetId);
+        WhenReady(toolsId, [this, toolsId, url] { Navigate(toolsId, url); });
+        return;
+      }
+      auto self = shared_from_this();
+      auto core = EngineCore::Get();
+      Send("Target.attachToTarget", {{"targetId", page->targetId}, {"flatten", true}}, "",
+           [self, core, toolsId](const json& result, bool failed) {
+             const std::string session = failed ? std::string() : Text(result, "sessionId");
+             core->UiThread().Post([self, toolsId, session] { self->OpenRelay(toolsId, session); });
+           });
     });
+  }
+
+  void OpenRelay(int toolsId, const std::string& session) {
+    if (session.empty()) return;
+    auto relay = std::make_shared<DevToolsRelay>();
+    std::weak_ptr<Impl> weak = shared_from_this();
+    if (!Find(toolsId) || !relay->Start([weak, relay = relay.get()](std::string&& text) {
+          if (auto s = weak.lock()) s->FromFrontend(*relay, text);
+        })) {
+      Send("Target.detachFromTarget", {{"sessionId", session}}, "");
+      return;
+    }
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      relaySessions_[session] = {relay, true};
+    }
+    relays_[toolsId] = {relay, session};
+    const std::string url = relay->FrontendUrl();
+    WhenReady(toolsId, [this, toolsId, url] {
+      Page* tools = Find(toolsId);
+      if (!tools) return;
+      Send("Page.addScriptToEvaluateOnNewDocument", {{"source", DevToolsRelay::FrontendScript()}},
+           tools->sessionId);
+      Navigate(toolsId, url);
+    });
+  }
+
+  // The relay's thread: the frontend speaks in the page's session, or in the sessions of
+  // the page's own frames and workers that it attached to, and in no other.
+  void FromFrontend(DevToolsRelay& relay, const std::string& text) {
+    json message = ParseJson(text);
+    if (message.is_discarded() || !message.is_object()) return;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      std::string session = Text(message, "sessionId");
+      for (auto& entry : relaySessions_) {
+        if (entry.second.relay.get() == &relay && session.empty() && entry.second.root)
+          session = entry.first;
+      }
+      auto it = relaySessions_.find(session);
+      if (it == relaySessions_.end() || it->second.relay.get() != &relay) return;
+      message["sessionId"] = session;
+    }
+    if (channel_) channel_->Send(message.dump(-1, ' ', false, json::error_handler_t::replace));
+  }
+
+  // The reading thread: true when the message belongs to a relay's sessions and went there.
+  bool ToRelay(json& message) {
+    const std::string session = Text(message, "sessionId");
+    if (session.empty()) return false;
+    std::shared_ptr<DevToolsRelay> relay;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      auto it = relaySessions_.find(session);
+      if (it == relaySessions_.end()) return false;
+      relay = it->second.relay;
+      const std::string method = Text(message, "method");
+      const std::string child = Text(Member(message, "params"), "sessionId");
+      if (method == "Target.attachedToTarget" && !child.empty()) {
+        relaySessions_[child] = {relay, false};
+      } else if (method == "Target.detachedFromTarget") {
+        relaySessions_.erase(child);
+      }
+      if (it->second.root) message.erase("sessionId");
+    }
+    relay->ToFrontend(message.dump(-1, ' ', false, json::error_handler_t::replace));
+    return true;
+  }
+
+  // The tools' browser goes: so do their relay and their session of the page.
+  void CloseRelay(int toolsId) {
+    auto it = relays_.find(toolsId);
+    if (it == relays_.end()) return;
+    std::shared_ptr<DevToolsRelay> relay = it->second.first;
+    const std::string session = it->second.second;
+    relays_.erase(it);
+    relay->Stop();
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      for (auto entry = relaySessions_.begin(); entry != relaySessions_.end();) {
+        entry = entry->second.relay == relay ? relaySessions_.erase(entry) : std::next(entry);
+      }
+    }
+    Send("Target.detachFromTarget", {{"sessionId", session}}, "");
   }
 
   // The document shown now is muted or unmuted at once; the documents the page loads later
@@ -382,7 +483,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
       return;
     }
     if (!session.empty()) message["sessionId"] = session;
-    socket_.Send(message.dump(-1, ' ', false, json::error_handler_t::replace));
+    if (channel_) channel_->Send(message.dump(-1, ' ', false, json::error_handler_t::replace));
   }
 
   // Sends and waits for the answer (never on the engine's threads).
@@ -417,6 +518,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     json message = ParseJson(text);
     if (message.is_discarded() || !message.is_object()) return;
     Guarded([&] {
+      if (ToRelay(message)) return;
       if (message.contains("id")) {
         Answer(message);
         return;
@@ -645,7 +747,9 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
     }
     for (auto& entry : pages_) {
       if (entry.second.targetId == target) {
-        SetUpPage(entry.second, session);
+        // A page has one session of the engine's; another one is the developer tools'.
+        if (entry.second.sessionId.empty() || entry.second.sessionId == session)
+          SetUpPage(entry.second, session);
         return;
       }
     }
@@ -1003,7 +1107,15 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
   const std::wstring browser_;
   const std::vector<std::wstring> extraSwitches_;
   BrowserProcess process_;
-  WebSocketClient socket_;
+  ControlChannel channelKind_ = ControlChannel::kPipe;
+  std::unique_ptr<CdpChannel> channel_;  // made by Start, before any other thread sends
+  struct RelaySession {
+    std::shared_ptr<DevToolsRelay> relay;
+    bool root = false;  // the page's session, which the frontend uses without naming it
+  };
+  std::map<std::string, RelaySession> relaySessions_;  // under lock_
+  // Engine UI thread: the developer tools' browsers, with their relay and page session.
+  std::map<int, std::pair<std::shared_ptr<DevToolsRelay>, std::string>> relays_;
   mutable std::mutex lock_;
   std::string error_;
   int nextId_ = 1;
@@ -1256,8 +1368,8 @@ void DevToolsBackend::Impl::NativeCall(const std::string& session, const json& p
 }
 
 DevToolsBackend::DevToolsBackend(const std::wstring& browser,
-                                 std::vector<std::wstring> extraSwitches)
-    : impl_(std::make_shared<Impl>(browser, std::move(extraSwitches))) {}
+                                 std::vector<std::wstring> extraSwitches, ControlChannel channel)
+    : impl_(std::make_shared<Impl>(browser, std::move(extraSwitches), channel)) {}
 DevToolsBackend::~DevToolsBackend() = default;
 
 bool DevToolsBackend::Start(const StartOptions& options) {
@@ -1358,6 +1470,9 @@ std::string DevToolsBackend::LastError() const {
 }
 int DevToolsBackend::Port() const {
   return impl_->Port();
+}
+std::wstring DevToolsBackend::ProfileFolder() const {
+  return impl_->ProfileFolder();
 }
 bool DevToolsBackend::SendRaw(const std::string& text) {
   return impl_->SendRaw(text);

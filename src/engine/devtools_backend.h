@@ -1,22 +1,25 @@
 #pragma once
 
-// The backend that drives a real browser over the DevTools protocol: one WebSocket to the
-// browser, one flat session per page.
+// The backend that drives a real browser over the DevTools protocol: one private channel to
+// the browser (its pipes; its WebSocket port only when asked for), one flat session per page.
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/backend.h"
+#include "engine/browser_process.h"
 
 namespace engine {
 
 class DevToolsBackend : public Backend {
  public:
-  // The browser to start, as engine.ini names it, with extra switches for its command line
-  // (the engine's own switches among them are ignored).
+  // The browser to start, with extra switches for its command line (the engine's own
+  // switches among them are ignored), and the channel to drive it over, as engine.ini
+  // names them.
   explicit DevToolsBackend(const std::wstring& browser,
-                           std::vector<std::wstring> extraSwitches = {});
+                           std::vector<std::wstring> extraSwitches = {},
+                           ControlChannel channel = ControlChannel::kPipe);
   ~DevToolsBackend() override;
 
   bool Start(const StartOptions& options) override;
@@ -41,8 +44,10 @@ class DevToolsBackend : public Backend {
 
   // Why the last Start failed.
   std::string LastError() const;
-  // For tests: the browser's DevTools port, and a raw protocol message sent as it stands.
+  // For tests: the browser's DevTools port (0 on the pipe), its profile folder, and a raw
+  // protocol message sent as it stands.
   int Port() const;
+  std::wstring ProfileFolder() const;
   bool SendRaw(const std::string& text);
 
   class Impl;

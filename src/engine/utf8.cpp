@@ -79,6 +79,20 @@ std::wstring Utf8ToWide(const std::string& utf8) {
   return out;
 }
 
+bool IsValidUtf8(const std::string& text) {
+  for (size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t start = i;
+    // U+FFFD itself is the one replacement that was in the text.
+    if (DecodeOne(text, i) == kReplacement && text.compare(start, i - start, "\xEF\xBF\xBD") != 0)
+      return false;
+  }
+  return true;
+}
+
 std::string WideToUtf8(const std::wstring& text) {
   std::string out;
   out.reserve(text.size());

@@ -9,5 +9,7 @@ namespace engine {
 
 std::wstring Utf8ToWide(const std::string& utf8);
 std::string WideToUtf8(const std::wstring& text);
+// True when the text is well-formed UTF-8 (no overlong forms, surrogates or cut sequences).
+bool IsValidUtf8(const std::string& text);
 
 }  // namespace engine

@@ -279,9 +279,12 @@ TEST(DevToolsStart, KilledClientLeavesNoBrowser) {
                                       nullptr, &startup, &child);
   SetEnvironmentVariableW(L"ENGINE_TEST_CHILD_PROFILE", nullptr);
   ASSERT_TRUE(started);
-  const std::wstring portFile = folder + L"DevToolsActivePort";
-  const bool up = WaitFor(
-      [&] { return GetFileAttributesW(portFile.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
+  // The browser is up once it wrote its state and the client took its pipes (the start-up
+  // script's marker is gone).
+  auto exists = [&](const wchar_t* name) {
+    return GetFileAttributesW((folder + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+  const bool up = WaitFor([&] { return exists(L"Local State") && !exists(L"cdp-ready"); }, 30000);
   Sleep(500);
   TerminateProcess(child.hProcess, 1);
   CloseHandle(child.hThread);
@@ -349,6 +352,54 @@ TEST_F(DevToolsEngine, TheHostCallsAPageFunctionLater) {
   client_->Browser()->GetMainFrame()->SendProcessMessage(PID_RENDERER,
                                                          CefProcessMessage::Create("answer"));
   EXPECT_TRUE(WaitForTitle([](const std::string& t) { return t == "false:done"; })) << LastTitle();
+}
+
+// The browser's channel is its pipes unless engine.ini asks for the port.
+TEST(DevToolsStart, TheChannelIsThePipeUnlessEngineIniAsksForThePort) {
+  test_files::TempFolder folder(L"engine-channel-");
+  struct Case {
+    const char* ini;
+    engine::ControlChannel channel;
+  };
+  for (const Case& c : {Case{"[engine]\nbrowser=x\n", engine::ControlChannel::kPipe},
+                        Case{"[engine]\nchannel=pipe\n", engine::ControlChannel::kPipe},
+                        Case{"[engine]\nchannel=ports\n", engine::ControlChannel::kPipe},
+                        Case{"[other]\nchannel=port\n", engine::ControlChannel::kPipe},
+                        Case{"[engine]\nchannel=port\n", engine::ControlChannel::kPort},
+                        Case{"[engine]\nchannel=PORT\n", engine::ControlChannel::kPort}}) {
+    EXPECT_EQ(engine::BrowserProcess::ConfiguredChannel(folder.Write(L"engine.ini", c.ini)),
+              c.channel)
+        << c.ini;
+  }
+  EXPECT_EQ(engine::BrowserProcess::ConfiguredChannel(L"C:\\no\\such\\engine.ini"),
+            engine::ControlChannel::kPipe);
+}
+
+// The fallback still drives pages: a page loads and calls the host over the port.
+TEST(DevToolsStart, ThePortFallbackDrivesPages) {
+  if (ConfiguredBrowser().empty()) GTEST_SKIP() << "no browser named in build/bin/cef/engine.ini";
+  HttpTestServer server;
+  ASSERT_TRUE(server.Started());
+  server.Set("/port", {200, "<html><title>over the port</title></html>", ""});
+  EventLog log;
+  auto backend = std::make_shared<engine::DevToolsBackend>(
+      ConfiguredBrowser(), std::vector<std::wstring>{}, engine::ControlChannel::kPort);
+  engine::UseBackend(backend);
+  ASSERT_TRUE(CefInitialize(CefMainArgs(), ZeroSettings(), nullptr, nullptr))
+      << backend->LastError();
+  EXPECT_GT(backend->Port(), 0);
+  CefRefPtr<RecordingClient> client = new RecordingClient(log);
+  EXPECT_TRUE(OpenTopLevelBrowser(client, server.Url("/port")));
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        for (const Event& e : log.Named("OnLoadEnd")) {
+          if (e.detail == server.Url("/port") + "|200") return true;
+        }
+        return false;
+      },
+      60000));
+  CefShutdown();
+  engine::UseBackend(nullptr);
 }
 
 TEST(DevToolsStart, MissingOrWrongBrowserFailsCleanly) {

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "engine/devtools_fixture.h"
+#include "engine/linux_side.h"
 
 using namespace engine_test;
 
@@ -105,7 +106,92 @@ class DevToolsWindow : public DevToolsView {
   EventLog otherLog_;
 };
 
+// Asks for a WebSocket on the port and path; the first line of the answer.
+std::string UpgradeAnswer(int port, const std::string& path) {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<u_short>(port));
+  address.sin_addr.s_addr = inet_addr("127.0.0.1");
+  DWORD timeout = 20000;
+  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
+  std::string answer;
+  if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) {
+    const std::string request = "GET " + path +
+                                " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                                "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
+                                "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n"
+                                "Sec-WebSocket-Version: 13\r\n\r\n";
+    send(s, request.data(), static_cast<int>(request.size()), 0);
+    char c;
+    while (answer.find("\r\n") == std::string::npos && recv(s, &c, 1, 0) == 1) answer += c;
+  }
+  closesocket(s);
+  WSACleanup();
+  return answer.substr(0, answer.find("\r\n"));
+}
+
+// The listening sockets of the processes but the test's own page server, which runs in this
+// program too.
+std::vector<Listener> ListenersBut(const std::vector<int>& pids, int serverPort) {
+  std::vector<Listener> listeners;
+  for (const Listener& l : ListenersOf(pids)) {
+    if (l.port != serverPort) listeners.push_back(l);
+  }
+  return listeners;
+}
+
+std::string Describe(const std::vector<Listener>& listeners) {
+  std::string text;
+  for (const Listener& l : listeners) text += "[port " + std::to_string(l.port) + "] ";
+  return text;
+}
+
 }  // namespace
+
+// Nothing of the browser or the client listens on the network while pages run: the engine
+// drives the browser over its pipes, whose FIFOs, like the profile folder, are the user's
+// alone. With a page's tools open only their relay listens, and it lets nothing in but the
+// tools: not a request without its secret path, nor a second one with it.
+TEST_F(DevToolsWindow, OnlyTheToolsRelayListensAndOnlyForTheTools) {
+  if (!LinuxSide::Available()) GTEST_SKIP() << "reads the socket tables of the Linux side";
+  server_.Set("/private", {200, kChangingPage, ""});
+  ASSERT_NE(OpenChild(server_.Url("/private"), 300, 200), nullptr);
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/private") + "|200"));
+  const std::wstring profile = backend_->ProfileFolder();
+  std::vector<int> ours = BrowserProcesses(profile);
+  ASSERT_GE(ours.size(), 2u) << "the browser and its helpers";
+  const int self = LinuxSide::OwnPid();
+  ASSERT_GT(self, 0);
+  ours.push_back(self);
+  EXPECT_EQ(Describe(ListenersBut(ours, server_.Port())), "");
+  EXPECT_EQ(LinuxSide::Run("stat -c '%a %F' \"$1\" \"$1/cdp-in\" \"$1/cdp-out\"",
+                           {LinuxSide::UnixPath(profile)}),
+            "700 directory\n600 fifo\n600 fifo\n");
+
+  ASSERT_NE(ShowTools(), nullptr);
+  ASSERT_TRUE(ToolsInspect(server_.Url("/private"))) << ToolsTitles();
+  // The tools were given the relay's address: "...?ws=127.0.0.1:<port>/<secret>".
+  const std::string toolsUrl = tools_->Browser()->GetMainFrame()->GetURL().ToString();
+  const size_t at = toolsUrl.find("?ws=127.0.0.1:");
+  ASSERT_NE(at, std::string::npos) << toolsUrl;
+  const int port = std::atoi(toolsUrl.c_str() + at + 14);
+  const std::string secret = toolsUrl.substr(toolsUrl.find('/', at));
+  EXPECT_EQ(secret.size(), 33u) << "128 bits in hexadecimal";
+  const std::vector<Listener> open = ListenersBut(ours, server_.Port());
+  ASSERT_EQ(open.size(), 1u) << Describe(open);
+  EXPECT_EQ(open[0].port, port);
+  std::string guessed = secret;
+  guessed.back() = guessed.back() == '0' ? '1' : '0';
+  for (const std::string& path : {std::string("/"), std::string("/json/list"), guessed, secret}) {
+    EXPECT_EQ(UpgradeAnswer(port, path), "HTTP/1.1 403 Forbidden") << path;
+  }
+
+  client_->Browser()->GetHost()->CloseDevTools();
+  EXPECT_TRUE(WaitFor([&] { return ListenersBut(ours, server_.Port()).empty(); }, 30000));
+}
 
 // The tools are asked for before the page has a target of its own in the browser: they
 // still connect to it once it has one.

@@ -6,7 +6,11 @@ than any message may be. The engine must report it without crashing or hanging.
 
 With --fake-ending it is a browser that goes away: it serves one page, and when asked for a
 second one it reports the first page's target destroyed and its session detached and closes
-the connection, all in one write, without answering."""
+the connection, all in one write, without answering.
+
+With --remote-debugging-pipe it speaks over descriptors 3 and 4 as the real one does
+(NUL-terminated messages) and ends the channel with a message that is not UTF-8."""
+import os
 import base64
 import hashlib
 import json
@@ -61,6 +65,77 @@ def text_frame(text):
 
 def send_text(conn, text):
     conn.sendall(text_frame(text))
+
+
+class Pipe:
+    """The browser's side of the pipe transport, shaped like the WebSocket one above."""
+
+    def __init__(self):
+        self.pending = b""
+
+    def read(self):
+        while b"\0" not in self.pending:
+            chunk = os.read(3, 65536)
+            if not chunk:
+                raise EOFError
+            self.pending += chunk
+        message, self.pending = self.pending.split(b"\0", 1)
+        return 1, message.decode("utf-8", "replace")
+
+    def send(self, text):
+        self.write(text.encode("utf-8", "surrogatepass") + b"\0")
+
+    def write(self, data):
+        while data:
+            data = data[os.write(4, data):]
+
+
+def serve_pipe():
+    pipe = Pipe()
+    made = False
+    try:
+        while True:
+            _, text = pipe.read()
+            command = json.loads(text)
+            method = command.get("method")
+            answer = {"id": command["id"], "result": {}}
+            if "sessionId" in command:
+                answer["sessionId"] = command["sessionId"]
+            if method == "Page.getNavigationHistory":
+                answer["result"] = {"currentIndex": 0,
+                                    "entries": [{"id": 1, "url": "about:blank"}]}
+            if method == "Page.navigate":
+                answer["result"] = {"frameId": "T1"}
+                pipe.send(json.dumps(answer))
+                url = command.get("params", {}).get("url", "")
+                pipe.send(json.dumps({"method": "Page.frameNavigated", "sessionId": "S1",
+                                      "params": {"frame": {"id": "T1", "url": url}}}))
+                continue
+            if method != "Target.createTarget":
+                pipe.send(json.dumps(answer))
+                continue
+            if "--fake-ending" in sys.argv and made:
+                end = [{"method": "Target.targetDestroyed", "params": {"targetId": "T1"}},
+                       {"method": "Target.detachedFromTarget",
+                        "params": {"sessionId": "S1", "targetId": "T1"}}]
+                pipe.write(b"".join(json.dumps(m).encode() + b"\0" for m in end))
+                return
+            answer["result"] = {"targetId": "T1"}
+            pipe.send(json.dumps(answer))
+            if "--fake-ending" in sys.argv:
+                pipe.send(json.dumps({"method": "Target.attachedToTarget",
+                                      "params": {"sessionId": "S1", "waitingForDebugger": True,
+                                                 "targetInfo": {"targetId": "T1", "type": "page",
+                                                                "url": "about:blank"}}}))
+                made = True
+                continue
+            for message in BAD:
+                pipe.send(message)
+            # Bytes that are not UTF-8 end the channel.
+            pipe.write(b'{"method": "Page.loadEventFired\xff\xfe"}\0')
+            return
+    except (EOFError, OSError, ValueError):
+        pass
 
 
 BAD = [
@@ -133,6 +208,9 @@ def serve_then_end(conn):
 
 def main():
     folder = profile_folder()
+    if "--remote-debugging-pipe" in sys.argv:
+        serve_pipe()
+        return
     listener = socket.socket()
     listener.bind(("127.0.0.1", 0))
     listener.listen(1)

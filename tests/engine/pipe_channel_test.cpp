@@ -1,0 +1,154 @@
+// The pipe channel on its own, over in-process pipes that the test writes as the browser
+// would: whole messages at their NULs however the bytes arrive, and every message the
+// browser may not send ends the channel (the engine's path for a broken connection)
+// without a crash or a hang.
+
+#include "engine/pipe_channel.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/recording_client.h"
+
+namespace {
+
+using engine_test::WaitFor;
+
+// The bytes of a literal that holds NULs of its own, without the one that ends it.
+template <size_t N>
+std::string Bytes(const char (&text)[N]) {
+  return std::string(text, N - 1);
+}
+
+// Both pipes of a channel, with the browser's ends kept by the test.
+class PipeChannelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    HANDLE toBrowserRead, toBrowserWrite, fromBrowserRead, fromBrowserWrite;
+    ASSERT_TRUE(CreatePipe(&toBrowserRead, &toBrowserWrite, nullptr, 0));
+    ASSERT_TRUE(CreatePipe(&fromBrowserRead, &fromBrowserWrite, nullptr, 0));
+    browserReads_ = toBrowserRead;
+    browserWrites_ = fromBrowserWrite;
+    channel_.reset(new engine::PipeChannel(toBrowserWrite, fromBrowserRead));
+    ASSERT_TRUE(channel_->Open(
+        [this](std::string&& text) {
+          std::lock_guard<std::mutex> hold(lock_);
+          messages_.push_back(std::move(text));
+        },
+        [this] { ++closed_; }));
+  }
+
+  void TearDown() override {
+    channel_.reset();
+    EndBrowserWriting();
+    CloseHandle(browserReads_);
+  }
+
+  // Writes as the browser: false once the channel stopped reading.
+  bool BrowserWrites(const std::string& bytes) {
+    size_t at = 0;
+    while (at < bytes.size()) {
+      DWORD written = 0;
+      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1 << 20));
+      if (!WriteFile(browserWrites_, bytes.data() + at, chunk, &written, nullptr)) return false;
+      at += written;
+    }
+    return true;
+  }
+
+  void EndBrowserWriting() {
+    if (browserWrites_) CloseHandle(browserWrites_);
+    browserWrites_ = nullptr;
+  }
+
+  std::vector<std::string> Messages() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return messages_;
+  }
+
+  HANDLE browserReads_ = nullptr;
+  HANDLE browserWrites_ = nullptr;
+  std::unique_ptr<engine::PipeChannel> channel_;
+  std::mutex lock_;
+  std::vector<std::string> messages_;
+  std::atomic<int> closed_{0};
+};
+
+TEST_F(PipeChannelTest, MessagesArriveWholeAtTheirNulsAndGoOutWithOne) {
+  // A message split across writes, two in one write, and text beyond ASCII.
+  ASSERT_TRUE(BrowserWrites(Bytes("{\"id\":")));
+  ASSERT_TRUE(BrowserWrites(Bytes("1}\0{\"a\":\"\xE4\xB8\xAD\"}\0{\"b\":2}\0")));
+  const std::string big = "{\"x\":\"" + std::string(3 << 20, 'y') + "\"}";
+  ASSERT_TRUE(BrowserWrites(big + std::string(1, '\0')));
+  ASSERT_TRUE(WaitFor([&] { return Messages().size() == 4; }));
+  const std::vector<std::string> got = Messages();
+  EXPECT_EQ(got[0], "{\"id\":1}");
+  EXPECT_EQ(got[1], "{\"a\":\"\xE4\xB8\xAD\"}");
+  EXPECT_EQ(got[2], "{\"b\":2}");
+  EXPECT_EQ(got[3], big);
+  EXPECT_TRUE(channel_->IsOpen());
+
+  ASSERT_TRUE(channel_->Send("{\"id\":7}"));
+  char read[16] = {};
+  DWORD n = 0;
+  ASSERT_TRUE(ReadFile(browserReads_, read, sizeof(read), &n, nullptr));
+  EXPECT_EQ(std::string(read, n), Bytes("{\"id\":7}\0"));
+  EXPECT_EQ(closed_.load(), 0);
+}
+
+// What a browser may not send, and the browser's end: each closes the channel once, with
+// the message before it delivered and none after it.
+struct BadInput {
+  const char* what;
+  std::string bytes;  // after one good message
+  bool browserEnds;   // the browser's end of the pipe closes after the bytes
+};
+
+class PipeChannelBadInput : public PipeChannelTest,
+                            public ::testing::WithParamInterface<BadInput> {};
+
+TEST_P(PipeChannelBadInput, EndsTheChannelOnceWithoutAHang) {
+  const BadInput& input = GetParam();
+  ASSERT_TRUE(BrowserWrites(Bytes("{\"ok\":1}\0")));
+  // The browser writes on its own thread: a channel that stops reading must not leave it
+  // blocked either.
+  std::thread browser([&] {
+    BrowserWrites(input.bytes);
+    if (input.browserEnds) EndBrowserWriting();
+  });
+  const bool closed = WaitFor([&] { return closed_.load() == 1; }, 60000);
+  browser.join();
+  ASSERT_TRUE(closed) << input.what;
+  EXPECT_FALSE(channel_->IsOpen());
+  EXPECT_FALSE(channel_->Send("{\"id\":1}"));
+  const std::vector<std::string> got = Messages();
+  ASSERT_EQ(got.size(), 1u) << input.what;
+  EXPECT_EQ(got[0], "{\"ok\":1}");
+  channel_->Close();
+  EXPECT_EQ(closed_.load(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PipeChannelBadInput,
+    ::testing::Values(BadInput{"invalid UTF-8", Bytes("{\"a\":\"\xC3\x28\"}\0{\"b\":1}\0"), false},
+                      BadInput{"a UTF-16 surrogate", Bytes("{\"a\":\"\xED\xA0\x80\"}\0"), false},
+                      BadInput{"an overlong form", Bytes("{\"a\":\"\xC0\xAF\"}\0"), false},
+                      BadInput{"a message cut by the browser's end", "{\"a\":1", true},
+                      BadInput{"300 MB without a NUL", std::string(300u << 20, 'x'), false}));
+
+TEST_F(PipeChannelTest, CloseReturnsWhileTheBrowserSaysNothing) {
+  const DWORD start = GetTickCount();
+  channel_->Close();
+  EXPECT_LT(GetTickCount() - start, 5000u);
+  EXPECT_FALSE(channel_->IsOpen());
+  EXPECT_EQ(closed_.load(), 1);
+}
+
+}  // namespace
