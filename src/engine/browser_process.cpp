@@ -7,6 +7,7 @@
 #include "engine/pipe_channel.h"
 #include "engine/utf8.h"
 #include "engine/websocket_channel.h"
+#include "engine/wine_paths.h"
 
 namespace engine {
 namespace {
@@ -72,47 +73,6 @@ const char* const kFlags[] = {
     "--disable-back-forward-cache",
     "--disable-popup-blocking",
 };
-
-using UnixFileName = char*(__cdecl*)(const wchar_t*);
-
-UnixFileName WineUnixFileName() {
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  return kernel ? reinterpret_cast<UnixFileName>(
-                      reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")))
-                : nullptr;
-}
-
-std::string UnixPath(const std::wstring& path) {
-  UnixFileName convert = WineUnixFileName();
-  if (!convert || path.empty()) return std::string();
-  char* unix = convert(path.c_str());
-  if (!unix) return std::string();
-  std::string result(unix);
-  HeapFree(GetProcessHeap(), 0, unix);
-  if (result.size() > 1 && result.back() == '/') result.pop_back();
-  return result;
-}
-
-// One argument quoted as the Windows command-line rules read it back.
-std::wstring Quote(const std::wstring& arg) {
-  std::wstring out = L"\"";
-  size_t backslashes = 0;
-  for (wchar_t c : arg) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == L'"') {
-      out.append(backslashes * 2 + 1, L'\\');
-    } else {
-      out.append(backslashes, L'\\');
-    }
-    backslashes = 0;
-    out += c;
-  }
-  out.append(backslashes * 2, L'\\');
-  return out + L"\"";
-}
 
 std::string ReadSmallFile(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -267,15 +227,15 @@ bool BrowserProcess::Launch(const std::wstring& browser, const StartOptions& opt
     return false;
   }
   // Windows hands the browser its pipes as inherited handles, which is not done yet.
-  channel_ = WineUnixFileName() ? channel : ControlChannel::kPort;
+  channel_ = RunsUnderWine() ? channel : ControlChannel::kPort;
   std::vector<std::string> flags(std::begin(kFlags), std::end(kFlags));
   flags.push_back(channel_ == ControlChannel::kPipe ? "--remote-debugging-pipe"
                                                     : "--remote-debugging-port=0");
   for (const std::wstring& s : options.extraSwitches) {
     if (!IsEngineSwitch(s)) flags.push_back(WideToUtf8(s));
   }
-  const bool started = WineUnixFileName() ? StartUnderWine(browser, flags, options.logFile)
-                                          : StartNative(browser, flags, options.logFile);
+  const bool started = RunsUnderWine() ? StartUnderWine(browser, flags, options.logFile)
+                                       : StartNative(browser, flags, options.logFile);
   if (!started) {
     error_ = "the browser could not be started";
     Stop();
@@ -315,8 +275,8 @@ bool BrowserProcess::StartUnderWine(const std::wstring& browser,
                                          UnixPath(folder_ + L"engine-exited"),
                                          channel_ == ControlChannel::kPipe ? "pipe" : ""};
   std::wstring commandLine = L"/bin/sh";
-  for (const std::string& a : args) commandLine += L" " + Quote(Utf8ToWide(a));
-  for (const std::string& f : flags) commandLine += L" " + Quote(Utf8ToWide(f));
+  for (const std::string& a : args) commandLine += L" " + QuoteArgument(Utf8ToWide(a));
+  for (const std::string& f : flags) commandLine += L" " + QuoteArgument(Utf8ToWide(f));
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
@@ -331,9 +291,9 @@ bool BrowserProcess::StartUnderWine(const std::wstring& browser,
 
 bool BrowserProcess::StartNative(const std::wstring& browser, const std::vector<std::string>& flags,
                                  const std::wstring& logFile) {
-  std::wstring commandLine = Quote(browser);
-  for (const std::string& f : flags) commandLine += L" " + Quote(Utf8ToWide(f));
-  commandLine += L" " + Quote(L"--user-data-dir=" + folder_) + L" about:blank";
+  std::wstring commandLine = QuoteArgument(browser);
+  for (const std::string& f : flags) commandLine += L" " + QuoteArgument(Utf8ToWide(f));
+  commandLine += L" " + QuoteArgument(L"--user-data-dir=" + folder_) + L" about:blank";
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
   HANDLE output =
       CreateFileW(logFile.empty() ? L"NUL" : logFile.c_str(), FILE_APPEND_DATA,
@@ -450,7 +410,7 @@ void BrowserProcess::Stop() {
   }
   if (temporaryFolder_) {
     // The browser may still hold its profile for a moment.
-    for (int i = 0; i < 100 && !HasExited() && WineUnixFileName(); ++i) Sleep(100);
+    for (int i = 0; i < 100 && !HasExited() && RunsUnderWine(); ++i) Sleep(100);
     RemoveTree(folder_);
     temporaryFolder_ = false;
   }

@@ -22,7 +22,7 @@ class FakeInstalls {
             L"-" + std::to_wstring(GetTickCount()) + L"\\";
     CreateDirectoryW(root_.c_str(), nullptr);
   }
-  ~FakeInstalls() { Remove(root_); }
+  ~FakeInstalls() { BrowserProcess::RemoveFolder(root_); }
 
   // Makes the file (and its folders) below the root; its full path.
   std::wstring File(const std::wstring& relative) {
@@ -42,23 +42,6 @@ class FakeInstalls {
   const std::wstring& Root() const { return root_; }
 
  private:
-  static void Remove(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-          Remove(folder + name + L"\\");
-        } else {
-          DeleteFileW((folder + name).c_str());
-        }
-      } while (FindNextFileW(search, &found));
-      FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-  }
   std::wstring root_;
 };
 

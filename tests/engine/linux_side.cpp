@@ -6,35 +6,11 @@
 #include <sstream>
 
 #include "engine/recording_client.h"
+#include "engine/utf8.h"
+#include "engine/wine_paths.h"
 
 namespace engine_test {
 namespace {
-
-using UnixFileName = char*(__cdecl*)(const wchar_t*);
-
-UnixFileName WineUnixFileName() {
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  return kernel ? reinterpret_cast<UnixFileName>(
-                      reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_unix_file_name")))
-                : nullptr;
-}
-
-// One argument as the Windows command-line rules read it back.
-std::wstring Quote(const std::string& arg) {
-  std::wstring out = L"\"";
-  size_t backslashes = 0;
-  for (wchar_t c : std::wstring(arg.begin(), arg.end())) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    out += c;
-  }
-  out.append(backslashes * 2, L'\\');
-  return out + L"\"";
-}
 
 std::string ReadAll(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -59,17 +35,11 @@ std::wstring TempFile(const std::wstring& prefix) {
 }  // namespace
 
 bool LinuxSide::Available() {
-  return WineUnixFileName() != nullptr;
+  return engine::RunsUnderWine();
 }
 
 std::string LinuxSide::UnixPath(const std::wstring& path) {
-  UnixFileName convert = WineUnixFileName();
-  char* unix = convert ? convert(path.c_str()) : nullptr;
-  if (!unix) return std::string();
-  std::string result(unix);
-  HeapFree(GetProcessHeap(), 0, unix);
-  if (result.size() > 1 && result.back() == '/') result.pop_back();
-  return result;
+  return engine::UnixPath(path);
 }
 
 std::string LinuxSide::Run(const std::string& script, const std::vector<std::string>& args) {
@@ -78,8 +48,10 @@ std::string LinuxSide::Run(const std::string& script, const std::vector<std::str
   // The output appears whole, once the script has ended.
   const std::string wrapped =
       "o=$1; shift; (" + script + ") >\"$o.part\" 2>/dev/null </dev/null; mv \"$o.part\" \"$o\"";
-  std::wstring commandLine = L"/bin/sh -c " + Quote(wrapped) + L" sh " + Quote(done);
-  for (const std::string& a : args) commandLine += L" " + Quote(a);
+  std::wstring commandLine = L"/bin/sh -c " + engine::QuoteArgument(engine::Utf8ToWide(wrapped)) +
+                             L" sh " + engine::QuoteArgument(engine::Utf8ToWide(done));
+  for (const std::string& a : args)
+    commandLine += L" " + engine::QuoteArgument(engine::Utf8ToWide(a));
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
