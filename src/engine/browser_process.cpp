@@ -22,9 +22,12 @@ constexpr int kStaleSeconds = 8;
 // descriptors 3 and 4, opened read-write so that neither side's open waits for the other.
 // The script holds them too until the client took them (it removes cdp-ready) or is gone,
 // so the client's open never waits on a browser that already ended; afterwards the
-// browser's end is the end of cdp-out.
+// browser's end is the end of cdp-out. The browser runs in a session of its own, so an
+// interrupt meant for the client's terminal (Ctrl+C) or process group reaches only the
+// watchdog: it ignores them and ends the browser once the client's heartbeat stops.
 const char kWatchdog[] =
     "exec </dev/null >/dev/null 2>&1\n"
+    "trap '' INT TERM HUP QUIT\n"
     "umask 077\n"
     "b=$1; d=$2; hb=$3; log=$4; ex=$5; pipe=$6; shift 6\n"
     "[ -n \"$log\" ] || log=/dev/null\n"

@@ -284,7 +284,7 @@ TEST(DevToolsStart, KilledClientLeavesNoBrowser) {
   auto exists = [&](const wchar_t* name) {
     return GetFileAttributesW((folder + name).c_str()) != INVALID_FILE_ATTRIBUTES;
   };
-  const bool up = WaitFor([&] { return exists(L"Local State") && !exists(L"cdp-ready"); }, 30000);
+  const bool up = WaitFor([&] { return exists(L"Local State") && !exists(L"cdp-ready"); }, 60000);
   Sleep(500);
   TerminateProcess(child.hProcess, 1);
   CloseHandle(child.hThread);

@@ -282,3 +282,32 @@ TEST_F(DevToolsWindow, TwoBrowsersBothShowTheirPages) {
       WaitFor([&] { return FramesOf(client_) > first + 3 && FramesOf(other) > second + 3; }, 20000))
       << FramesOf(client_) - first << " and " << FramesOf(other) - second << " new frames";
 }
+
+// An interrupt for the client's process group (Ctrl+C in the terminal that started it, or a
+// runner ending the group) reaches the browser's watchdog but not the browser, which runs in
+// a session of its own: the watchdog stays to end the browser when the client goes.
+TEST(BrowserWatchdog, OutlivesInterruptsAndStillEndsTheBrowser) {
+  if (!LinuxSide::Available()) GTEST_SKIP() << "signals processes of the Linux side";
+  if (ConfiguredBrowser().empty()) GTEST_SKIP() << "no browser named in build/bin/cef/engine.ini";
+  engine::BrowserProcess process;
+  ASSERT_TRUE(process.Launch(ConfiguredBrowser(), engine::StartOptions(), 60000))
+      << process.Error();
+  const std::wstring profile = process.Folder();
+  const std::string folder = LinuxSide::UnixPath(profile);
+  // The watchdog is the shell given the profile folder.
+  const std::string watchdog = LinuxSide::Run(
+      "ps -e -o pid=,comm=,args= | grep -F -e \"$1\" | awk '$2 == \"sh\" "
+      "{ print $1; exit }'",
+      {folder.substr(0, folder.size() - 1)});
+  ASSERT_FALSE(watchdog.empty());
+  for (const char* signal : {"INT", "TERM", "HUP", "QUIT"}) {
+    LinuxSide::Run("kill -s \"$1\" \"$2\"", {signal, watchdog.substr(0, watchdog.find('\n'))});
+  }
+  EXPECT_EQ(
+      LinuxSide::Run("kill -0 \"$1\" && echo alive", {watchdog.substr(0, watchdog.find('\n'))}),
+      "alive\n");
+  EXPECT_FALSE(BrowserProcesses(profile).empty());
+  EXPECT_FALSE(process.HasExited());
+  process.Stop();
+  EXPECT_TRUE(WaitFor([&] { return BrowserProcesses(profile).empty(); }, 30000));
+}
