@@ -157,7 +157,8 @@ TEST_F(TimerQueueTest, DistantTimerFiresAfterOneLongWait) {
   ASSERT_TRUE(PumpUntil([&] { return firedAfter >= 0; }, 3000));
   EXPECT_GE(firedAfter, 1100);
   EXPECT_LE(firedAfter, 1100 + 250);
-  EXPECT_LE(wakes.count(), 4);
+  // A few, not the 70 of a 16 ms tick; a busy machine may wake the queue early once or twice.
+  EXPECT_LE(wakes.count(), 8);
   EXPECT_TRUE(Drained());
 }
 
