@@ -19,9 +19,10 @@ struct Rgb {
   int r, g, b;
 };
 
-// A JPEG of four quadrants: red, green / blue, white.
-std::string QuadrantJpeg(int width, int height) {
-  const Rgb colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+// A JPEG of four quadrants, by default red, green / blue, white.
+std::string QuadrantJpeg(int width, int height,
+                         const Rgb (&colours)[4] = {
+                             {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}}) {
   std::vector<unsigned char> rgb;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -77,6 +78,37 @@ TEST(JpegDecoder, BadInputFailsAndChangesNothing) {
     EXPECT_EQ(pixels, std::vector<uint32_t>(3, 7u));
     EXPECT_EQ(width, 5);
     EXPECT_EQ(height, 6);
+  }
+}
+
+// Frames follow each other through the same buffers: each comes out whole, whatever the
+// frame before it showed or measured, and a bad frame between them changes nothing.
+TEST(JpegDecoder, FramesInARowComeOutRightFromReusedBuffers) {
+  const Rgb first[4] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+  const Rgb second[4] = {{0, 0, 0}, {255, 255, 0}, {0, 255, 255}, {255, 0, 255}};
+  const std::string a = QuadrantJpeg(320, 240, first);
+  const std::string b = QuadrantJpeg(320, 240, second);
+  const std::string large = QuadrantJpeg(1280, 720, second);
+  const struct {
+    const std::string* bytes;
+    int width;
+    const Rgb* colours;
+  } frames[] = {{&a, 320, first}, {&b, 320, second}, {&large, 1280, second},
+                {&a, 320, first}, {&b, 320, second}, {&a, 320, first}};
+  engine::JpegDecoder decoder;
+  std::vector<uint32_t> pixels;
+  int width = 0;
+  int height = 0;
+  for (size_t i = 0; i < sizeof(frames) / sizeof(frames[0]); ++i) {
+    ASSERT_TRUE(decoder.Decode(*frames[i].bytes, pixels, width, height)) << "frame " << i;
+    ASSERT_EQ(width, frames[i].width);
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(width) * height);
+    EXPECT_TRUE(Near(pixels[8 * width + 8], frames[i].colours[0])) << "frame " << i;
+    EXPECT_TRUE(Near(pixels[(height - 10) * width + width - 10], frames[i].colours[3]))
+        << "frame " << i;
+    const std::vector<uint32_t> shown = pixels;
+    EXPECT_FALSE(decoder.Decode(frames[i].bytes->substr(0, 200), pixels, width, height));
+    EXPECT_EQ(pixels, shown) << "frame " << i;
   }
 }
 
