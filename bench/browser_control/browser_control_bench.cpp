@@ -7,7 +7,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,11 +33,101 @@ constexpr int kRounds = 9;
 constexpr int kResizes = 10;
 constexpr double kResizeTargetMs = 100;
 constexpr double kFirstFrameRatio = 1.2;
+constexpr int kHostCalls = 1000;
 
 const char kPage[] = "<html><body style='margin:0;background:rgb(0,160,0)'></body></html>";
 
 bool IsPageGreen(COLORREF c) {
   return GetRValue(c) < 60 && GetGValue(c) > 120 && GetBValue(c) < 60;
+}
+
+// Calls the window's host function one after another: each call's synchronous part (the
+// page's native function returning) and its whole road (host function on the window's thread,
+// reply, the page's callback), sorted, in the title.
+const char kCallsPage[] = R"page(<html><body><script>
+function run(count) {
+  const calls = [], roads = [];
+  let i = 0;
+  const at = (a, p) => a[Math.min(a.length - 1, Math.floor(a.length * p))].toFixed(3);
+  function next() {
+    if (i == count) {
+      calls.sort((a, b) => a - b);
+      roads.sort((a, b) => a - b);
+      document.title = 'calls:' + at(calls, 0.5) + ',' + at(calls, 0.99) + ',' +
+                       at(roads, 0.5) + ',' + at(roads, 0.99);
+      return;
+    }
+    const t = performance.now();
+    VokCefWebInstance.call('Echo', {n: i}, (e, r) => {
+      roads.push(performance.now() - t);
+      ++i;
+      next();
+    });
+    calls.push(performance.now() - t);
+  }
+  next();
+}
+</script></body></html>)page";
+
+struct CallFigures {
+  double callMedian = -1, callP99 = -1, roadMedian = -1, roadP99 = -1;
+};
+
+// The host-function road, from a page in a browser control.
+CallFigures HostCalls(UiThread& ui, browser_host_test::WindowHost& windows,
+                      const std::string& url) {
+  CallFigures f;
+  std::mutex lock;
+  std::wstring title;
+  std::atomic<int> loads{0};
+  BrowserWindow* window = windows.Open([&](BrowserWindow& w) {
+    w.page->SetLoadEndCallback([&](int) { ++loads; });
+    w.page->SetTitleChangeCallback([&](const std::wstring& t) {
+      std::lock_guard<std::mutex> hold(lock);
+      title = t;
+    });
+    w.page->LoadURL(CefString(url));
+  });
+  if (!window || !WaitFor([&] { return loads > 0; }, 30000)) return f;
+  windows.WithPage(window, [&](vok_comp::CefNativeControl& c) {
+    c.RegisterHostFunction(
+        L"Echo",
+        [](const std::string&, vok_comp::ReplyFunction reply) {
+          reply(false, "{ \"message\": \"Success.\" }");
+        },
+        false);
+    c.GetBrowser()->GetMainFrame()->ExecuteJavaScript("run(" + std::to_string(kHostCalls) + ");",
+                                                      "", 0);
+  });
+  std::string figures;
+  WaitFor(
+      [&] {
+        std::lock_guard<std::mutex> hold(lock);
+        if (title.rfind(L"calls:", 0) != 0) return false;
+        figures.assign(title.begin(), title.end());
+        return true;
+      },
+      120000);
+  std::sscanf(figures.c_str(), "calls:%lf,%lf,%lf,%lf", &f.callMedian, &f.callP99, &f.roadMedian,
+              &f.roadP99);
+  ui.Run([&] { ::DestroyWindow(window->GetHWND()); });
+  return f;
+}
+
+void PrintHostCalls(const CallFigures& f) {
+  if (f.roadMedian < 0) {
+    std::printf("  host-function road: not measured (the page gave no figures)\n");
+    return;
+  }
+  std::printf(
+      "  page calls over %d calls: the native function's round trip (the call returning) "
+      "median %.3f ms, 99th percentile %.3f ms (target median at most 2 ms and 99th percentile "
+      "at most 10 ms: %s)\n",
+      kHostCalls, f.callMedian, f.callP99, f.callMedian <= 2 && f.callP99 <= 10 ? "met" : "MISSED");
+  std::printf(
+      "  the host-function road (page, host function on the window's thread, reply, page "
+      "callback): median %.3f ms, 99th percentile %.3f ms; road / native call %.2f\n",
+      f.roadMedian, f.roadP99, f.callMedian > 0 ? f.roadMedian / f.callMedian : 0.0);
 }
 
 // Polls every millisecond until the condition holds; the seconds it took, -1 after 30 s.
@@ -126,6 +218,7 @@ int main() {
   std::string skip;
   engine_test::HttpTestServer server;
   server.Set("/green", {200, kPage, ""});
+  server.Set("/calls", {200, kCallsPage, ""});
   if (!engine.Start(&skip)) {
     std::printf("browser_control_bench: skipped, %s\n",
                 skip.empty() ? "the engine did not start" : skip.c_str());
@@ -147,6 +240,7 @@ int main() {
     if (round % 2 == 1) engineTimes.push_back(EngineFirstFrame(ui, url));
   }
   const std::vector<double> resizes = ResizeToFrame(ui, windows, url);
+  const CallFigures calls = HostCalls(ui, windows, server.Url("/calls"));
   windows.Stop();
   engine.Stop();
 
@@ -170,6 +264,7 @@ int main() {
     std::printf("  window creation to the control's first frame: %.1f ms (no baseline)\n",
                 controlMs);
   }
+  PrintHostCalls(calls);
   if (resizes.size() != static_cast<size_t>(kResizes) ||
       std::count(resizes.begin(), resizes.end(), -1.0) > 0) {
     std::printf("  new size to first frame at that size: not measured\n");

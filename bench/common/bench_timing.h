@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 namespace bench {
 
@@ -38,6 +39,14 @@ inline int Calibrate(const std::function<void(int)>& work, double roundSeconds) 
     }
     count *= 4;
   }
+}
+
+// The value below which the given fraction of the samples lie; -1 without samples.
+inline double Percentile(std::vector<double> samples, double fraction) {
+  if (samples.empty()) return -1;
+  std::sort(samples.begin(), samples.end());
+  const size_t index = std::min(samples.size() - 1, static_cast<size_t>(fraction * samples.size()));
+  return samples[index];
 }
 
 }  // namespace bench

@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "baseline_decoder.h"
 #include "common/bench_timing.h"
+#include "common/busy_load.h"
 #include "common/committed_memory.h"
 #include "engine/browser_impl.h"
 #include "engine/browser_process.h"
@@ -38,6 +40,7 @@ constexpr int kHeight = 720;
 constexpr double kWarmUpSeconds = 2;
 constexpr double kMeasureSeconds = 10;
 constexpr int kClicks = 200;
+constexpr size_t kKeptFrames = 120;
 
 // Green behind a moving square: the first frame of the page is known by its green.
 const char kCanvasPage[] =
@@ -76,15 +79,19 @@ double UnixMs() {
   return (static_cast<double>(ticks) - 116444736000000000.0) / 10000.0;
 }
 
+// A message loop as a client's: it sleeps until a message comes (the test helpers' waits
+// poll, which would count as the client's CPU time).
 void Pump(double seconds) {
-  WaitFor([] { return false; }, static_cast<DWORD>(seconds * 1000));
-}
-
-double Percentile(std::vector<double> values, double p) {
-  if (values.empty()) return -1;
-  std::sort(values.begin(), values.end());
-  const size_t at = std::min(values.size() - 1, static_cast<size_t>(p * values.size()));
-  return values[at];
+  const double end = bench::Seconds() + seconds;
+  for (double left = seconds; left > 0; left = end - bench::Seconds()) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left * 1000) + 1, QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
 }
 
 struct Memory {
@@ -113,6 +120,7 @@ struct Figures {
   double loadEnd = -1;       // ... to the page's load end
   double receivedPerSecond = -1;
   double paintedPerSecond = -1;
+  double cpuPerPaintedMs = -1;      // the process's CPU time over the counted frames
   std::vector<double> oneWayMs;     // click posted to the page's handler
   std::vector<double> roundTripMs;  // click posted to the handler's report back
   int outOfOrder = 0;               // handler times outside their round trip
@@ -146,11 +154,15 @@ void CountFrames(engine::BrowserImpl& browser, Figures& f) {
   engine::ViewSurface& surface = browser.Surface();
   const int64_t received = surface.FramesReceived();
   const int64_t painted = surface.FramesPainted();
+  const double cpu = bench::ProcessCpuSeconds();
   const double start = bench::Seconds();
   Pump(kMeasureSeconds);
   const double seconds = bench::Seconds() - start;
+  const double cpuSeconds = bench::ProcessCpuSeconds() - cpu;
+  const int64_t paintedFrames = surface.FramesPainted() - painted;
   f.receivedPerSecond = (surface.FramesReceived() - received) / seconds;
-  f.paintedPerSecond = (surface.FramesPainted() - painted) / seconds;
+  f.paintedPerSecond = paintedFrames / seconds;
+  if (cpu >= 0 && paintedFrames > 0) f.cpuPerPaintedMs = cpuSeconds * 1000 / paintedFrames;
 }
 
 // Each click is posted alone and waited for: the page stamps its mousedown handler's time on
@@ -228,13 +240,33 @@ std::string FrameNumber(const std::string& text) {
   return std::string();
 }
 
+struct BareFigures {
+  double perSecond = -1;
+  std::string why;                  // why there is no figure
+  std::vector<std::string> frames;  // the first frames' base64 JPEG data
+};
+
+// A frame's base64 data, read without parsing the whole message.
+std::string FrameData(const std::string& text) {
+  const std::string key = "\"data\":\"";
+  const size_t at = text.find(key);
+  if (at == std::string::npos) return std::string();
+  const size_t end = text.find('"', at + key.size());
+  return end == std::string::npos ? std::string()
+                                  : text.substr(at + key.size(), end - at - key.size());
+}
+
 // The baseline: the same page and size on a browser of its own, driven straight over the
 // protocol by a client that decodes nothing and acknowledges each frame at once. What it
-// receives is as many frames as the browser makes on this machine now.
-double BrowserFramesPerSecond(const std::wstring& browser, HttpTestServer& server) {
+// receives is as many frames as the browser makes on this machine now. It keeps its first
+// frames for the decoders to be timed on.
+BareFigures BrowserFramesPerSecond(const std::wstring& browser, HttpTestServer& server) {
+  BareFigures bare;
   engine::BrowserProcess process;
-  if (!process.Launch(browser, engine::StartOptions(), 30000, engine::ControlChannel::kPort))
-    return -1;
+  if (!process.Launch(browser, engine::StartOptions(), 30000, engine::ControlChannel::kPort)) {
+    bare.why = "the browser did not start";
+    return bare;
+  }
   engine::WebSocketClient socket;
   std::mutex lock;
   std::condition_variable answered;
@@ -245,6 +277,7 @@ double BrowserFramesPerSecond(const std::wstring& browser, HttpTestServer& serve
     std::unique_lock<std::mutex> hold(lock);
     if (text.find("\"Page.screencastFrame\"") != std::string::npos) {
       ++frames;
+      if (bare.frames.size() < kKeptFrames) bare.frames.push_back(FrameData(text));
       socket.Send(R"({"id":9,"method":"Page.screencastFrameAck","params":{"sessionId":)" +
                   FrameNumber(text) + R"(},"sessionId":")" + session + "\"}");
     } else if (text.rfind("{\"id\":", 0) == 0) {
@@ -271,7 +304,8 @@ double BrowserFramesPerSecond(const std::wstring& browser, HttpTestServer& serve
     return value;
   };
   if (!socket.Connect("127.0.0.1", process.Port(), process.BrowserPath(), onMessage, [] {})) {
-    return -1;
+    bare.why = "no connection to the browser";
+    return bare;
   }
   socket.Send(R"({"id":1,"method":"Target.createTarget","params":{"newWindow":true,"url":")" +
               server.Url("/canvas") + "\"}}");
@@ -279,7 +313,10 @@ double BrowserFramesPerSecond(const std::wstring& browser, HttpTestServer& serve
   socket.Send(R"({"id":2,"method":"Target.attachToTarget","params":{"flatten":true,"targetId":")" +
               target + "\"}}");
   const std::string id = await(2, "sessionId");
-  if (id.empty()) return -1;
+  if (id.empty()) {
+    bare.why = "the browser opened no page";
+    return bare;
+  }
   {
     std::lock_guard<std::mutex> hold(lock);
     session = id;
@@ -297,7 +334,27 @@ double BrowserFramesPerSecond(const std::wstring& browser, HttpTestServer& serve
   const double perSecond = (frames - before) / (bench::Seconds() - start);
   socket.Close();
   process.Stop();
-  return perSecond;
+  std::lock_guard<std::mutex> hold(lock);
+  if (frames == 0) {
+    bare.why = "the browser sent no frames";
+  } else {
+    bare.perSecond = perSecond;
+  }
+  return bare;
+}
+
+// The CPU time of today's decoding of one frame, without the engine around it, in ms.
+double BaselineDecodeMs(const std::vector<std::string>& frames) {
+  std::vector<uint32_t> pixels;
+  int width = 0;
+  int height = 0;
+  int decoded = 0;
+  const double start = bench::ThreadCpuSeconds();
+  for (const std::string& frame : frames) {
+    if (baseline::DecodeFrame(frame, pixels, width, height)) ++decoded;
+  }
+  const double cpu = bench::ThreadCpuSeconds() - start;
+  return decoded > 0 && start >= 0 ? cpu * 1000 / decoded : -1;
 }
 
 void PrintMemory(const char* label, const Memory& m) {
@@ -307,15 +364,19 @@ void PrintMemory(const char* label, const Memory& m) {
       label, m.privateMb, m.workingSetMb, m.committedMb);
 }
 
-void Print(const Figures& f, double browserAlone) {
+void Print(const Figures& f, const BareFigures& bare) {
   std::printf(
       "frames: received from the browser %.1f/s, painted in the window %.1f/s "
       "(target at least 30 painted/s: %s)\n",
       f.receivedPerSecond, f.paintedPerSecond, Verdict(f.paintedPerSecond >= 30));
-  std::printf(
-      "frames: the browser alone sends %.1f/s to a client that only acknowledges "
-      "them; the engine receives %.2f of that\n",
-      browserAlone, browserAlone > 0 ? f.receivedPerSecond / browserAlone : 0.0);
+  if (bare.perSecond > 0) {
+    std::printf(
+        "frames: the browser alone sends %.1f/s to a client that only acknowledges "
+        "them; the engine receives %.2f of that\n",
+        bare.perSecond, f.receivedPerSecond / bare.perSecond);
+  } else {
+    std::printf("frames: the browser alone: not measured (%s)\n", bare.why.c_str());
+  }
   const double ratio = f.receivedPerSecond > 0 ? f.paintedPerSecond / f.receivedPerSecond : 0;
   std::printf("frames: painted / received %.3f (target at least 0.95: %s)\n", ratio,
               Verdict(ratio >= 0.95));
@@ -327,16 +388,16 @@ void Print(const Figures& f, double browserAlone) {
       "first frame: the page's load end came %.3f s after CreateBrowser; first page "
       "frame / load end %.2f\n",
       f.loadEnd, f.loadEnd > 0 ? f.firstPage / f.loadEnd : 0.0);
-  const double median = Percentile(f.oneWayMs, 0.5);
+  const double median = bench::Percentile(f.oneWayMs, 0.5);
   std::printf(
       "click: posted to the window to the page's mousedown handler over %zu clicks: "
       "median %.1f ms, 99th percentile %.1f ms (target median under 30 ms: %s)\n",
-      f.oneWayMs.size(), median, Percentile(f.oneWayMs, 0.99),
+      f.oneWayMs.size(), median, bench::Percentile(f.oneWayMs, 0.99),
       Verdict(f.oneWayMs.size() == static_cast<size_t>(kClicks) && median < 30));
   std::printf(
       "click: round trip to the page's report back: median %.1f ms, 99th percentile "
       "%.1f ms; handler times outside their round trip: %d\n",
-      Percentile(f.roundTripMs, 0.5), Percentile(f.roundTripMs, 0.99), f.outOfOrder);
+      bench::Percentile(f.roundTripMs, 0.5), bench::Percentile(f.roundTripMs, 0.99), f.outOfOrder);
   PrintMemory("with no browser", f.none);
   PrintMemory("with one browser", f.one);
   std::printf(
@@ -346,9 +407,66 @@ void Print(const Figures& f, double browserAlone) {
       f.none.committedMb > 0 ? f.one.committedMb / f.none.committedMb : 0.0);
 }
 
+// The client's CPU per painted frame beside today's decoder alone on the browser's frames.
+void PrintFrameCost(const Figures& f, const BareFigures& bare) {
+  const double baselineMs = BaselineDecodeMs(bare.frames);
+  std::printf(
+      "frame cost: the client's CPU time per painted frame at %dx%d %.2f ms "
+      "(target at most 4 ms: %s)\n",
+      kWidth, kHeight, f.cpuPerPaintedMs, Verdict(f.cpuPerPaintedMs > 0 && f.cpuPerPaintedMs <= 4));
+  if (baselineMs > 0) {
+    std::printf(
+        "frame cost: today's decoder alone on %zu of the browser's frames %.2f ms CPU per "
+        "frame; client / that %.2f\n",
+        bare.frames.size(), baselineMs, f.cpuPerPaintedMs / baselineMs);
+  } else {
+    std::printf("frame cost: today's decoder alone: not measured (%s)\n",
+                bare.frames.empty() ? bare.why.c_str() : "no frame decoded");
+  }
+}
+
+// With two threads of another process spinning: the client's frames beside the browser
+// alone's, and clicks, in the same conditions.
+void MeasureUnderLoad(const std::wstring& browser, HttpTestServer& server) {
+  bench::BusyLoad load;
+  if (!load.Start(2)) {
+    std::printf("under load: not measured (the busy process did not start)\n");
+    return;
+  }
+  engine::UseBackend(std::make_shared<engine::DevToolsBackend>(browser));
+  Figures f;
+  const bool measured = Measure(f, server);
+  engine::UseBackend(nullptr);
+  const BareFigures bare = BrowserFramesPerSecond(browser, server);
+  load.Stop();
+  if (!measured) {
+    std::printf("under load: no figures, the browser's window did not appear\n");
+    return;
+  }
+  std::printf("under load: two busy threads of another process\n");
+  if (bare.perSecond > 0) {
+    const double ratio = f.paintedPerSecond / bare.perSecond;
+    std::printf(
+        "under load: frames painted %.1f/s; the browser alone sends %.1f/s; ratio %.2f "
+        "(target at least 0.9: %s)\n",
+        f.paintedPerSecond, bare.perSecond, ratio, Verdict(ratio >= 0.9));
+  } else {
+    std::printf("under load: frames painted %.1f/s; the browser alone: not measured (%s)\n",
+                f.paintedPerSecond, bare.why.c_str());
+  }
+  const double p99 = bench::Percentile(f.oneWayMs, 0.99);
+  std::printf(
+      "under load: click posted to the page's handler over %zu clicks: median %.1f ms, 99th "
+      "percentile %.1f ms (target 99th percentile at most 30 ms: %s)\n",
+      f.oneWayMs.size(), bench::Percentile(f.oneWayMs, 0.5), p99,
+      Verdict(f.oneWayMs.size() == static_cast<size_t>(kClicks) && p99 <= 30));
+  std::printf("under load: the client's CPU time per painted frame %.2f ms\n", f.cpuPerPaintedMs);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (bench::RunBusyCopyIfAsked(argc, argv)) return 0;
   const std::wstring browser = engine::BrowserProcess::ConfiguredBrowser(TARNWICK_ENGINE_INI);
   if (browser.empty()) {
     std::printf("view_bench: skipped, no browser is named in build/bin/cef/engine.ini\n");
@@ -364,7 +482,9 @@ int main() {
     std::printf("view_bench: no figures, the browser's window did not appear\n");
     return 1;
   }
-  Print(figures, BrowserFramesPerSecond(browser, server));
+  const BareFigures bare = BrowserFramesPerSecond(browser, server);
+  Print(figures, bare);
+  PrintFrameCost(figures, bare);
   // The same over the fallback channel, the browser's WebSocket port, in this run.
   engine::UseBackend(std::make_shared<engine::DevToolsBackend>(browser, std::vector<std::wstring>{},
                                                                engine::ControlChannel::kPort));
@@ -373,13 +493,14 @@ int main() {
   engine::UseBackend(nullptr);
   if (!portMeasured) {
     std::printf("frames over the port: no figures, the browser's window did not appear\n");
-    return 0;
+  } else {
+    std::printf(
+        "frames: painted %.1f/s over the pipe, %.1f/s over the port; ratio %.2f "
+        "(target the pipe at least as fast: %s)\n",
+        figures.paintedPerSecond, overPort.paintedPerSecond,
+        overPort.paintedPerSecond > 0 ? figures.paintedPerSecond / overPort.paintedPerSecond : 0.0,
+        Verdict(figures.paintedPerSecond >= overPort.paintedPerSecond));
   }
-  std::printf(
-      "frames: painted %.1f/s over the pipe, %.1f/s over the port; ratio %.2f "
-      "(target the pipe at least as fast: %s)\n",
-      figures.paintedPerSecond, overPort.paintedPerSecond,
-      overPort.paintedPerSecond > 0 ? figures.paintedPerSecond / overPort.paintedPerSecond : 0.0,
-      Verdict(figures.paintedPerSecond >= overPort.paintedPerSecond));
+  MeasureUnderLoad(browser, server);
   return 0;
 }

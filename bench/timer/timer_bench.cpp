@@ -13,6 +13,7 @@
 #include "ui/services/multimedia_wake_timer.h"
 #include "ui/services/timer_queue.h"
 
+#include "common/bench_timing.h"
 #include "common/message_counter.h"
 
 namespace {
@@ -65,13 +66,6 @@ double Mean(const std::vector<double>& samples) {
   double sum = 0;
   for (double sample : samples) sum += sample;
   return samples.empty() ? 0 : sum / samples.size();
-}
-
-double Percentile(std::vector<double> samples, double fraction) {
-  if (samples.empty()) return 0;
-  std::sort(samples.begin(), samples.end());
-  const size_t index = std::min(samples.size() - 1, static_cast<size_t>(fraction * samples.size()));
-  return samples[index];
 }
 
 std::vector<double> QueueLateness() {
@@ -154,10 +148,10 @@ double PlainPeriodWakesPerSecond() {
 int main() {
   const std::vector<double> queue = QueueLateness();
   const std::vector<double> baseline = WindowTimerLateness();
-  const double queueMedian = Percentile(queue, 0.5);
-  const double queueP99 = Percentile(queue, 0.99);
-  const double baseMedian = Percentile(baseline, 0.5);
-  const double baseP99 = Percentile(baseline, 0.99);
+  const double queueMedian = bench::Percentile(queue, 0.5);
+  const double queueP99 = bench::Percentile(queue, 0.99);
+  const double baseMedian = bench::Percentile(baseline, 0.5);
+  const double baseP99 = bench::Percentile(baseline, 0.99);
   std::printf("lateness of %d x %d ms repeating timers over %d ms\n", kTimerCount, kIntervalMs,
               kLatenessRunMs);
   std::printf(
