@@ -19,6 +19,7 @@
 
 #include "common/bench_timing.h"
 #include "common/committed_memory.h"
+#include "common/plain_browser.h"
 #include "engine/browser_impl.h"
 #include "engine/browser_process.h"
 #include "engine/cef_app.h"
@@ -217,17 +218,6 @@ bool Measure(Figures& f, HttpTestServer& server) {
   return view != nullptr;
 }
 
-// The number after the frame's own "sessionId" (the message's session is a string).
-std::string FrameNumber(const std::string& text) {
-  const std::string key = "\"sessionId\":";
-  for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
-    size_t end = at + key.size();
-    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
-    if (end > at + key.size()) return text.substr(at + key.size(), end - at - key.size());
-  }
-  return std::string();
-}
-
 // The baseline: the same page and size on a browser of its own, driven straight over the
 // protocol by a client that decodes nothing and acknowledges each frame at once. What it
 // receives is as many frames as the browser makes on this machine now.
@@ -246,7 +236,7 @@ double BrowserFramesPerSecond(const std::wstring& browser, HttpTestServer& serve
     if (text.find("\"Page.screencastFrame\"") != std::string::npos) {
       ++frames;
       socket.Send(R"({"id":9,"method":"Page.screencastFrameAck","params":{"sessionId":)" +
-                  FrameNumber(text) + R"(},"sessionId":")" + session + "\"}");
+                  bench::ScreencastFrameNumber(text) + R"(},"sessionId":")" + session + "\"}");
     } else if (text.rfind("{\"id\":", 0) == 0) {
       answers.push_back(text);
       answered.notify_all();
