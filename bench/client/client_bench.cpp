@@ -39,7 +39,7 @@ constexpr DWORD kStepTimeoutMs = 30 * 1000;
 constexpr double kAddedStartTarget = 0.7;
 constexpr double kHandOverTarget = 1.0;
 constexpr double kToastTarget = 0.1;
-constexpr int kToasts = 3;
+constexpr int kToasts = 4;  // the first and three more
 
 // Each page stamps its step on the real-time clock and reports it to the site.
 std::string PageScript(const std::string& onMouseDown) {
@@ -197,16 +197,21 @@ class ClientFolder {
   ClientFolder() {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
+    // Runs in other Wine sessions share the folder, and their process ids repeat.
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
     path_ = std::wstring(temp) + L"tarnwick_client_bench_" +
-            std::to_wstring(GetCurrentProcessId()) + L"\\";
+            std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(now.QuadPart) + L"\\";
   }
-  ~ClientFolder() { engine::BrowserProcess::RemoveFolder(path_); }
+  ~ClientFolder() {
+    if (made_) engine::BrowserProcess::RemoveFolder(path_);
+  }
   ClientFolder(const ClientFolder&) = delete;
   ClientFolder& operator=(const ClientFolder&) = delete;
 
   bool Make(const std::wstring& browser, int port) {
-    return CreateDirectoryW(path_.c_str(), nullptr) &&
-           CopyFileW(TARNWICK_EXE, Program().c_str(), FALSE) &&
+    made_ = CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
+    return made_ && CopyFileW(TARNWICK_EXE, Program().c_str(), FALSE) &&
            CopyTree(TARNWICK_RESOURCES, path_ + L"resources\\") &&
            CreateDirectoryW((path_ + L"cef").c_str(), nullptr) &&
            WriteText(path_ + L"cef\\engine.ini",
@@ -224,6 +229,7 @@ class ClientFolder {
 
  private:
   std::wstring path_;
+  bool made_ = false;
 };
 
 // The started client; ended by force only when it did not end as asked.
@@ -318,17 +324,23 @@ class ClientRun {
   // Closes the client as the user does and checks that its browser went with it.
   bool End() {
     if (!process_.Started()) return true;
-    if (!process_.Close()) {
+    bool ended = true;
+    if (!process_.Running()) {
+      std::printf("client_bench: FAILED, the client ended by itself during the run\n");
+      ended = false;
+    } else if (!process_.Close()) {
       std::printf(
           "client_bench: FAILED, the client did not end with 0 when its start window "
           "closed\n");
-      return false;
+      ended = false;
     }
+    // A client that is gone stops touching its browser's heartbeat, so its browser ends
+    // too, only later.
     if (!PollUntil([&] { return folder_.BrowserEnded(); }, kStepTimeoutMs)) {
       std::printf("client_bench: FAILED, the client's browser was left running\n");
       return false;
     }
-    return true;
+    return ended;
   }
 
  private:
@@ -573,14 +585,18 @@ void Print(const Figures& f, const Baseline& alone) {
       "memory: the game window adds %.1f MB; the client with both is %.2f times the "
       "bench process's own %.1f MB\n",
       both - login, own > 0 ? both / own : 0.0, own);
-  std::vector<double> toasts = f.toasts;
-  std::sort(toasts.begin(), toasts.end());
-  const double median = toasts[toasts.size() / 2];
+  // The process's first toast builds its window's layout and text engine; later ones
+  // are timed apart from it.
+  const double first = f.toasts.front();
+  std::vector<double> later(f.toasts.begin() + 1, f.toasts.end());
+  std::sort(later.begin(), later.end());
+  const double median = later[later.size() / 2];
   std::printf(
-      "toast: the page's call to the toast drawn on the screen, median of %zu: %.1f ms "
-      "(each:",
-      f.toasts.size(), median * 1000);
-  for (double t : f.toasts) std::printf(" %.1f", t * 1000);
+      "toast: the page's call to the toast drawn on the screen: the first %.1f ms (target "
+      "under %.0f ms: %s)\n",
+      first * 1000, kToastTarget * 1000, Verdict(first < kToastTarget));
+  std::printf("toast: later ones, median of %zu: %.1f ms (each:", later.size(), median * 1000);
+  for (size_t i = 1; i < f.toasts.size(); ++i) std::printf(" %.1f", f.toasts[i] * 1000);
   std::printf("; target under %.0f ms: %s)\n", kToastTarget * 1000, Verdict(median < kToastTarget));
 }
 
