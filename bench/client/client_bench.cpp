@@ -78,22 +78,6 @@ std::string GamePage() {
                   "addEventListener('load', () => report('game-loaded-' + stamp()));");
 }
 
-// Milliseconds since 1970 on the system's real-time clock, the clock the page's
-// performance.timeOrigin counts from.
-double UnixMs() {
-  using Precise = void(WINAPI*)(FILETIME*);
-  static const auto precise = reinterpret_cast<Precise>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
-  FILETIME now;
-  if (precise) {
-    precise(&now);
-  } else {
-    GetSystemTimeAsFileTime(&now);
-  }
-  const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-  return (static_cast<double>(ticks) - 116444736000000000.0) / 10000.0;
-}
-
 // Polls the condition every millisecond until it holds; false at the deadline.
 bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
@@ -399,11 +383,11 @@ class ClientRun {
                    kStepTimeoutMs)) {
       return Fail("no game window showed");
     }
-    const double shownMs = UnixMs();
+    const double shownMs = bench::UnixMs();
     if (!WaitForColour(game, kGameColour, kStepTimeoutMs)) {
       return Fail("the game was never drawn in its window");
     }
-    const double drawnMs = UnixMs();
+    const double drawnMs = bench::UnixMs();
     f.clickToGame = bench::Seconds() - clicked;
     const double stepped = ReportedStamp(server_, "handover");
     if (stepped > 0) f.handOver = (drawnMs - stepped) / 1000;
@@ -449,7 +433,7 @@ class ClientRun {
           return Near(seen, kToastColour);
         },
         kStepTimeoutMs);
-    const double drawnMs = UnixMs();
+    const double drawnMs = bench::UnixMs();
     if (!shown) {
       char colour[80];
       std::snprintf(colour, sizeof(colour), "%s, its card showing #%06lx",

@@ -61,22 +61,6 @@ const char* Verdict(bool met) {
   return met ? "met" : "MISSED";
 }
 
-// Milliseconds since 1970 on the system's real-time clock, the clock the page's
-// performance.timeOrigin counts from.
-double UnixMs() {
-  using Precise = void(WINAPI*)(FILETIME*);
-  static const auto precise = reinterpret_cast<Precise>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
-  FILETIME now;
-  if (precise) {
-    precise(&now);
-  } else {
-    GetSystemTimeAsFileTime(&now);
-  }
-  const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-  return (static_cast<double>(ticks) - 116444736000000000.0) / 10000.0;
-}
-
 void Pump(double seconds) {
   WaitFor([] { return false; }, static_cast<DWORD>(seconds * 1000));
 }
@@ -160,7 +144,7 @@ void TimeClicks(HWND view, EventLog& log, Figures& f) {
   for (int i = 1; i <= kClicks; ++i) {
     const std::string prefix = "click " + std::to_string(i) + " ";
     const LPARAM at = MAKELPARAM(200 + i % 50, 200 + i % 40);
-    const double postedMs = UnixMs();
+    const double postedMs = bench::UnixMs();
     const double posted = bench::Seconds();
     PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(view, WM_LBUTTONUP, 0, at);
