@@ -3,8 +3,9 @@
 // service's hosts to this program's site. Measured from what the screen shows: process
 // start to the login page drawn in the login window (beside the browser alone from its
 // start to its first page's load event), the page's step to the game to the game drawn in
-// its window, the client's memory with both windows, and a page's message to its toast on
-// the screen.
+// its window (beside the browser alone making a page of that size and showing it), the
+// client's memory with both windows, and a page's message to its toast on the screen. The
+// client is ended by closing its start window, and its browser must go with it.
 
 #include <windows.h>
 
