@@ -20,6 +20,22 @@ inline double Seconds() {
   return static_cast<double>(now.QuadPart) / frequency;
 }
 
+// Milliseconds since 1970 on the system's real-time clock, the clock a page's
+// performance.timeOrigin counts from: for times taken across processes.
+inline double UnixMs() {
+  using Precise = void(WINAPI*)(FILETIME*);
+  static const auto precise = reinterpret_cast<Precise>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+  FILETIME now;
+  if (precise) {
+    precise(&now);
+  } else {
+    GetSystemTimeAsFileTime(&now);
+  }
+  const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return (static_cast<double>(ticks) - 116444736000000000.0) / 10000.0;
+}
+
 // Seconds that count runs of the work take (each run gets its index), with batched GDI
 // drawing flushed so that it is counted.
 inline double TimeRun(const std::function<void(int)>& work, int count) {

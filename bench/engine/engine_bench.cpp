@@ -5,21 +5,19 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstdio>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "common/bench_timing.h"
+#include "common/plain_browser.h"
 #include "engine/browser_process.h"
 #include "engine/cef_app.h"
 #include "engine/devtools_backend.h"
 #include "engine/engine_core.h"
 #include "engine/http_test_server.h"
 #include "engine/recording_client.h"
-#include "engine/websocket_client.h"
 
 using namespace engine_test;
 
@@ -86,66 +84,23 @@ struct PlainFigures {
 // pages loaded one after another.
 PlainFigures PlainRun(const std::wstring& browser, HttpTestServer& server) {
   PlainFigures figures;
-  engine::BrowserProcess process;
-  const double launched = bench::Seconds();
-  if (!process.Launch(browser, engine::StartOptions(), 30000, engine::ControlChannel::kPort)) {
+  bench::PlainBrowser plain;
+  const double firstPage = plain.Open(browser, server.Url("/plain-first"));
+  if (firstPage < 0) {
     figures.firstPage = figures.navigation =
-        NotMeasured("the browser did not start: " + process.Error());
+        NotMeasured("the browser alone did not load its first page in time");
     return figures;
   }
-  engine::WebSocketClient socket;
-  std::mutex lock;
-  std::condition_variable loaded;
-  std::string session;
-  int loads = 0;
-  auto onMessage = [&](std::string&& text) {
-    std::lock_guard<std::mutex> hold(lock);
-    const size_t at = text.find("\"sessionId\":\"");
-    if (session.empty() && text.find("Target.attachedToTarget") != std::string::npos &&
-        at != std::string::npos) {
-      session = text.substr(at + 13, text.find('"', at + 13) - at - 13);
-    }
-    if (text.find("Page.loadEventFired") != std::string::npos) ++loads;
-    loaded.notify_all();
-  };
-  if (!socket.Connect("127.0.0.1", process.Port(), process.BrowserPath(), onMessage, [] {})) {
-    figures.firstPage = figures.navigation = NotMeasured("no connection to the browser's port");
-    return figures;
-  }
-  socket.Send(R"({"id":1,"method":"Target.setAutoAttach","params":{"autoAttach":true,)"
-              R"("waitForDebuggerOnStart":true,"flatten":true}})");
-  socket.Send(R"({"id":2,"method":"Target.createTarget","params":{"url":")" +
-              server.Url("/plain-first") + "\"}}");
-  std::unique_lock<std::mutex> hold(lock);
-  if (!loaded.wait_for(hold, std::chrono::seconds(20), [&] { return !session.empty(); })) {
-    figures.firstPage = figures.navigation = NotMeasured("the browser attached no page in 20 s");
-    return figures;
-  }
-  socket.Send(R"({"id":3,"method":"Page.enable","sessionId":")" + session + "\"}");
-  socket.Send(R"({"id":4,"method":"Runtime.runIfWaitingForDebugger","sessionId":")" + session +
-              "\"}");
-  if (!loaded.wait_for(hold, std::chrono::seconds(20), [&] { return loads > 0; })) {
-    figures.firstPage = figures.navigation = NotMeasured("the first page did not load in 20 s");
-    return figures;
-  }
-  figures.firstPage = Measured(bench::Seconds() - launched);
+  figures.firstPage = Measured(firstPage);
   double total = 0;
   for (int i = 0; i < kNavigations; ++i) {
-    const int before = loads;
-    const std::string url = server.Url("/plain" + std::to_string(i));
-    const double start = bench::Seconds();
-    socket.Send(R"({"id":)" + std::to_string(10 + i) +
-                R"(,"method":"Page.navigate","params":{"url":")" + url + R"("},"sessionId":")" +
-                session + "\"}");
-    if (!loaded.wait_for(hold, std::chrono::seconds(20), [&] { return loads > before; })) {
-      figures.navigation = NotMeasured("a navigation did not load in 20 s");
+    const double seconds = plain.Navigate(server.Url("/plain" + std::to_string(i)));
+    if (seconds < 0) {
+      figures.navigation = NotMeasured("a navigation of the browser alone did not load in time");
       return figures;
     }
-    total += bench::Seconds() - start;
+    total += seconds;
   }
-  hold.unlock();
-  socket.Close();
-  process.Stop();
   figures.navigation = Measured(total / kNavigations);
   return figures;
 }

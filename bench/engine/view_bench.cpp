@@ -21,6 +21,7 @@
 #include "common/bench_timing.h"
 #include "common/busy_load.h"
 #include "common/committed_memory.h"
+#include "common/plain_browser.h"
 #include "engine/browser_impl.h"
 #include "engine/browser_process.h"
 #include "engine/cef_app.h"
@@ -61,22 +62,6 @@ const char kCanvasPage[] =
 
 const char* Verdict(bool met) {
   return met ? "met" : "MISSED";
-}
-
-// Milliseconds since 1970 on the system's real-time clock, the clock the page's
-// performance.timeOrigin counts from.
-double UnixMs() {
-  using Precise = void(WINAPI*)(FILETIME*);
-  static const auto precise = reinterpret_cast<Precise>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
-  FILETIME now;
-  if (precise) {
-    precise(&now);
-  } else {
-    GetSystemTimeAsFileTime(&now);
-  }
-  const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-  return (static_cast<double>(ticks) - 116444736000000000.0) / 10000.0;
 }
 
 // A message loop as a client's: it sleeps until a message comes (the test helpers' waits
@@ -171,7 +156,7 @@ void TimeClicks(HWND view, EventLog& log, Figures& f) {
   for (int i = 1; i <= kClicks; ++i) {
     const std::string prefix = "click " + std::to_string(i) + " ";
     const LPARAM at = MAKELPARAM(200 + i % 50, 200 + i % 40);
-    const double postedMs = UnixMs();
+    const double postedMs = bench::UnixMs();
     const double posted = bench::Seconds();
     PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(view, WM_LBUTTONUP, 0, at);
@@ -229,17 +214,6 @@ bool Measure(Figures& f, HttpTestServer& server) {
   return view != nullptr;
 }
 
-// The number after the frame's own "sessionId" (the message's session is a string).
-std::string FrameNumber(const std::string& text) {
-  const std::string key = "\"sessionId\":";
-  for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
-    size_t end = at + key.size();
-    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
-    if (end > at + key.size()) return text.substr(at + key.size(), end - at - key.size());
-  }
-  return std::string();
-}
-
 struct BareFigures {
   double perSecond = -1;
   std::string why;                  // why there is no figure
@@ -279,7 +253,7 @@ BareFigures BrowserFramesPerSecond(const std::wstring& browser, HttpTestServer& 
       ++frames;
       if (bare.frames.size() < kKeptFrames) bare.frames.push_back(FrameData(text));
       socket.Send(R"({"id":9,"method":"Page.screencastFrameAck","params":{"sessionId":)" +
-                  FrameNumber(text) + R"(},"sessionId":")" + session + "\"}");
+                  bench::ScreencastFrameNumber(text) + R"(},"sessionId":")" + session + "\"}");
     } else if (text.rfind("{\"id\":", 0) == 0) {
       answers.push_back(text);
       answered.notify_all();
