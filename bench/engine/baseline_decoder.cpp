@@ -1,7 +1,8 @@
 #include "baseline_decoder.h"
 
 #include <climits>
-#include <cstring>
+
+#include "engine/websocket_client.h"
 
 // The image decoder as the engine first built it: without its SIMD paths on 32-bit MinGW,
 // and private to this file so that it sits beside the engine's own in one program.
@@ -22,33 +23,10 @@
 #pragma GCC diagnostic pop
 
 namespace baseline {
-namespace {
-
-const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-std::string Base64Decode(const std::string& text) {
-  std::string out;
-  uint32_t buffer = 0;
-  int bits = 0;
-  for (char c : text) {
-    if (c == '=') break;
-    const char* p = std::strchr(kBase64, c);
-    if (!p || c == 0) return std::string();
-    buffer = (buffer << 6) | static_cast<uint32_t>(p - kBase64);
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      out += static_cast<char>((buffer >> bits) & 0xFF);
-    }
-  }
-  return out;
-}
-
-}  // namespace
 
 bool DecodeFrame(const std::string& base64, std::vector<uint32_t>& pixels, int& width,
                  int& height) {
-  const std::string bytes = Base64Decode(base64);
+  const std::string bytes = engine::Base64Decode(base64);
   if (bytes.empty() || bytes.size() > static_cast<size_t>(INT_MAX)) return false;
   int w = 0;
   int h = 0;
