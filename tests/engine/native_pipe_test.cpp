@@ -18,6 +18,7 @@
 #include "engine/browser_process.h"
 #include "engine/cdp_channel.h"
 #include "engine/child_pipes.h"
+#include "engine/devtools_backend.h"
 #include "engine/recording_client.h"
 
 namespace {
@@ -192,6 +193,21 @@ TEST(NativePipe, NoOtherChildHoldsTheEnds) {
   // And the second's command pipe ends with its channel.
   second.DropChannel();
   EXPECT_TRUE(WaitFor([&] { return second.Process().HasExited(); }));
+}
+
+// The engine's backend over the same road: it starts the browser, gets its first commands
+// answered on the pipes, opens no port, and stops without waiting on the browser.
+TEST(NativePipe, TheBackendStartsAndStopsOverIt) {
+  auto backend = std::make_shared<engine::DevToolsBackend>(StandInProgram());
+  backend->StartAsWindowsProgram(true);
+  ASSERT_TRUE(backend->Start(engine::StartOptions())) << backend->LastError();
+  EXPECT_EQ(backend->Port(), 0);
+  const std::wstring profile = backend->ProfileFolder();
+  EXPECT_NE(GetFileAttributesW(profile.c_str()), INVALID_FILE_ATTRIBUTES);
+  const DWORD start = GetTickCount();
+  backend->Stop();
+  EXPECT_LT(GetTickCount() - start, 15000u) << "shut-down must not wait on the browser";
+  EXPECT_EQ(GetFileAttributesW(profile.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

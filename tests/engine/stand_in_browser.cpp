@@ -3,7 +3,8 @@
 // answers each NUL-terminated command with {"id":N,"result":{}}. Commands of its own:
 //   Test.big   answers with a result of a few megabytes;
 //   Test.bad   sends the case of BadPipeInputs named by "what" (and ends if the case does);
-//   Test.exit  ends without an answer.
+//   Test.exit  ends without an answer;
+//   Browser.close  ends after its answer.
 // It ends with 0 at the end of its commands, with 3 when the C runtime gave it no pipes.
 
 #include <io.h>
@@ -59,7 +60,8 @@ bool Answer(HANDLE out, const std::string& command) {
   std::string result = "{}";
   if (method == "Test.big") result = "{\"x\":\"" + std::string(3 << 20, 'y') + "\"}";
   const std::string reply = "{\"id\":" + Field(command, "id") + ",\"result\":" + result + "}";
-  return WriteAll(out, reply + std::string(1, '\0'));
+  // A browser asked to close answers, then goes.
+  return WriteAll(out, reply + std::string(1, '\0')) && method != "Browser.close";
 }
 
 }  // namespace
