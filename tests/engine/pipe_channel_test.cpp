@@ -50,14 +50,7 @@ class PipeChannelTest : public ::testing::Test {
 
   // Writes as the browser: false once the channel stopped reading.
   bool BrowserWrites(const std::string& bytes) {
-    size_t at = 0;
-    while (at < bytes.size()) {
-      DWORD written = 0;
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1 << 20));
-      if (!WriteFile(browserWrites_, bytes.data() + at, chunk, &written, nullptr)) return false;
-      at += written;
-    }
-    return true;
+    return engine_test::WriteWhole(browserWrites_, bytes);
   }
 
   void EndBrowserWriting() {

@@ -10,7 +10,6 @@
 #include <io.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -33,17 +32,6 @@ std::string Field(const std::string& message, const std::string& name) {
   return message.substr(at, end - at);
 }
 
-bool WriteAll(HANDLE out, const std::string& bytes) {
-  size_t at = 0;
-  while (at < bytes.size()) {
-    DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1 << 20));
-    if (!WriteFile(out, bytes.data() + at, chunk, &written, nullptr)) return false;
-    at += written;
-  }
-  return true;
-}
-
 // False when the stand-in is to end.
 bool Answer(HANDLE out, const std::string& command) {
   const std::string method = Field(command, "method");
@@ -52,7 +40,7 @@ bool Answer(HANDLE out, const std::string& command) {
     for (const engine_test::BadPipeInput& input : engine_test::BadPipeInputs()) {
       if (input.what != Field(command, "what")) continue;
       // A reader that gave up makes the write fail: the stand-in waits for its end then.
-      WriteAll(out, input.Bytes());
+      engine_test::WriteWhole(out, input.Bytes());
       return !input.browserEnds;
     }
     return false;
@@ -61,7 +49,7 @@ bool Answer(HANDLE out, const std::string& command) {
   if (method == "Test.big") result = "{\"x\":\"" + std::string(3 << 20, 'y') + "\"}";
   const std::string reply = "{\"id\":" + Field(command, "id") + ",\"result\":" + result + "}";
   // A browser asked to close answers, then goes.
-  return WriteAll(out, reply + std::string(1, '\0')) && method != "Browser.close";
+  return engine_test::WriteWhole(out, reply + std::string(1, '\0')) && method != "Browser.close";
 }
 
 }  // namespace
