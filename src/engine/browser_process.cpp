@@ -4,6 +4,7 @@
 
 #include "engine/backend.h"
 #include "engine/browser_search.h"
+#include "engine/child_pipes.h"
 #include "engine/pipe_channel.h"
 #include "engine/utf8.h"
 #include "engine/websocket_channel.h"
@@ -137,6 +138,35 @@ std::wstring TrimBlanks(const std::wstring& text) {
   return text.substr(begin, end - begin);
 }
 
+// Starts a Windows program that inherits the given handles and, where the system can limit
+// inheritance to a list, no other inheritable handle of this process.
+bool CreateProcessInheriting(const std::wstring& program, std::wstring& commandLine,
+                             const STARTUPINFOW& startup, std::vector<HANDLE> inherited,
+                             DWORD flags, PROCESS_INFORMATION& process) {
+  SIZE_T size = 0;
+  InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+  std::vector<unsigned char> storage(size);
+  auto list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage.data());
+  bool limited =
+      !inherited.empty() && size > 0 && InitializeProcThreadAttributeList(list, 1, 0, &size);
+  if (limited &&
+      !UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited.data(),
+                                 inherited.size() * sizeof(HANDLE), nullptr, nullptr)) {
+    DeleteProcThreadAttributeList(list);
+    limited = false;
+  }
+  STARTUPINFOEXW extended = {};
+  extended.StartupInfo = startup;
+  extended.StartupInfo.cb = limited ? sizeof(extended) : sizeof(startup);
+  extended.lpAttributeList = limited ? list : nullptr;
+  const BOOL ok =
+      CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, !inherited.empty(),
+                     flags | (limited ? EXTENDED_STARTUPINFO_PRESENT : 0), nullptr, nullptr,
+                     &extended.StartupInfo, &process);
+  if (limited) DeleteProcThreadAttributeList(list);
+  return ok != FALSE;
+}
+
 }  // namespace
 
 BrowserProcess::~BrowserProcess() {
@@ -229,16 +259,16 @@ bool BrowserProcess::Launch(const std::wstring& browser, const StartOptions& opt
     error_ = "the browser profile folder cannot be made";
     return false;
   }
-  // Windows hands the browser its pipes as inherited handles, which is not done yet.
-  channel_ = RunsUnderWine() ? channel : ControlChannel::kPort;
+  native_ = windowsProgram_ || !RunsUnderWine();
+  channel_ = channel;
   std::vector<std::string> flags(std::begin(kFlags), std::end(kFlags));
   flags.push_back(channel_ == ControlChannel::kPipe ? "--remote-debugging-pipe"
                                                     : "--remote-debugging-port=0");
   for (const std::wstring& s : options.extraSwitches) {
     if (!IsEngineSwitch(s)) flags.push_back(WideToUtf8(s));
   }
-  const bool started = RunsUnderWine() ? StartUnderWine(browser, flags, options.logFile)
-                                       : StartNative(browser, flags, options.logFile);
+  const bool started = native_ ? StartNative(browser, flags, options.logFile)
+                               : StartUnderWine(browser, flags, options.logFile);
   if (!started) {
     error_ = "the browser could not be started";
     Stop();
@@ -305,11 +335,28 @@ bool BrowserProcess::StartNative(const std::wstring& browser, const std::vector<
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = startup.hStdError = output;
+  std::vector<HANDLE> inherited;
+  if (output != INVALID_HANDLE_VALUE) inherited.push_back(output);
+  std::vector<unsigned char> descriptors;
+  if (channel_ == ControlChannel::kPipe) {
+    pipes_.reset(new ChildPipes);
+    if (!pipes_->Create()) {
+      if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+      return false;
+    }
+    // The browser's C runtime opens its descriptors 3 and 4 on the handles the block names.
+    descriptors = pipes_->DescriptorBlock();
+    startup.cbReserved2 = static_cast<WORD>(descriptors.size());
+    startup.lpReserved2 = descriptors.data();
+    inherited.push_back(pipes_->ChildReads());
+    inherited.push_back(pipes_->ChildWrites());
+  }
   PROCESS_INFORMATION process = {};
-  const BOOL ok =
-      CreateProcessW(browser.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
-                     CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+  const bool ok = CreateProcessInheriting(browser, commandLine, startup, inherited,
+                                          CREATE_SUSPENDED | CREATE_NO_WINDOW, process);
   if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+  // The browser holds its ends now; ours would keep each pipe open after it has gone.
+  if (pipes_) pipes_->CloseChildEnds();
   if (!ok) return false;
   // The job ends the browser when the client ends, however it ends.
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -320,10 +367,26 @@ bool BrowserProcess::StartNative(const std::wstring& browser, const std::vector<
     AssignProcessToJobObject(job, process.hProcess);
   }
   job_ = job;
+  process_ = process.hProcess;
   ResumeThread(process.hThread);
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   return true;
+}
+
+void BrowserProcess::EndNative() {
+  pipes_.reset();
+  // Closing the job ends the browser and every process it started.
+  if (job_) {
+    CloseHandle(job_);
+    job_ = nullptr;
+  } else if (process_) {
+    TerminateProcess(process_, 1);
+  }
+  if (process_) {
+    WaitForSingleObject(process_, 10000);
+    CloseHandle(process_);
+    process_ = nullptr;
+  }
 }
 
 bool BrowserProcess::WaitForPort(unsigned timeoutMs) {
@@ -351,6 +414,8 @@ bool BrowserProcess::WaitForPort(unsigned timeoutMs) {
 }
 
 bool BrowserProcess::WaitForPipe(unsigned timeoutMs) {
+  // A Windows program has its pipes from the start.
+  if (native_) return true;
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < timeoutMs) {
     if (FileExists(folder_ + L"cdp-ready")) return true;
@@ -367,6 +432,12 @@ bool BrowserProcess::WaitForPipe(unsigned timeoutMs) {
 std::unique_ptr<CdpChannel> BrowserProcess::MakeChannel() {
   if (channel_ == ControlChannel::kPort)
     return std::make_unique<WebSocketChannel>("127.0.0.1", port_, browserPath_);
+  if (native_) {
+    if (!pipes_) return nullptr;
+    auto pipe = std::make_unique<PipeChannel>(pipes_->TakeToChild(), pipes_->TakeFromChild());
+    pipes_.reset();
+    return pipe;
+  }
   // The script holds both FIFOs open until cdp-ready is gone, so neither open waits.
   std::unique_ptr<CdpChannel> pipe =
       PipeChannel::OpenFifos(folder_ + L"cdp-in", folder_ + L"cdp-out");
@@ -375,6 +446,7 @@ std::unique_ptr<CdpChannel> BrowserProcess::MakeChannel() {
 }
 
 bool BrowserProcess::HasExited() const {
+  if (process_) return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
   return FileExists(folder_ + L"engine-exited");
 }
 
@@ -407,13 +479,11 @@ void BrowserProcess::Stop() {
   if (folder_.empty()) return;
   // Without its heartbeat the watchdog ends the browser within a second or two.
   DeleteFileW((folder_ + L"heartbeat").c_str());
-  if (job_) {
-    CloseHandle(job_);
-    job_ = nullptr;
-  }
+  const bool watched = !native_ && RunsUnderWine();
+  EndNative();
   if (temporaryFolder_) {
     // The browser may still hold its profile for a moment.
-    for (int i = 0; i < 100 && !HasExited() && RunsUnderWine(); ++i) Sleep(100);
+    for (int i = 0; i < 100 && watched && !HasExited(); ++i) Sleep(100);
     RemoveTree(folder_);
     temporaryFolder_ = false;
   }

@@ -4,10 +4,11 @@
 // driven over a channel only this client can use: the browser's pipe transport, through two
 // FIFOs that the start-up script makes owner-only in the profile folder. Its DevTools port
 // (which any local program could reach) is opened only when engine.ini asks for it
-// ("channel=port"), and on Windows, where the pipes are not offered yet. Under Wine the browser is
-// a Linux program without a usable process handle: it is started through /bin/sh with a watchdog
-// that ends it once the heartbeat file, touched here every second, goes stale; so a crashed client
-// leaves no browser behind.
+// ("channel=port"). On Windows the pipes are two anonymous pipes whose browser ends it inherits
+// as its C runtime's descriptors 3 and 4, and a job ends the browser with the client. Under Wine
+// the browser is a Linux program without a usable process handle: it is started through /bin/sh
+// with a watchdog that ends it once the heartbeat file, touched here every second, goes stale;
+// so a crashed client leaves no browser behind.
 
 #include <atomic>
 #include <condition_variable>
@@ -16,6 +17,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "engine/child_pipes.h"
 
 namespace engine {
 
@@ -49,6 +52,10 @@ class BrowserProcess {
   // Removes a folder (ending in a separator) with everything in it.
   static void RemoveFolder(const std::wstring& folder);
 
+  // For tests: starts the browser as a Windows program (inherited pipes, a job) even under
+  // Wine, where the browser is otherwise a Linux program.
+  void StartAsWindowsProgram(bool windows) { windowsProgram_ = windows; }
+
   // Starts the browser and waits for its channel; false (with the reason in Error()) when it
   // is missing, does not start or does not answer in time.
   bool Launch(const std::wstring& browser, const StartOptions& options, unsigned timeoutMs,
@@ -65,7 +72,7 @@ class BrowserProcess {
   const std::string& Error() const { return error_; }
   // Ends the watchdog (which then ends the browser) and removes a temporary profile.
   void Stop();
-  // True once the watchdog reported the browser gone.
+  // True once the browser has gone (its process ended, or the watchdog reported it).
   bool HasExited() const;
 
  private:
@@ -74,6 +81,7 @@ class BrowserProcess {
                       const std::wstring& logFile);
   bool StartNative(const std::wstring& browser, const std::vector<std::string>& flags,
                    const std::wstring& logFile);
+  void EndNative();
   bool WaitForPort(unsigned timeoutMs);
   bool WaitForPipe(unsigned timeoutMs);
   void Heartbeat();
@@ -85,7 +93,11 @@ class BrowserProcess {
   int port_ = 0;
   std::string browserPath_;
   std::string error_;
+  bool windowsProgram_ = false;
+  bool native_ = false;  // started as a Windows program
   void* job_ = nullptr;  // Windows only: ends the browser with the client
+  void* process_ = nullptr;
+  std::unique_ptr<ChildPipes> pipes_;  // Windows only: until the channel takes its ends
   std::thread heartbeat_;
   std::mutex lock_;
   std::condition_variable wake_;

@@ -247,6 +247,7 @@ class DevToolsBackend::Impl : public std::enable_shared_from_this<Impl> {
   int Port() const { return process_.Port(); }
   std::wstring ProfileFolder() const { return process_.Folder(); }
   bool SendRaw(const std::string& text) { return channel_ && channel_->Send(text); }
+  void StartAsWindowsProgram(bool windows) { process_.StartAsWindowsProgram(windows); }
 
   // ---- commands from the engine UI thread ----
 
@@ -1377,6 +1378,9 @@ bool DevToolsBackend::Start(const StartOptions& options) {
 }
 void DevToolsBackend::Stop() {
   impl_->Stop();
+}
+void DevToolsBackend::StartAsWindowsProgram(bool windows) {
+  impl_->StartAsWindowsProgram(windows);
 }
 void DevToolsBackend::CreatePage(BrowserImpl& b, const std::string& url) {
   impl_->CreatePage(b, url);

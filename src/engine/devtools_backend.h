@@ -49,6 +49,8 @@ class DevToolsBackend : public Backend {
   int Port() const;
   std::wstring ProfileFolder() const;
   bool SendRaw(const std::string& text);
+  // For tests: starts the browser as a Windows program even under Wine (BrowserProcess).
+  void StartAsWindowsProgram(bool windows);
 
   class Impl;
 

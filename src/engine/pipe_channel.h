@@ -2,7 +2,8 @@
 
 // The channel over the browser's pipe transport: NUL-terminated JSON messages, written to
 // the browser on one pipe and read from it on another. Under Wine the pipes are FIFOs in the
-// profile folder that the start-up script made owner-only; nothing listens on the network.
+// profile folder that the start-up script made owner-only; on Windows they are anonymous pipes
+// whose other ends the browser inherited. Nothing listens on the network.
 // A message that is not well-formed UTF-8, or grows past kMaxMessage without its NUL, ends
 // the channel as a broken connection does.
 

@@ -190,13 +190,17 @@ TEST_F(DevToolsEngine, ABrowserThatGoesAwayEndsItsPages) {
   EXPECT_EQ(server_.Requests("/after"), 0);
 }
 
-// A browser speaking the protocol badly: malformed and wrongly typed messages, then a
+// A browser speaking the protocol badly: malformed and wrongly typed messages, then what
+// ends either channel: on the pipes a message that is not UTF-8, on the port's WebSocket a
 // frame too long for any message.
-TEST(DevToolsProtocol, MalformedMessagesEndInRendererTerminationNotACrash) {
+class MalformedProtocol : public ::testing::TestWithParam<engine::ControlChannel> {};
+
+TEST_P(MalformedProtocol, EndsInRendererTerminationNotACrash) {
   if (ConfiguredBrowser().empty()) GTEST_SKIP() << "no browser named in build/bin/cef/engine.ini";
   EventLog log;
-  auto backend = std::make_shared<engine::DevToolsBackend>(std::wstring(TARNWICK_SOURCE_TEST_DATA) +
-                                                           L"/engine/fake-browser.py");
+  auto backend = std::make_shared<engine::DevToolsBackend>(
+      std::wstring(TARNWICK_SOURCE_TEST_DATA) + L"/engine/fake-browser.py",
+      std::vector<std::wstring>(), GetParam());
   engine::UseBackend(backend);
   ASSERT_TRUE(CefInitialize(CefMainArgs(), ZeroSettings(), nullptr, nullptr))
       << backend->LastError();
@@ -209,6 +213,10 @@ TEST(DevToolsProtocol, MalformedMessagesEndInRendererTerminationNotACrash) {
   EXPECT_EQ(log.Count("OnBeforeClose"), 1u);
   engine::UseBackend(nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(EitherChannel, MalformedProtocol,
+                         ::testing::Values(engine::ControlChannel::kPipe,
+                                           engine::ControlChannel::kPort));
 
 // A browser that goes away while one page is open and another is being made: its end
 // reaches the open page by three ways at once (target destroyed, session detached,

@@ -15,17 +15,14 @@
 #include <thread>
 #include <vector>
 
+#include "engine/bad_pipe_input.h"
 #include "engine/recording_client.h"
 
 namespace {
 
+using engine_test::BadPipeInput;
+using engine_test::Bytes;
 using engine_test::WaitFor;
-
-// The bytes of a literal that holds NULs of its own, without the one that ends it.
-template <size_t N>
-std::string Bytes(const char (&text)[N]) {
-  return std::string(text, N - 1);
-}
 
 // Both pipes of a channel, with the browser's ends kept by the test.
 class PipeChannelTest : public ::testing::Test {
@@ -53,14 +50,7 @@ class PipeChannelTest : public ::testing::Test {
 
   // Writes as the browser: false once the channel stopped reading.
   bool BrowserWrites(const std::string& bytes) {
-    size_t at = 0;
-    while (at < bytes.size()) {
-      DWORD written = 0;
-      const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - at, 1 << 20));
-      if (!WriteFile(browserWrites_, bytes.data() + at, chunk, &written, nullptr)) return false;
-      at += written;
-    }
-    return true;
+    return engine_test::WriteWhole(browserWrites_, bytes);
   }
 
   void EndBrowserWriting() {
@@ -103,24 +93,17 @@ TEST_F(PipeChannelTest, MessagesArriveWholeAtTheirNulsAndGoOutWithOne) {
   EXPECT_EQ(closed_.load(), 0);
 }
 
-// What a browser may not send, and the browser's end: each closes the channel once, with
-// the message before it delivered and none after it.
-struct BadInput {
-  const char* what;
-  std::string bytes;  // after one good message
-  bool browserEnds;   // the browser's end of the pipe closes after the bytes
-};
-
+// What a browser may not send, and the browser's end, after one good message.
 class PipeChannelBadInput : public PipeChannelTest,
-                            public ::testing::WithParamInterface<BadInput> {};
+                            public ::testing::WithParamInterface<BadPipeInput> {};
 
 TEST_P(PipeChannelBadInput, EndsTheChannelOnceWithoutAHang) {
-  const BadInput& input = GetParam();
+  const BadPipeInput& input = GetParam();
   ASSERT_TRUE(BrowserWrites(Bytes("{\"ok\":1}\0")));
   // The browser writes on its own thread: a channel that stops reading must not leave it
   // blocked either.
   std::thread browser([&] {
-    BrowserWrites(input.bytes);
+    BrowserWrites(input.Bytes());
     if (input.browserEnds) EndBrowserWriting();
   });
   const bool closed = WaitFor([&] { return closed_.load() == 1; }, 60000);
@@ -135,13 +118,8 @@ TEST_P(PipeChannelBadInput, EndsTheChannelOnceWithoutAHang) {
   EXPECT_EQ(closed_.load(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, PipeChannelBadInput,
-    ::testing::Values(BadInput{"invalid UTF-8", Bytes("{\"a\":\"\xC3\x28\"}\0{\"b\":1}\0"), false},
-                      BadInput{"a UTF-16 surrogate", Bytes("{\"a\":\"\xED\xA0\x80\"}\0"), false},
-                      BadInput{"an overlong form", Bytes("{\"a\":\"\xC0\xAF\"}\0"), false},
-                      BadInput{"a message cut by the browser's end", "{\"a\":1", true},
-                      BadInput{"300 MB without a NUL", std::string(300u << 20, 'x'), false}));
+INSTANTIATE_TEST_SUITE_P(Table, PipeChannelBadInput,
+                         ::testing::ValuesIn(engine_test::BadPipeInputs()));
 
 TEST_F(PipeChannelTest, CloseReturnsWhileTheBrowserSaysNothing) {
   const DWORD start = GetTickCount();
