@@ -139,12 +139,6 @@ double TimeUntil(double start, const std::function<bool()>& done) {
   return -1;
 }
 
-double Median(std::vector<double> values) {
-  if (values.empty()) return -1;
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 // The engine alone: CreateBrowser into a child window of a plain window, to the first frame
 // that shows the page.
 double EngineFirstFrame(UiThread& ui, const std::string& url) {
@@ -244,8 +238,8 @@ int main() {
   windows.Stop();
   engine.Stop();
 
-  const double engineMs = Median(engineTimes) * 1000;
-  const double controlMs = Median(controlTimes) * 1000;
+  const double engineMs = bench::Percentile(engineTimes, 0.5) * 1000;
+  const double controlMs = bench::Percentile(controlTimes, 0.5) * 1000;
   std::printf("browser_control_bench: medians of %d rounds\n", kRounds);
   if (engineMs <= 0) {
     std::printf("  engine CreateBrowser to the page's first frame: not measured\n");
@@ -270,7 +264,7 @@ int main() {
     std::printf("  new size to first frame at that size: not measured\n");
     return 1;
   }
-  const double resizeMs = Median(resizes) * 1000;
+  const double resizeMs = bench::Percentile(resizes, 0.5) * 1000;
   const double worstMs = *std::max_element(resizes.begin(), resizes.end()) * 1000;
   std::printf(
       "  new size to first frame painted at that size: median %.1f ms, worst %.1f ms "

@@ -14,16 +14,6 @@ namespace {
 constexpr unsigned kStartTimeoutMs = 30000;
 constexpr auto kPageTimeout = std::chrono::seconds(20);
 
-// The first string value of the key in a protocol message; empty when it has none.
-std::string Field(const std::string& text, const std::string& key) {
-  const std::string head = "\"" + key + "\":\"";
-  const size_t at = text.find(head);
-  if (at == std::string::npos) return std::string();
-  const size_t start = at + head.size();
-  const size_t end = text.find('"', start);
-  return end == std::string::npos ? std::string() : text.substr(start, end - start);
-}
-
 // Within the slack a JPEG frame leaves, channel by channel.
 bool CloseColours(uint32_t a, uint32_t b) {
   constexpr int kSlack = 24;
@@ -36,6 +26,15 @@ bool CloseColours(uint32_t a, uint32_t b) {
 }
 
 }  // namespace
+
+std::string MessageField(const std::string& text, const std::string& key) {
+  const std::string head = "\"" + key + "\":\"";
+  const size_t at = text.find(head);
+  if (at == std::string::npos) return std::string();
+  const size_t start = at + head.size();
+  const size_t end = text.find('"', start);
+  return end == std::string::npos ? std::string() : text.substr(start, end - start);
+}
 
 std::string ScreencastFrameNumber(const std::string& text) {
   const std::string key = "\"sessionId\":";
@@ -142,11 +141,11 @@ void PlainBrowser::OnMessage(const std::string& text) {
   }
   std::lock_guard<std::mutex> hold(lock_);
   if (text.find("\"Target.attachedToTarget\"") != std::string::npos) {
-    attached_[Field(text, "targetId")] = Field(text, "sessionId");
+    attached_[MessageField(text, "targetId")] = MessageField(text, "sessionId");
   } else if (text.rfind("{\"id\":" + std::to_string(createId_) + ",", 0) == 0) {
-    created_ = Field(text, "targetId");
+    created_ = MessageField(text, "targetId");
   } else if (text.find("\"Page.loadEventFired\"") != std::string::npos && !session_.empty() &&
-             Field(text, "sessionId") == session_) {
+             MessageField(text, "sessionId") == session_) {
     ++loads_;
   }
   if (session_.empty() && !created_.empty() && attached_.count(created_)) {
@@ -161,7 +160,7 @@ void PlainBrowser::OnFrame(const std::string& text) {
   std::vector<uint32_t> pixels;
   int width = 0;
   int height = 0;
-  if (!engine::JpegDecoder().Decode(engine::Base64Decode(Field(text, "data")), pixels, width,
+  if (!engine::JpegDecoder().Decode(engine::Base64Decode(MessageField(text, "data")), pixels, width,
                                     height)) {
     return;
   }

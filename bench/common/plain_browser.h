@@ -14,6 +14,10 @@
 
 namespace bench {
 
+// The first string value of the key in a protocol message, read without parsing it (a
+// frame's data is large); empty when it has none.
+std::string MessageField(const std::string& text, const std::string& key);
+
 // The number of a screencast frame, after the frame's own "sessionId" (the message's
 // session is a string); empty when there is none.
 std::string ScreencastFrameNumber(const std::string& text);

@@ -220,16 +220,6 @@ struct BareFigures {
   std::vector<std::string> frames;  // the first frames' base64 JPEG data
 };
 
-// A frame's base64 data, read without parsing the whole message.
-std::string FrameData(const std::string& text) {
-  const std::string key = "\"data\":\"";
-  const size_t at = text.find(key);
-  if (at == std::string::npos) return std::string();
-  const size_t end = text.find('"', at + key.size());
-  return end == std::string::npos ? std::string()
-                                  : text.substr(at + key.size(), end - at - key.size());
-}
-
 // The baseline: the same page and size on a browser of its own, driven straight over the
 // protocol by a client that decodes nothing and acknowledges each frame at once. What it
 // receives is as many frames as the browser makes on this machine now. It keeps its first
@@ -251,7 +241,8 @@ BareFigures BrowserFramesPerSecond(const std::wstring& browser, HttpTestServer& 
     std::unique_lock<std::mutex> hold(lock);
     if (text.find("\"Page.screencastFrame\"") != std::string::npos) {
       ++frames;
-      if (bare.frames.size() < kKeptFrames) bare.frames.push_back(FrameData(text));
+      if (bare.frames.size() < kKeptFrames)
+        bare.frames.push_back(bench::MessageField(text, "data"));
       socket.Send(R"({"id":9,"method":"Page.screencastFrameAck","params":{"sessionId":)" +
                   bench::ScreencastFrameNumber(text) + R"(},"sessionId":")" + session + "\"}");
     } else if (text.rfind("{\"id\":", 0) == 0) {
