@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "ui/controls/scroll_bar.h"
+#include "ui/core/attribute_table.h"
 #include "ui/core/attribute_values.h"
 #include "ui/core/dpi_scaler.h"
 #include "ui/core/i_control_window.h"
@@ -319,31 +320,50 @@ void ScrollableBox::PlaceBars(const UiRect& rect) {
 // Attributes.
 
 void ScrollableBox::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  const DpiScaler& scaler = UiRegistry::GetDpiScaler();
-  if (name == L"vscrollbar") {
-    EnableScrollBar(ParseBoolValue(value), horizontalBar_ != nullptr);
-  } else if (name == L"hscrollbar") {
-    EnableScrollBar(verticalBar_ != nullptr, ParseBoolValue(value));
-  } else if (name == L"vscrollbarstyle") {
+  if (!Attributes().Apply(*this, name, value)) Box::SetAttribute(name, value);
+}
+
+const AttributeTable<ScrollableBox>& ScrollableBox::Attributes() {
+  using Value = const std::wstring&;
+  static const AttributeTable<ScrollableBox> table({
+      {L"vscrollbar",
+       [](ScrollableBox& c, Value v) {
+         c.EnableScrollBar(ParseBoolValue(v), c.horizontalBar_ != nullptr);
+       }},
+      {L"hscrollbar",
+       [](ScrollableBox& c, Value v) {
+         c.EnableScrollBar(c.verticalBar_ != nullptr, ParseBoolValue(v));
+       }},
+      {L"vscrollbarstyle", [](ScrollableBox& c, Value v) { c.SetBarStyle(true, v); }},
+      {L"hscrollbarstyle", [](ScrollableBox& c, Value v) { c.SetBarStyle(false, v); }},
+      {L"scrollbarpadding",
+       [](ScrollableBox& c, Value v) {
+         c.scrollBarPadding_ = UiRegistry::GetDpiScaler().ScaleRect(ParseRectValue(v));
+       }},
+      {L"vscrollunit",
+       [](ScrollableBox& c, Value v) {
+         c.verticalUnit_ = UiRegistry::GetDpiScaler().ScaleLength(ParseIntValue(v));
+       }},
+      {L"hscrollunit",
+       [](ScrollableBox& c, Value v) {
+         c.horizontalUnit_ = UiRegistry::GetDpiScaler().ScaleLength(ParseIntValue(v));
+       }},
+      {L"scrollbarfloat", [](ScrollableBox& c, Value v) { c.scrollBarFloat_ = ParseBoolValue(v); }},
+      {L"defaultdisplayscrollbar",
+       [](ScrollableBox& c, Value v) { c.defaultDisplayScrollBar_ = ParseBoolValue(v); }},
+      {L"holdend", [](ScrollableBox& c, Value v) { c.holdEnd_ = ParseBoolValue(v); }},
+  });
+  return table;
+}
+
+void ScrollableBox::SetBarStyle(bool vertical, const std::wstring& attributes) {
+  // Styling a bar makes it.
+  if (vertical) {
     EnableScrollBar(true, horizontalBar_ != nullptr);
-    verticalBar_->ApplyAttributeList(value);
-  } else if (name == L"hscrollbarstyle") {
-    EnableScrollBar(verticalBar_ != nullptr, true);
-    horizontalBar_->ApplyAttributeList(value);
-  } else if (name == L"scrollbarpadding") {
-    scrollBarPadding_ = scaler.ScaleRect(ParseRectValue(value));
-  } else if (name == L"vscrollunit") {
-    verticalUnit_ = scaler.ScaleLength(ParseIntValue(value));
-  } else if (name == L"hscrollunit") {
-    horizontalUnit_ = scaler.ScaleLength(ParseIntValue(value));
-  } else if (name == L"scrollbarfloat") {
-    scrollBarFloat_ = ParseBoolValue(value);
-  } else if (name == L"defaultdisplayscrollbar") {
-    defaultDisplayScrollBar_ = ParseBoolValue(value);
-  } else if (name == L"holdend") {
-    holdEnd_ = ParseBoolValue(value);
+    verticalBar_->ApplyAttributeList(attributes);
   } else {
-    Box::SetAttribute(name, value);
+    EnableScrollBar(verticalBar_ != nullptr, true);
+    horizontalBar_->ApplyAttributeList(attributes);
   }
 }
 

@@ -16,6 +16,8 @@
 namespace ui {
 
 class Control;
+template <typename T>
+class AttributeTable;
 
 enum CursorType { kCursorArrow = 0, kCursorHand = 1, kCursorIBeam = 2 };
 
@@ -273,6 +275,10 @@ class Control : public PlaceHolder, public IImageHost {
   std::wstring borderColor_;
   kbase::WeakCallbackFlag bkImageAnimationFlag_;
   ControlAnimations animations_{this};
+
+ private:
+  // The attributes SetAttribute reads, by name.
+  static const AttributeTable<Control>& Attributes();
 };
 
 }  // namespace ui
