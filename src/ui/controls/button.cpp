@@ -27,15 +27,8 @@ void ButtonTemplate<Base>::Activate() {
 
 template <typename Base>
 void ButtonTemplate<Base>::HandleEvent(EventArgs* args) {
+  if (this->PassOnDisabledMouse(args)) return;
   const int type = args->type;
-  if (!this->IsMouseEnabled() && type >= kEventMouseFirst && type <= kEventMouseLast) {
-    if (Box* parent = this->GetParent()) {
-      parent->HandleEvent(args);
-    } else {
-      Base::HandleEvent(args);
-    }
-    return;
-  }
   if (type == kEventKeyDown && this->IsKeyboardEnabled() &&
       (args->keyCharacter == kSpace || args->keyCharacter == kReturn)) {
     Activate();

@@ -159,16 +159,8 @@ bool ListBox::HandleSelectionKey(std::uint32_t key) {
 }
 
 void ListBox::HandleEvent(EventArgs* args) {
-  const int type = args->type;
-  if (!IsMouseEnabled() && type >= kEventMouseFirst && type <= kEventMouseLast) {
-    if (Box* parent = GetParent()) {
-      parent->DispatchEvent(args);
-    } else {
-      ScrollableBox::HandleEvent(args);
-    }
-    return;
-  }
-  switch (type) {
+  if (PassOnDisabledMouse(args)) return;
+  switch (args->type) {
     case kEventKeyDown:
       if (HandleSelectionKey(args->wParam)) return;
       break;

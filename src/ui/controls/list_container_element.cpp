@@ -38,15 +38,9 @@ void ListContainerElement::SendDoubleClick() {
 }
 
 void ListContainerElement::HandleEvent(EventArgs* args) {
+  // An item in a list is one of the list's children, so its parent is its list.
+  if (PassOnDisabledMouse(args)) return;
   const int type = args->type;
-  if (!IsMouseEnabled() && type >= kEventMouseFirst && type <= kEventMouseLast) {
-    if (listOwner_) {
-      listOwner_->DispatchEvent(args);
-    } else {
-      Control::HandleEvent(args);
-    }
-    return;
-  }
   if (type == kEventInternalButtonDown) {
     SendDoubleClick();
     return;

@@ -189,12 +189,9 @@ void ScrollBar::ScrollTo(int64_t position) {
 // Input.
 
 void ScrollBar::HandleEvent(EventArgs* args) {
+  // A bar's parent is its owner.
+  if (PassOnDisabledMouse(args)) return;
   const int type = args->type;
-  const bool mouse = type >= kEventMouseFirst && type <= kEventMouseLast;
-  if (mouse && !IsMouseEnabled()) {
-    Control::HandleEvent(args);  // passes it on to the owner
-    return;
-  }
   switch (type) {
     case kEventButtonDown:
     case kEventInternalButtonDown:

@@ -384,12 +384,8 @@ void ScrollableBox::SetMouseEnabled(bool enabled) {
 // Input.
 
 void ScrollableBox::HandleEvent(EventArgs* args) {
+  if (PassOnDisabledMouse(args)) return;
   const int type = args->type;
-  const bool mouse = type >= kEventMouseFirst && type <= kEventMouseLast;
-  if (mouse && !IsMouseEnabled()) {
-    Box::HandleEvent(args);
-    return;
-  }
   if (HasRange(verticalBar_.get()) && verticalBar_->IsEnabled()) {
     if (HandleScrollInput(args, true)) return;
   } else if (HasRange(horizontalBar_.get()) && horizontalBar_->IsEnabled()) {

@@ -115,15 +115,8 @@ UiPoint Slider::ContentPoint(const EventArgs& args) const {
 }
 
 void Slider::HandleEvent(EventArgs* args) {
+  if (PassOnDisabledMouse(args)) return;
   const int type = args->type;
-  if (!IsMouseEnabled() && type >= kEventMouseFirst && type <= kEventMouseLast) {
-    if (Box* parent = GetParent()) {
-      parent->DispatchEvent(args);
-    } else {
-      Progress::HandleEvent(args);
-    }
-    return;
-  }
   switch (type) {
     case kEventButtonDown:
     case kEventInternalButtonDown:
