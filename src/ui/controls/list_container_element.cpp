@@ -7,12 +7,6 @@
 
 namespace ui {
 
-namespace {
-
-constexpr std::uint32_t kKeyReturn = 13;
-
-}  // namespace
-
 ListContainerElement::ListContainerElement() {
   SetTextStyle(kTextEndEllipsis | kTextNoClip | kTextSingleLine | kTextVCenter);
   // A pen or a finger on an item scrolls its list; it does not click the item.
@@ -45,7 +39,7 @@ void ListContainerElement::HandleEvent(EventArgs* args) {
     SendDoubleClick();
     return;
   }
-  if (type == kEventKeyDown && IsEnabled() && args->wParam == kKeyReturn) {
+  if (type == kEventKeyDown && IsEnabled() && args->wParam == VK_RETURN) {
     if (IsActivatable() && GetWindow()) GetWindow()->SendNotify(this, kEventReturn, 0, 0);
     return;
   }

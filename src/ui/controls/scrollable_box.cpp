@@ -1,5 +1,7 @@
 #include "ui/controls/scrollable_box.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -17,12 +19,6 @@ namespace ui {
 namespace {
 
 constexpr int kUnitWhenZero = 20;
-constexpr int kKeyPageUp = 33;
-constexpr int kKeyPageDown = 34;
-constexpr int kKeyEnd = 35;
-constexpr int kKeyHome = 36;
-constexpr int kKeyUp = 38;
-constexpr int kKeyDown = 40;
 
 // Images are released and restored only after the first paint of the process has shown
 // what is in view; until then every box does it once more after painting.
@@ -428,22 +424,22 @@ bool ScrollableBox::HandleScrollInput(EventArgs* args, bool vertical) {
 
 bool ScrollableBox::HandleScrollKey(std::uint32_t key, bool vertical) {
   switch (key) {
-    case kKeyPageUp:
+    case VK_PRIOR:
       vertical ? PageUp() : PageLeft();
       return true;
-    case kKeyPageDown:
+    case VK_NEXT:
       vertical ? PageDown() : PageRight();
       return true;
-    case kKeyEnd:
+    case VK_END:
       vertical ? EndDown(true, true) : EndRight();
       return true;
-    case kKeyHome:
+    case VK_HOME:
       vertical ? HomeUp() : HomeLeft();
       return true;
-    case kKeyUp:
+    case VK_UP:
       vertical ? LineUp(-1, true) : LineLeft();
       return true;
-    case kKeyDown:
+    case VK_DOWN:
       vertical ? LineDown(-1, true) : LineRight();
       return true;
     default:
@@ -546,10 +542,10 @@ void ScrollableBox::UpdateImageResidency(bool forward) {
   for (size_t n = 0; n < count && n < items_.size(); ++n) {
     Control* child = items_[forward ? n : items_.size() - 1 - n];
     if (!child->IsVisible() || child->IsFloat()) continue;
-    UiRect near = child->GetItemRect();
-    near.top -= kImageResidencyMargin;
-    near.bottom += kImageResidencyMargin;
-    if (near.Intersects(view)) {
+    UiRect nearby = child->GetItemRect();
+    nearby.top -= kImageResidencyMargin;
+    nearby.bottom += kImageResidencyMargin;
+    if (nearby.Intersects(view)) {
       child->RestoreImagesFromCache();
     } else {
       child->ReleaseAllImages();
