@@ -1,17 +1,12 @@
 #include "ui/controls/button.h"
 
+#include <windows.h>
+
 #include <type_traits>
 
 #include "ui/core/i_control_window.h"
 
 namespace ui {
-
-namespace {
-
-constexpr wchar_t kSpace = 32;
-constexpr wchar_t kReturn = 13;
-
-}  // namespace
 
 template <typename Base>
 ButtonTemplate<Base>::ButtonTemplate() {
@@ -27,17 +22,10 @@ void ButtonTemplate<Base>::Activate() {
 
 template <typename Base>
 void ButtonTemplate<Base>::HandleEvent(EventArgs* args) {
+  if (this->PassOnDisabledMouse(args)) return;
   const int type = args->type;
-  if (!this->IsMouseEnabled() && type >= kEventMouseFirst && type <= kEventMouseLast) {
-    if (Box* parent = this->GetParent()) {
-      parent->HandleEvent(args);
-    } else {
-      Base::HandleEvent(args);
-    }
-    return;
-  }
   if (type == kEventKeyDown && this->IsKeyboardEnabled() &&
-      (args->keyCharacter == kSpace || args->keyCharacter == kReturn)) {
+      (args->keyCharacter == VK_SPACE || args->keyCharacter == VK_RETURN)) {
     Activate();
     return;
   }

@@ -1,5 +1,6 @@
 #include "ui/controls/check_box.h"
 
+#include "ui/core/attribute_table.h"
 #include "ui/core/attribute_values.h"
 #include "ui/core/ui_registry.h"
 #include "ui/render/i_render_context.h"
@@ -59,20 +60,27 @@ void CheckBoxTemplate<Base>::ImageChanged() {
 
 template <typename Base>
 void CheckBoxTemplate<Base>::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  ControlState state = ControlState::kNormal;
-  if (name == L"selected") {
-    SetSelected(ParseBoolValue(value), true);
-  } else if (ParseStateInName(name, L"selected", L"image", &state)) {
-    SetSelectedImage(state, value);
-  } else if (ParseStateInName(name, L"selectedfore", L"image", &state)) {
-    SetSelectedForeImage(state, value);
-  } else if (ParseStateInName(name, L"selected", L"color", &state)) {
-    SetSelectedStateColor(state, value);
-  } else if (name == L"selectedtextcolor") {
-    SetSelectedTextColor(value);
-  } else {
-    ButtonTemplate<Base>::SetAttribute(name, value);
-  }
+  if (!Attributes().Apply(*this, name, value)) ButtonTemplate<Base>::SetAttribute(name, value);
+}
+
+template <typename Base>
+const AttributeTable<CheckBoxTemplate<Base>>& CheckBoxTemplate<Base>::Attributes() {
+  using Value = const std::wstring&;
+  static const AttributeTable<CheckBoxTemplate> table(
+      {
+          {L"selected",
+           [](CheckBoxTemplate& c, Value v) { c.SetSelected(ParseBoolValue(v), true); }},
+          {L"selectedtextcolor", [](CheckBoxTemplate& c, Value v) { c.SetSelectedTextColor(v); }},
+      },
+      {
+          {L"selected", L"image",
+           [](CheckBoxTemplate& c, ControlState s, Value v) { c.SetSelectedImage(s, v); }},
+          {L"selectedfore", L"image",
+           [](CheckBoxTemplate& c, ControlState s, Value v) { c.SetSelectedForeImage(s, v); }},
+          {L"selected", L"color",
+           [](CheckBoxTemplate& c, ControlState s, Value v) { c.SetSelectedStateColor(s, v); }},
+      });
+  return table;
 }
 
 template <typename Base>

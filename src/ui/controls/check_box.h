@@ -37,6 +37,10 @@ class CheckBoxTemplate : public ButtonTemplate<Base> {
   std::map<ControlState, std::wstring> selectedColors_;
   StateImageSet selectedImages_{this};
   StateImageSet selectedForeImages_{this};
+
+ private:
+  // The attributes SetAttribute reads itself, by name.
+  static const AttributeTable<CheckBoxTemplate>& Attributes();
 };
 
 using CheckBox = CheckBoxTemplate<Control>;

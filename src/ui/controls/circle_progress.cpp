@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/core/attribute_table.h"
 #include "ui/core/attribute_values.h"
 #include "ui/core/ui_registry.h"
 #include "ui/render/gdiplus_ptr.h"
@@ -92,23 +93,21 @@ void CircleProgress::LoadIndicator() {
 }
 
 void CircleProgress::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  if (name == L"circular") {
-    SetCircular(ParseBoolValue(value));
-  } else if (name == L"circlewidth") {
-    SetCircleWidth(_wtoi(value.c_str()));
-  } else if (name == L"indicator") {
-    SetIndicator(value);
-  } else if (name == L"clockwise") {
-    SetClockwise(ParseBoolValue(value));
-  } else if (name == L"bgcolor") {
-    SetBackgroundColor(value);
-  } else if (name == L"fgcolor") {
-    SetForegroundColor(value);
-  } else if (name == L"gradientcolor") {
-    SetGradientColor(value);
-  } else {
-    Progress::SetAttribute(name, value);
-  }
+  if (!Attributes().Apply(*this, name, value)) Progress::SetAttribute(name, value);
+}
+
+const AttributeTable<CircleProgress>& CircleProgress::Attributes() {
+  using Value = const std::wstring&;
+  static const AttributeTable<CircleProgress> table({
+      {L"circular", [](CircleProgress& c, Value v) { c.SetCircular(ParseBoolValue(v)); }},
+      {L"circlewidth", [](CircleProgress& c, Value v) { c.SetCircleWidth(_wtoi(v.c_str())); }},
+      {L"indicator", [](CircleProgress& c, Value v) { c.SetIndicator(v); }},
+      {L"clockwise", [](CircleProgress& c, Value v) { c.SetClockwise(ParseBoolValue(v)); }},
+      {L"bgcolor", [](CircleProgress& c, Value v) { c.SetBackgroundColor(v); }},
+      {L"fgcolor", [](CircleProgress& c, Value v) { c.SetForegroundColor(v); }},
+      {L"gradientcolor", [](CircleProgress& c, Value v) { c.SetGradientColor(v); }},
+  });
+  return table;
 }
 
 void CircleProgress::PaintStateImages(IRenderContext& context) {

@@ -54,6 +54,9 @@ class CircleProgress : public Progress {
   // Set when the images were released with an indicator loaded: the next paint loads it
   // again, as the other images of a control load again when they are next drawn.
   bool indicatorReleased_ = false;
+
+  // The attributes SetAttribute reads itself, by name.
+  static const AttributeTable<CircleProgress>& Attributes();
 };
 
 }  // namespace ui

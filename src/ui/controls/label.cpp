@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "runtime/string_util.h"
+#include "ui/core/attribute_table.h"
 #include "ui/core/attribute_values.h"
 #include "ui/core/dpi_scaler.h"
 #include "ui/core/i_control_window.h"
@@ -124,35 +125,44 @@ void LabelTemplate<Base>::SetFont(const std::wstring& fontId) {
 
 template <typename Base>
 void LabelTemplate<Base>::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  ControlState state = ControlState::kNormal;
-  if (name == L"align") {
-    textStyle_ = ApplyAlignWords(textStyle_, value);
-  } else if (name == L"endellipsis") {
-    textStyle_ =
-        ParseBoolValue(value) ? (textStyle_ | kTextEndEllipsis) : (textStyle_ & ~kTextEndEllipsis);
-  } else if (name == L"linelimit") {
-    if (lineLimit_ != ParseBoolValue(value)) {
-      lineLimit_ = ParseBoolValue(value);
-      this->Invalidate();
-    }
-  } else if (name == L"singleline") {
-    if (singleLine_ != ParseBoolValue(value)) {
-      singleLine_ = ParseBoolValue(value);
-      this->Invalidate();
-    }
-  } else if (name == L"text") {
-    SetText(value);
-  } else if (name == L"textid") {
-    SetTextId(value);
-  } else if (name == L"font") {
-    SetFont(value);
-  } else if (ParseStateInName(name, L"", L"textcolor", &state)) {
-    SetStateTextColor(state, value);
-  } else if (name == L"textpadding") {
-    SetTextPadding(ParseRectValue(value));
-  } else {
-    Base::SetAttribute(name, value);
-  }
+  if (!Attributes().Apply(*this, name, value)) Base::SetAttribute(name, value);
+}
+
+template <typename Base>
+const AttributeTable<LabelTemplate<Base>>& LabelTemplate<Base>::Attributes() {
+  using Value = const std::wstring&;
+  static const AttributeTable<LabelTemplate> table(
+      {
+          // The style changes without a repaint: it shows from the next paint on.
+          {L"align",
+           [](LabelTemplate& c, Value v) { c.textStyle_ = ApplyAlignWords(c.textStyle_, v); }},
+          {L"endellipsis", [](LabelTemplate& c, Value v) { c.SetEndEllipsis(ParseBoolValue(v)); }},
+          {L"linelimit",
+           [](LabelTemplate& c, Value v) { c.SetLineFlag(&c.lineLimit_, ParseBoolValue(v)); }},
+          {L"singleline",
+           [](LabelTemplate& c, Value v) { c.SetLineFlag(&c.singleLine_, ParseBoolValue(v)); }},
+          {L"text", [](LabelTemplate& c, Value v) { c.SetText(v); }},
+          {L"textid", [](LabelTemplate& c, Value v) { c.SetTextId(v); }},
+          {L"font", [](LabelTemplate& c, Value v) { c.SetFont(v); }},
+          {L"textpadding", [](LabelTemplate& c, Value v) { c.SetTextPadding(ParseRectValue(v)); }},
+      },
+      {
+          {L"", L"textcolor",
+           [](LabelTemplate& c, ControlState s, Value v) { c.SetStateTextColor(s, v); }},
+      });
+  return table;
+}
+
+template <typename Base>
+void LabelTemplate<Base>::SetEndEllipsis(bool on) {
+  textStyle_ = on ? (textStyle_ | kTextEndEllipsis) : (textStyle_ & ~kTextEndEllipsis);
+}
+
+template <typename Base>
+void LabelTemplate<Base>::SetLineFlag(bool* flag, bool on) {
+  if (*flag == on) return;
+  *flag = on;
+  this->Invalidate();
 }
 
 template <typename Base>

@@ -53,6 +53,14 @@ class LabelTemplate : public Base {
   std::wstring text_;
   std::wstring textId_;
   std::map<ControlState, std::wstring> textColors_;
+
+ private:
+  // The attributes SetAttribute reads itself, by name.
+  static const AttributeTable<LabelTemplate>& Attributes();
+  // Without a repaint, as "align": the style shows from the next paint on.
+  void SetEndEllipsis(bool on);
+  // lineLimit_ or singleLine_; repaints when it changed.
+  void SetLineFlag(bool* flag, bool on);
 };
 
 // Applies the words of an "align" value to a text style.

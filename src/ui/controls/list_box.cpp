@@ -1,5 +1,7 @@
 #include "ui/controls/list_box.h"
 
+#include <windows.h>
+
 #include <algorithm>
 
 #include "ui/controls/list_container_element.h"
@@ -137,17 +139,17 @@ Control* ListBox::GetTopItem() {
 bool ListBox::HandleSelectionKey(std::uint32_t key) {
   int target = -1;
   switch (key) {
-    case kKeyHome:
+    case VK_HOME:
       target = FindSelectableItem(0, false);
       break;
-    case kKeyEnd:
+    case VK_END:
       // The last item that can be selected, even when a hidden or disabled child follows.
       target = FindSelectableItem(GetCount() - 1, false);
       break;
-    case kKeyUp:
+    case VK_UP:
       target = FindSelectableItem(currentIndex_ - 1, false);
       break;
-    case kKeyDown:
+    case VK_DOWN:
       target = FindSelectableItem(currentIndex_ + 1, true);
       break;
     default:
@@ -159,16 +161,8 @@ bool ListBox::HandleSelectionKey(std::uint32_t key) {
 }
 
 void ListBox::HandleEvent(EventArgs* args) {
-  const int type = args->type;
-  if (!IsMouseEnabled() && type >= kEventMouseFirst && type <= kEventMouseLast) {
-    if (Box* parent = GetParent()) {
-      parent->DispatchEvent(args);
-    } else {
-      ScrollableBox::HandleEvent(args);
-    }
-    return;
-  }
-  switch (type) {
+  if (PassOnDisabledMouse(args)) return;
+  switch (args->type) {
     case kEventKeyDown:
       if (HandleSelectionKey(args->wParam)) return;
       break;
@@ -177,7 +171,7 @@ void ListBox::HandleEvent(EventArgs* args) {
       return;
     case kEventScrollWheel:
       if (scrollSelect_) {
-        HandleSelectionKey(static_cast<int>(args->wParam) > 0 ? kKeyUp : kKeyDown);
+        HandleSelectionKey(static_cast<int>(args->wParam) > 0 ? VK_UP : VK_DOWN);
         return;
       }
       break;

@@ -49,12 +49,6 @@ class ListBox : public ScrollableBox, public IListOwner {
   bool ButtonDown(EventArgs* args) override;
 
  protected:
-  // The key codes lists act on.
-  static constexpr std::uint32_t kKeyEnd = 35;
-  static constexpr std::uint32_t kKeyHome = 36;
-  static constexpr std::uint32_t kKeyUp = 38;
-  static constexpr std::uint32_t kKeyDown = 40;
-
   // The list items from the first index to the last (inclusive) learn their positions.
   void RenumberItems(int first, int last);
   // The selection moved by a key: Home, End, Up or Down; false for other keys.

@@ -7,12 +7,6 @@
 
 namespace ui {
 
-namespace {
-
-constexpr std::uint32_t kKeyReturn = 13;
-
-}  // namespace
-
 ListContainerElement::ListContainerElement() {
   SetTextStyle(kTextEndEllipsis | kTextNoClip | kTextSingleLine | kTextVCenter);
   // A pen or a finger on an item scrolls its list; it does not click the item.
@@ -38,20 +32,14 @@ void ListContainerElement::SendDoubleClick() {
 }
 
 void ListContainerElement::HandleEvent(EventArgs* args) {
+  // An item in a list is one of the list's children, so its parent is its list.
+  if (PassOnDisabledMouse(args)) return;
   const int type = args->type;
-  if (!IsMouseEnabled() && type >= kEventMouseFirst && type <= kEventMouseLast) {
-    if (listOwner_) {
-      listOwner_->DispatchEvent(args);
-    } else {
-      Control::HandleEvent(args);
-    }
-    return;
-  }
   if (type == kEventInternalButtonDown) {
     SendDoubleClick();
     return;
   }
-  if (type == kEventKeyDown && IsEnabled() && args->wParam == kKeyReturn) {
+  if (type == kEventKeyDown && IsEnabled() && args->wParam == VK_RETURN) {
     if (IsActivatable() && GetWindow()) GetWindow()->SendNotify(this, kEventReturn, 0, 0);
     return;
   }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cwchar>
 
+#include "ui/core/attribute_table.h"
 #include "ui/core/attribute_values.h"
 #include "ui/core/image_drawing.h"
 #include "ui/core/ui_registry.h"
@@ -63,23 +64,21 @@ void Progress::SetProgressColor(const std::wstring& color) {
 }
 
 void Progress::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  if (name == L"hor") {
-    SetHorizontal(ParseBoolValue(value));
-  } else if (name == L"min") {
-    SetMinValue(_wtoi(value.c_str()));
-  } else if (name == L"max") {
-    SetMaxValue(_wtoi(value.c_str()));
-  } else if (name == L"value") {
-    SetValue(_wtoi(value.c_str()));
-  } else if (name == L"progressimage") {
-    SetProgressImage(value);
-  } else if (name == L"isstretchfore") {
-    SetStretchForeImage(ParseBoolValue(value));
-  } else if (name == L"progresscolor") {
-    SetProgressColor(value);
-  } else {
-    LabelTemplate<Control>::SetAttribute(name, value);
-  }
+  if (!Attributes().Apply(*this, name, value)) LabelTemplate<Control>::SetAttribute(name, value);
+}
+
+const AttributeTable<Progress>& Progress::Attributes() {
+  using Value = const std::wstring&;
+  static const AttributeTable<Progress> table({
+      {L"hor", [](Progress& c, Value v) { c.SetHorizontal(ParseBoolValue(v)); }},
+      {L"min", [](Progress& c, Value v) { c.SetMinValue(_wtoi(v.c_str())); }},
+      {L"max", [](Progress& c, Value v) { c.SetMaxValue(_wtoi(v.c_str())); }},
+      {L"value", [](Progress& c, Value v) { c.SetValue(_wtoi(v.c_str())); }},
+      {L"progressimage", [](Progress& c, Value v) { c.SetProgressImage(v); }},
+      {L"isstretchfore", [](Progress& c, Value v) { c.SetStretchForeImage(ParseBoolValue(v)); }},
+      {L"progresscolor", [](Progress& c, Value v) { c.SetProgressColor(v); }},
+  });
+  return table;
 }
 
 double Progress::Span() const {

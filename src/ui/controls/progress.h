@@ -54,6 +54,10 @@ class Progress : public LabelTemplate<Control> {
   ImageAttribute progressImage_;
   std::wstring progressColor_;
   std::wstring imageModifier_;
+
+ private:
+  // The attributes SetAttribute reads itself, by name.
+  static const AttributeTable<Progress>& Attributes();
 };
 
 // The text of a colour attribute: blanks (and control characters) before the name do not

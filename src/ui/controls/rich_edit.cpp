@@ -6,6 +6,7 @@
 #include "runtime/string_util.h"
 #include "ui/controls/c_txt_win_host.h"
 #include "ui/controls/scroll_bar.h"
+#include "ui/core/attribute_table.h"
 #include "ui/core/attribute_values.h"
 #include "ui/core/i_control_window.h"
 #include "ui/core/image_drawing.h"
@@ -25,6 +26,13 @@ constexpr UiColor kDefaultCaretColor = 0xFF000000;
 
 COLORREF ToColorRef(UiColor argb) {
   return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+// "true" or "false" switch a style; any other word leaves it as it is.
+bool ReadSwitch(const std::wstring& word, bool* on) {
+  if (word != L"true" && word != L"false") return false;
+  *on = word == L"true";
+  return true;
 }
 
 // Colour names in attributes may start with blanks.
@@ -309,69 +317,92 @@ void RichEdit::SetAlign(const std::wstring& value) {
 }
 
 void RichEdit::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  const bool isTrue = value == L"true";
-  const bool isFalse = value == L"false";
-  if (name == L"vscrollbar" || name == L"hscrollbar") {
-    SetScrollBarStyle(name == L"vscrollbar", isTrue);
-  } else if (name == L"autovscroll" || name == L"autohscroll") {
-    const std::uint32_t bit = name == L"autovscroll" ? kStyleAutoVScroll : kStyleAutoHScroll;
-    if (isTrue || isFalse) SetStyleBit(bit, isTrue);
-    ApplyStyleToHost(TXTBIT_SCROLLBARCHANGE | TXTBIT_WORDWRAP);
-  } else if (name == L"multiline") {
-    if (isTrue || isFalse) SetStyleBit(kStyleMultiline, isTrue);
-    ApplyStyleToHost(TXTBIT_MULTILINE);
-  } else if (name == L"readonly") {
-    if (isTrue || isFalse) SetReadOnly(isTrue);
-  } else if (name == L"password") {
-    if (isTrue || isFalse) {
-      password_ = isTrue;
-      SetStyleBit(kStylePassword, isTrue);
-      ApplyStyleToHost(TXTBIT_USEPASSWORD);
-    }
-  } else if (name == L"number") {
-    if (isTrue || isFalse) {
-      numberOnly_ = isTrue;
-      SetStyleBit(kStyleNumber, isTrue);
-    }
-  } else if (name == L"align") {
-    SetAlign(value);
-  } else if (name == L"normaltextcolor") {
-    normalTextColor_ = SkipLeadingBlanks(value);
-    if (IsEnabled()) SetTextColor(normalTextColor_);
-  } else if (name == L"disabledtextcolor") {
-    disabledTextColor_ = SkipLeadingBlanks(value);
-    if (!IsEnabled()) SetTextColor(disabledTextColor_);
-  } else if (name == L"caretcolor") {
-    caretColor_ = SkipLeadingBlanks(value);
-  } else if (name == L"promptcolor") {
-    promptColor_ = SkipLeadingBlanks(value);
-  } else if (name == L"promptmode") {
-    if (isTrue) promptMode_ = true;
-  } else if (name == L"prompttext") {
-    SetPromptText(value);
-  } else if (name == L"prompttextid") {
-    SetPromptTextId(value);
-  } else if (name == L"focusedimage") {
-    focusedImage_.SetImageString(value);
-    Invalidate();
-  } else if (name == L"font") {
-    SetFont(value);
-  } else if (name == L"text") {
-    SetText(value);
-  } else if (name == L"textid") {
-    SetTextId(value);
-  } else if (name == L"wanttab") {
-    wantTab_ = isTrue;
-  } else if (name == L"wantreturnmsg") {
-    wantReturnMsg_ = isTrue;
-  } else if (name == L"returnmsgwantctrl") {
-    returnMsgWantCtrl_ = isTrue;
-  } else if (name == L"rich") {
-    SetRich(isTrue);
-  } else {
-    // The scrollable box's own attributes do not apply: the engine scrolls the text.
-    Box::SetAttribute(name, value);
-  }
+  // The scrollable box's own attributes do not apply: the engine scrolls the text.
+  if (!Attributes().Apply(*this, name, value)) Box::SetAttribute(name, value);
+}
+
+const AttributeTable<RichEdit>& RichEdit::Attributes() {
+  using Value = const std::wstring&;
+  static const AttributeTable<RichEdit> table({
+      {L"vscrollbar", [](RichEdit& c, Value v) { c.SetScrollBarStyle(true, ParseBoolValue(v)); }},
+      {L"hscrollbar", [](RichEdit& c, Value v) { c.SetScrollBarStyle(false, ParseBoolValue(v)); }},
+      {L"autovscroll", [](RichEdit& c, Value v) { c.SetAutoScroll(kStyleAutoVScroll, v); }},
+      {L"autohscroll", [](RichEdit& c, Value v) { c.SetAutoScroll(kStyleAutoHScroll, v); }},
+      {L"multiline", [](RichEdit& c, Value v) { c.SetMultiline(v); }},
+      {L"readonly",
+       [](RichEdit& c, Value v) {
+         bool on = false;
+         if (ReadSwitch(v, &on)) c.SetReadOnly(on);
+       }},
+      {L"password",
+       [](RichEdit& c, Value v) {
+         bool on = false;
+         if (ReadSwitch(v, &on)) c.SetPassword(on);
+       }},
+      {L"number",
+       [](RichEdit& c, Value v) {
+         bool on = false;
+         if (ReadSwitch(v, &on)) c.SetNumberOnly(on);
+       }},
+      {L"align", [](RichEdit& c, Value v) { c.SetAlign(v); }},
+      {L"normaltextcolor",
+       [](RichEdit& c, Value v) { c.SetStateTextColor(true, SkipLeadingBlanks(v)); }},
+      {L"disabledtextcolor",
+       [](RichEdit& c, Value v) { c.SetStateTextColor(false, SkipLeadingBlanks(v)); }},
+      {L"caretcolor", [](RichEdit& c, Value v) { c.caretColor_ = SkipLeadingBlanks(v); }},
+      {L"promptcolor", [](RichEdit& c, Value v) { c.promptColor_ = SkipLeadingBlanks(v); }},
+      // Only switched on: once set, a prompt stays.
+      {L"promptmode",
+       [](RichEdit& c, Value v) {
+         if (ParseBoolValue(v)) c.promptMode_ = true;
+       }},
+      {L"prompttext", [](RichEdit& c, Value v) { c.SetPromptText(v); }},
+      {L"prompttextid", [](RichEdit& c, Value v) { c.SetPromptTextId(v); }},
+      {L"focusedimage", [](RichEdit& c, Value v) { c.SetFocusedImage(v); }},
+      {L"font", [](RichEdit& c, Value v) { c.SetFont(v); }},
+      {L"text", [](RichEdit& c, Value v) { c.SetText(v); }},
+      {L"textid", [](RichEdit& c, Value v) { c.SetTextId(v); }},
+      {L"wanttab", [](RichEdit& c, Value v) { c.wantTab_ = ParseBoolValue(v); }},
+      {L"wantreturnmsg", [](RichEdit& c, Value v) { c.wantReturnMsg_ = ParseBoolValue(v); }},
+      {L"returnmsgwantctrl",
+       [](RichEdit& c, Value v) { c.returnMsgWantCtrl_ = ParseBoolValue(v); }},
+      {L"rich", [](RichEdit& c, Value v) { c.SetRich(ParseBoolValue(v)); }},
+  });
+  return table;
+}
+
+void RichEdit::SetAutoScroll(std::uint32_t bit, const std::wstring& word) {
+  bool on = false;
+  if (ReadSwitch(word, &on)) SetStyleBit(bit, on);
+  ApplyStyleToHost(TXTBIT_SCROLLBARCHANGE | TXTBIT_WORDWRAP);
+}
+
+void RichEdit::SetMultiline(const std::wstring& word) {
+  bool on = false;
+  if (ReadSwitch(word, &on)) SetStyleBit(kStyleMultiline, on);
+  ApplyStyleToHost(TXTBIT_MULTILINE);
+}
+
+void RichEdit::SetPassword(bool password) {
+  password_ = password;
+  SetStyleBit(kStylePassword, password);
+  ApplyStyleToHost(TXTBIT_USEPASSWORD);
+}
+
+void RichEdit::SetNumberOnly(bool numberOnly) {
+  numberOnly_ = numberOnly;
+  SetStyleBit(kStyleNumber, numberOnly);
+}
+
+void RichEdit::SetStateTextColor(bool enabled, const std::wstring& colorName) {
+  (enabled ? normalTextColor_ : disabledTextColor_) = colorName;
+  // The text shows the colour at once when it is the one of the edit's state.
+  if (IsEnabled() == enabled) SetTextColor(colorName);
+}
+
+void RichEdit::SetFocusedImage(const std::wstring& image) {
+  focusedImage_.SetImageString(image);
+  Invalidate();
 }
 
 // Layout.

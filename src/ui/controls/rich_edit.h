@@ -148,6 +148,16 @@ class RichEdit : public ScrollableBox {
   void SetStyleBit(std::uint32_t bit, bool on);
   void SetScrollBarStyle(bool vertical, bool on);
   void SetAlign(const std::wstring& value);
+  // The attributes SetAttribute reads itself, by name.
+  static const AttributeTable<RichEdit>& Attributes();
+  // The automatic scroll bit of one direction, switched by the word.
+  void SetAutoScroll(std::uint32_t bit, const std::wstring& word);
+  void SetMultiline(const std::wstring& word);
+  void SetPassword(bool password);
+  void SetNumberOnly(bool numberOnly);
+  // The text colour of the enabled or of the disabled edit.
+  void SetStateTextColor(bool enabled, const std::wstring& colorName);
+  void SetFocusedImage(const std::wstring& image);
   UiRect TextRect() const;
   void UpdateHostClientRect();
   int NaturalHeight(int width) const;

@@ -51,10 +51,10 @@ bool IsPasteKey(std::uint32_t key) {
 }  // namespace
 
 void RichEdit::HandleEvent(EventArgs* args) {
+  if (PassOnDisabledMouse(args)) return;
   const int type = args->type;
-  const bool mouse = type >= kEventMouseFirst && type <= kEventMouseLast;
   const bool focusEvent = type == kEventInternalSetFocus || type == kEventInternalKillFocus;
-  if (!host_ || (!IsEnabled() && !focusEvent) || (mouse && !IsMouseEnabled())) {
+  if (!host_ || (!IsEnabled() && !focusEvent)) {
     ScrollableBox::HandleEvent(args);
     return;
   }

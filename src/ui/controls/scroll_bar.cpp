@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "ui/controls/scrollable_box.h"
+#include "ui/core/attribute_table.h"
 #include "ui/core/attribute_values.h"
 #include "ui/core/dpi_scaler.h"
 #include "ui/core/i_control_window.h"
@@ -188,12 +189,9 @@ void ScrollBar::ScrollTo(int64_t position) {
 // Input.
 
 void ScrollBar::HandleEvent(EventArgs* args) {
+  // A bar's parent is its owner.
+  if (PassOnDisabledMouse(args)) return;
   const int type = args->type;
-  const bool mouse = type >= kEventMouseFirst && type <= kEventMouseLast;
-  if (mouse && !IsMouseEnabled()) {
-    Control::HandleEvent(args);  // passes it on to the owner
-    return;
-  }
   switch (type) {
     case kEventButtonDown:
     case kEventInternalButtonDown:
@@ -334,42 +332,48 @@ void ScrollBar::SetFocus() {
 
 // Attributes.
 
-StateImageSet* ScrollBar::ImageSetFor(const std::wstring& prefix) {
-  if (prefix == L"button1") return &button1Images_;
-  if (prefix == L"button2") return &button2Images_;
-  if (prefix == L"thumb") return &thumbImages_;
-  if (prefix == L"rail") return &railImages_;
-  if (prefix == L"bk") return &bkImages_;
-  return nullptr;
+void ScrollBar::SetAttribute(const std::wstring& name, const std::wstring& value) {
+  if (!Attributes().Apply(*this, name, value)) Control::SetAttribute(name, value);
 }
 
-void ScrollBar::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  ControlState state;
-  for (const wchar_t* prefix : {L"button1", L"button2", L"thumb", L"rail", L"bk"}) {
-    if (ParseStateInName(name, prefix, L"image", &state)) {
-      ImageSetFor(prefix)->SetImageString(state, value);
-      Invalidate();
-      return;
-    }
-  }
-  if (name == L"hor") {
-    SetHorizontal(ParseBoolValue(value));
-  } else if (name == L"linesize") {
-    SetLineSize(ParseIntValue(value));
-  } else if (name == L"thumbminlength") {
-    SetThumbMinLength(ParseIntValue(value));
-  } else if (name == L"range") {
-    SetScrollRange(ParseIntValue(value));
-  } else if (name == L"value") {
-    SetScrollPos(ParseIntValue(value));
-  } else if (name == L"showbutton1" || name == L"showbutton2") {
-    (name == L"showbutton1" ? showButton1_ : showButton2_) = ParseBoolValue(value);
-    LayOutParts();
-  } else if (name == L"autohidescroll") {
-    autoHide_ = ParseBoolValue(value);
-  } else {
-    Control::SetAttribute(name, value);
-  }
+const AttributeTable<ScrollBar>& ScrollBar::Attributes() {
+  using Value = const std::wstring&;
+  static const AttributeTable<ScrollBar> table(
+      {
+          {L"hor", [](ScrollBar& c, Value v) { c.SetHorizontal(ParseBoolValue(v)); }},
+          {L"linesize", [](ScrollBar& c, Value v) { c.SetLineSize(ParseIntValue(v)); }},
+          {L"thumbminlength", [](ScrollBar& c, Value v) { c.SetThumbMinLength(ParseIntValue(v)); }},
+          {L"range", [](ScrollBar& c, Value v) { c.SetScrollRange(ParseIntValue(v)); }},
+          {L"value", [](ScrollBar& c, Value v) { c.SetScrollPos(ParseIntValue(v)); }},
+          {L"showbutton1",
+           [](ScrollBar& c, Value v) { c.ShowButton(&c.showButton1_, ParseBoolValue(v)); }},
+          {L"showbutton2",
+           [](ScrollBar& c, Value v) { c.ShowButton(&c.showButton2_, ParseBoolValue(v)); }},
+          {L"autohidescroll", [](ScrollBar& c, Value v) { c.autoHide_ = ParseBoolValue(v); }},
+      },
+      {
+          {L"button1", L"image",
+           [](ScrollBar& c, ControlState s, Value v) { c.SetPartImage(&c.button1Images_, s, v); }},
+          {L"button2", L"image",
+           [](ScrollBar& c, ControlState s, Value v) { c.SetPartImage(&c.button2Images_, s, v); }},
+          {L"thumb", L"image",
+           [](ScrollBar& c, ControlState s, Value v) { c.SetPartImage(&c.thumbImages_, s, v); }},
+          {L"rail", L"image",
+           [](ScrollBar& c, ControlState s, Value v) { c.SetPartImage(&c.railImages_, s, v); }},
+          {L"bk", L"image",
+           [](ScrollBar& c, ControlState s, Value v) { c.SetPartImage(&c.bkImages_, s, v); }},
+      });
+  return table;
+}
+
+void ScrollBar::SetPartImage(StateImageSet* images, ControlState state, const std::wstring& image) {
+  images->SetImageString(state, image);
+  Invalidate();
+}
+
+void ScrollBar::ShowButton(bool* shown, bool show) {
+  *shown = show;
+  LayOutParts();
 }
 
 // Painting.

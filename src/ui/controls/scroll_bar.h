@@ -86,7 +86,11 @@ class ScrollBar : public Control {
   void PaintPart(IRenderContext& context, StateImageSet& images, const UiRect& rect,
                  ControlState state);
   std::wstring DestinationOf(const UiRect& rect) const;
-  StateImageSet* ImageSetFor(const std::wstring& prefix);
+  // The attributes SetAttribute reads itself, by name.
+  static const AttributeTable<ScrollBar>& Attributes();
+  void SetPartImage(StateImageSet* images, ControlState state, const std::wstring& image);
+  // showButton1_ or showButton2_; the parts are laid out again in the bar's rectangle.
+  void ShowButton(bool* shown, bool show);
 
   bool horizontal_ = false;
   bool showButton1_ = true;

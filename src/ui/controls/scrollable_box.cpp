@@ -1,9 +1,12 @@
 #include "ui/controls/scrollable_box.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstdlib>
 
 #include "ui/controls/scroll_bar.h"
+#include "ui/core/attribute_table.h"
 #include "ui/core/attribute_values.h"
 #include "ui/core/dpi_scaler.h"
 #include "ui/core/i_control_window.h"
@@ -16,12 +19,6 @@ namespace ui {
 namespace {
 
 constexpr int kUnitWhenZero = 20;
-constexpr int kKeyPageUp = 33;
-constexpr int kKeyPageDown = 34;
-constexpr int kKeyEnd = 35;
-constexpr int kKeyHome = 36;
-constexpr int kKeyUp = 38;
-constexpr int kKeyDown = 40;
 
 // Images are released and restored only after the first paint of the process has shown
 // what is in view; until then every box does it once more after painting.
@@ -319,31 +316,50 @@ void ScrollableBox::PlaceBars(const UiRect& rect) {
 // Attributes.
 
 void ScrollableBox::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  const DpiScaler& scaler = UiRegistry::GetDpiScaler();
-  if (name == L"vscrollbar") {
-    EnableScrollBar(ParseBoolValue(value), horizontalBar_ != nullptr);
-  } else if (name == L"hscrollbar") {
-    EnableScrollBar(verticalBar_ != nullptr, ParseBoolValue(value));
-  } else if (name == L"vscrollbarstyle") {
+  if (!Attributes().Apply(*this, name, value)) Box::SetAttribute(name, value);
+}
+
+const AttributeTable<ScrollableBox>& ScrollableBox::Attributes() {
+  using Value = const std::wstring&;
+  static const AttributeTable<ScrollableBox> table({
+      {L"vscrollbar",
+       [](ScrollableBox& c, Value v) {
+         c.EnableScrollBar(ParseBoolValue(v), c.horizontalBar_ != nullptr);
+       }},
+      {L"hscrollbar",
+       [](ScrollableBox& c, Value v) {
+         c.EnableScrollBar(c.verticalBar_ != nullptr, ParseBoolValue(v));
+       }},
+      {L"vscrollbarstyle", [](ScrollableBox& c, Value v) { c.SetBarStyle(true, v); }},
+      {L"hscrollbarstyle", [](ScrollableBox& c, Value v) { c.SetBarStyle(false, v); }},
+      {L"scrollbarpadding",
+       [](ScrollableBox& c, Value v) {
+         c.scrollBarPadding_ = UiRegistry::GetDpiScaler().ScaleRect(ParseRectValue(v));
+       }},
+      {L"vscrollunit",
+       [](ScrollableBox& c, Value v) {
+         c.verticalUnit_ = UiRegistry::GetDpiScaler().ScaleLength(ParseIntValue(v));
+       }},
+      {L"hscrollunit",
+       [](ScrollableBox& c, Value v) {
+         c.horizontalUnit_ = UiRegistry::GetDpiScaler().ScaleLength(ParseIntValue(v));
+       }},
+      {L"scrollbarfloat", [](ScrollableBox& c, Value v) { c.scrollBarFloat_ = ParseBoolValue(v); }},
+      {L"defaultdisplayscrollbar",
+       [](ScrollableBox& c, Value v) { c.defaultDisplayScrollBar_ = ParseBoolValue(v); }},
+      {L"holdend", [](ScrollableBox& c, Value v) { c.holdEnd_ = ParseBoolValue(v); }},
+  });
+  return table;
+}
+
+void ScrollableBox::SetBarStyle(bool vertical, const std::wstring& attributes) {
+  // Styling a bar makes it.
+  if (vertical) {
     EnableScrollBar(true, horizontalBar_ != nullptr);
-    verticalBar_->ApplyAttributeList(value);
-  } else if (name == L"hscrollbarstyle") {
-    EnableScrollBar(verticalBar_ != nullptr, true);
-    horizontalBar_->ApplyAttributeList(value);
-  } else if (name == L"scrollbarpadding") {
-    scrollBarPadding_ = scaler.ScaleRect(ParseRectValue(value));
-  } else if (name == L"vscrollunit") {
-    verticalUnit_ = scaler.ScaleLength(ParseIntValue(value));
-  } else if (name == L"hscrollunit") {
-    horizontalUnit_ = scaler.ScaleLength(ParseIntValue(value));
-  } else if (name == L"scrollbarfloat") {
-    scrollBarFloat_ = ParseBoolValue(value);
-  } else if (name == L"defaultdisplayscrollbar") {
-    defaultDisplayScrollBar_ = ParseBoolValue(value);
-  } else if (name == L"holdend") {
-    holdEnd_ = ParseBoolValue(value);
+    verticalBar_->ApplyAttributeList(attributes);
   } else {
-    Box::SetAttribute(name, value);
+    EnableScrollBar(verticalBar_ != nullptr, true);
+    horizontalBar_->ApplyAttributeList(attributes);
   }
 }
 
@@ -364,12 +380,8 @@ void ScrollableBox::SetMouseEnabled(bool enabled) {
 // Input.
 
 void ScrollableBox::HandleEvent(EventArgs* args) {
+  if (PassOnDisabledMouse(args)) return;
   const int type = args->type;
-  const bool mouse = type >= kEventMouseFirst && type <= kEventMouseLast;
-  if (mouse && !IsMouseEnabled()) {
-    Box::HandleEvent(args);
-    return;
-  }
   if (HasRange(verticalBar_.get()) && verticalBar_->IsEnabled()) {
     if (HandleScrollInput(args, true)) return;
   } else if (HasRange(horizontalBar_.get()) && horizontalBar_->IsEnabled()) {
@@ -412,22 +424,22 @@ bool ScrollableBox::HandleScrollInput(EventArgs* args, bool vertical) {
 
 bool ScrollableBox::HandleScrollKey(std::uint32_t key, bool vertical) {
   switch (key) {
-    case kKeyPageUp:
+    case VK_PRIOR:
       vertical ? PageUp() : PageLeft();
       return true;
-    case kKeyPageDown:
+    case VK_NEXT:
       vertical ? PageDown() : PageRight();
       return true;
-    case kKeyEnd:
+    case VK_END:
       vertical ? EndDown(true, true) : EndRight();
       return true;
-    case kKeyHome:
+    case VK_HOME:
       vertical ? HomeUp() : HomeLeft();
       return true;
-    case kKeyUp:
+    case VK_UP:
       vertical ? LineUp(-1, true) : LineLeft();
       return true;
-    case kKeyDown:
+    case VK_DOWN:
       vertical ? LineDown(-1, true) : LineRight();
       return true;
     default:
@@ -530,10 +542,10 @@ void ScrollableBox::UpdateImageResidency(bool forward) {
   for (size_t n = 0; n < count && n < items_.size(); ++n) {
     Control* child = items_[forward ? n : items_.size() - 1 - n];
     if (!child->IsVisible() || child->IsFloat()) continue;
-    UiRect near = child->GetItemRect();
-    near.top -= kImageResidencyMargin;
-    near.bottom += kImageResidencyMargin;
-    if (near.Intersects(view)) {
+    UiRect nearby = child->GetItemRect();
+    nearby.top -= kImageResidencyMargin;
+    nearby.bottom += kImageResidencyMargin;
+    if (nearby.Intersects(view)) {
       child->RestoreImagesFromCache();
     } else {
       child->ReleaseAllImages();

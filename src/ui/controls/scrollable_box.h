@@ -104,6 +104,10 @@ class ScrollableBox : public Box {
   bool HandleTouch(EventArgs* args);
   void FadeBars(bool in);
   void PlaceBar(ScrollBar* bar, const UiRect& rect, bool vertical);
+  // The attributes SetAttribute reads itself, by name.
+  static const AttributeTable<ScrollableBox>& Attributes();
+  // Makes the bar when it is missing and applies the attribute list to it.
+  void SetBarStyle(bool vertical, const std::wstring& attributes);
 
   std::unique_ptr<ScrollBar> verticalBar_;
   std::unique_ptr<ScrollBar> horizontalBar_;

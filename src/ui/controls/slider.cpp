@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cwchar>
 
+#include "ui/core/attribute_table.h"
 #include "ui/core/attribute_values.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_scaler.h"
@@ -37,19 +38,26 @@ void Slider::SetProgressBarPadding(const UiRect& padding) {
 }
 
 void Slider::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  ControlState state = ControlState::kNormal;
-  if (name == L"step") {
-    SetChangeStep(_wtoi(value.c_str()));
-  } else if (ParseStateInName(name, L"thumb", L"image", &state)) {
-    SetThumbImage(state, value);
-  } else if (name == L"thumbsize") {
-    const UiSize size = ParseSizeValue(value);
-    SetThumbSize(size.cx, size.cy);
-  } else if (name == L"progressbarpadding") {
-    SetProgressBarPadding(ParseRectValue(value));
-  } else {
-    Progress::SetAttribute(name, value);
-  }
+  if (!Attributes().Apply(*this, name, value)) Progress::SetAttribute(name, value);
+}
+
+const AttributeTable<Slider>& Slider::Attributes() {
+  using Value = const std::wstring&;
+  static const AttributeTable<Slider> table(
+      {
+          {L"step", [](Slider& c, Value v) { c.SetChangeStep(_wtoi(v.c_str())); }},
+          {L"thumbsize",
+           [](Slider& c, Value v) {
+             const UiSize size = ParseSizeValue(v);
+             c.SetThumbSize(size.cx, size.cy);
+           }},
+          {L"progressbarpadding",
+           [](Slider& c, Value v) { c.SetProgressBarPadding(ParseRectValue(v)); }},
+      },
+      {
+          {L"thumb", L"image", [](Slider& c, ControlState s, Value v) { c.SetThumbImage(s, v); }},
+      });
+  return table;
 }
 
 UiRect Slider::GetProgressPos() {
@@ -107,15 +115,8 @@ UiPoint Slider::ContentPoint(const EventArgs& args) const {
 }
 
 void Slider::HandleEvent(EventArgs* args) {
+  if (PassOnDisabledMouse(args)) return;
   const int type = args->type;
-  if (!IsMouseEnabled() && type >= kEventMouseFirst && type <= kEventMouseLast) {
-    if (Box* parent = GetParent()) {
-      parent->DispatchEvent(args);
-    } else {
-      Progress::HandleEvent(args);
-    }
-    return;
-  }
   switch (type) {
     case kEventButtonDown:
     case kEventInternalButtonDown:

@@ -45,6 +45,9 @@ class Slider : public Progress {
   UiRect progressBarPadding_;
   int thumbState_ = 0;
   std::wstring thumbModifier_;
+
+  // The attributes SetAttribute reads itself, by name.
+  static const AttributeTable<Slider>& Attributes();
 };
 
 }  // namespace ui

@@ -1,5 +1,7 @@
 #include "ui/controls/virtual_list_box.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -140,21 +142,21 @@ void VirtualListBox::HandleEvent(EventArgs* args) {
   const bool mouse = type >= kEventMouseFirst && type <= kEventMouseLast;
   if (!mouse && type == kEventKeyDown) {
     switch (args->wParam) {
-      case kKeyEnd:
+      case VK_END:
         SetScrollPosY(GetScrollRange().cy);
         return;
-      case kKeyHome:
+      case VK_HOME:
         SetScrollPosY(0);
         return;
-      case kKeyUp:
-      case kKeyDown:
+      case VK_UP:
+      case VK_DOWN:
         OnArrowKeyDown(static_cast<int>(args->wParam));
         return;
       default:
         break;
     }
   }
-  if (type == kEventKeyUp && (args->wParam == kKeyUp || args->wParam == kKeyDown)) {
+  if (type == kEventKeyUp && (args->wParam == VK_UP || args->wParam == VK_DOWN)) {
     OnArrowKeyUp(static_cast<int>(args->wParam));
     return;
   }

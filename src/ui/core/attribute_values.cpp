@@ -8,6 +8,9 @@ namespace ui {
 
 namespace {
 
+// In the order of the states' values.
+const wchar_t* const kStateWords[kControlStateCount] = {L"normal", L"hot", L"pushed", L"disabled"};
+
 // Reads up to count integers separated by one character each; never reads past the end.
 void ReadIntegers(const std::wstring& value, int* out, int count) {
   const wchar_t* p = value.c_str();
@@ -48,29 +51,17 @@ int ParseIntValue(const std::wstring& value) {
 }
 
 bool ParseStateWord(const std::wstring& word, ControlState* state) {
-  static const struct {
-    const wchar_t* word;
-    ControlState state;
-  } kStates[] = {{L"normal", ControlState::kNormal},
-                 {L"hot", ControlState::kHot},
-                 {L"pushed", ControlState::kPushed},
-                 {L"disabled", ControlState::kDisabled}};
-  for (const auto& entry : kStates) {
-    if (word == entry.word) {
-      *state = entry.state;
+  for (int i = 0; i < kControlStateCount; ++i) {
+    if (word == kStateWords[i]) {
+      *state = static_cast<ControlState>(i);
       return true;
     }
   }
   return false;
 }
 
-bool ParseStateInName(const std::wstring& name, const std::wstring& prefix,
-                      const std::wstring& suffix, ControlState* state) {
-  if (name.size() <= prefix.size() + suffix.size()) return false;
-  if (name.compare(0, prefix.size(), prefix) != 0) return false;
-  if (name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
-  return ParseStateWord(name.substr(prefix.size(), name.size() - prefix.size() - suffix.size()),
-                        state);
+const wchar_t* StateWord(ControlState state) {
+  return kStateWords[static_cast<int>(state)];
 }
 
 }  // namespace ui

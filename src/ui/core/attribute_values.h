@@ -21,9 +21,7 @@ int ParseLengthValue(const std::wstring& value);
 int ParseIntValue(const std::wstring& value);
 // "normal", "hot", "pushed" or "disabled"; false for anything else.
 bool ParseStateWord(const std::wstring& word, ControlState* state);
-// A state named inside an attribute name, as "hot" in "selectedhotcolor" with the prefix
-// "selected" and the suffix "color"; false when the name is not of that form.
-bool ParseStateInName(const std::wstring& name, const std::wstring& prefix,
-                      const std::wstring& suffix, ControlState* state);
+// The word of a state as layout attributes write it, inside names as "hot" in "hotcolor".
+const wchar_t* StateWord(ControlState state);
 
 }  // namespace ui

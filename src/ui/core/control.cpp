@@ -375,68 +375,74 @@ void Control::DispatchEvent(EventArgs* args) {
   HandleEvent(args);
 }
 
+bool Control::PassOnDisabledMouse(EventArgs* args) {
+  if (args->type < kEventMouseFirst || args->type > kEventMouseLast || IsMouseEnabled()) {
+    return false;
+  }
+  if (parent_) parent_->DispatchEvent(args);
+  return true;
+}
+
 void Control::HandleEvent(EventArgs* args) {
+  if (PassOnDisabledMouse(args)) return;
   const int type = args->type;
-  const bool mouse = type >= kEventMouseFirst && type <= kEventMouseLast;
-  if (!(mouse && !mouseEnabled_)) {
-    switch (type) {
-      case kEventInternalMenu:
-        if (IsEnabled() && contextMenuUsed_ && window_) {
-          window_->SendNotify(this, kEventMenu, args->wParam, args->lParam);
-          return;
-        }
-        break;
-      case kEventInternalSetFocus:
-        hotAlpha_ = 255;
-        state_ = ControlState::kHot;
-        focused_ = true;
-        Invalidate();
-        return;
-      case kEventInternalKillFocus:
-        hotAlpha_ = 0;
-        state_ = ControlState::kNormal;
-        focused_ = false;
-        Invalidate();
-        return;
-      case kEventSetCursor: {
-        CursorType cursor = cursorType_;
-        if (cursor == kCursorHand && !IsEnabled()) cursor = kCursorArrow;
-        ::SetCursor(SystemCursor(cursor));
+  switch (type) {
+    case kEventInternalMenu:
+      if (IsEnabled() && contextMenuUsed_ && window_) {
+        window_->SendNotify(this, kEventMenu, args->wParam, args->lParam);
         return;
       }
-      case kEventInternalButtonDown:
-      case kEventButtonDown:
-        ButtonDown(args);
-        return;
-      case kEventButtonUp:
-        ButtonUp(args);
-        return;
-      case kEventPointerDown:
-      case kEventPointerUp:
-        if (receivePointer_) {
-          if (type == kEventPointerDown) {
-            ButtonDown(args);
-          } else {
-            ButtonUp(args);
-          }
-          return;
-        }
-        break;
-      case kEventMouseEnter:
-        if (args->sender != this && window_ && !IsSelfOrAncestorOf(window_->GetHoverControl())) {
-          return;
-        }
-        MouseEnter(args);
-        break;
-      case kEventMouseLeave:
-        if (args->sender != this && window_ && IsSelfOrAncestorOf(window_->GetHoverControl())) {
-          return;
-        }
-        MouseLeave(args);
-        break;
-      default:
-        break;
+      break;
+    case kEventInternalSetFocus:
+      hotAlpha_ = 255;
+      state_ = ControlState::kHot;
+      focused_ = true;
+      Invalidate();
+      return;
+    case kEventInternalKillFocus:
+      hotAlpha_ = 0;
+      state_ = ControlState::kNormal;
+      focused_ = false;
+      Invalidate();
+      return;
+    case kEventSetCursor: {
+      CursorType cursor = cursorType_;
+      if (cursor == kCursorHand && !IsEnabled()) cursor = kCursorArrow;
+      ::SetCursor(SystemCursor(cursor));
+      return;
     }
+    case kEventInternalButtonDown:
+    case kEventButtonDown:
+      ButtonDown(args);
+      return;
+    case kEventButtonUp:
+      ButtonUp(args);
+      return;
+    case kEventPointerDown:
+    case kEventPointerUp:
+      if (receivePointer_) {
+        if (type == kEventPointerDown) {
+          ButtonDown(args);
+        } else {
+          ButtonUp(args);
+        }
+        return;
+      }
+      break;
+    case kEventMouseEnter:
+      if (args->sender != this && window_ && !IsSelfOrAncestorOf(window_->GetHoverControl())) {
+        return;
+      }
+      MouseEnter(args);
+      break;
+    case kEventMouseLeave:
+      if (args->sender != this && window_ && IsSelfOrAncestorOf(window_->GetHoverControl())) {
+        return;
+      }
+      MouseLeave(args);
+      break;
+    default:
+      break;
   }
   if (parent_) parent_->DispatchEvent(args);
 }

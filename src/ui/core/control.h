@@ -16,6 +16,8 @@
 namespace ui {
 
 class Control;
+template <typename T>
+class AttributeTable;
 
 enum CursorType { kCursorArrow = 0, kCursorHand = 1, kCursorIBeam = 2 };
 
@@ -220,6 +222,11 @@ class Control : public PlaceHolder, public IImageHost {
  protected:
   // Whether the control is this one or below it.
   bool IsSelfOrAncestorOf(const Control* control) const;
+  // A control whose mouse input is off does nothing with mouse events: it hands them to its
+  // parent's dispatch with the sender unchanged, as any bubbling event, so that the parent's
+  // bubbled handlers and its own handling see them (without a parent they are dropped).
+  // True when the event was such a one and has been passed on.
+  bool PassOnDisabledMouse(EventArgs* args);
   // Dispatches to this control's own code and layout handlers; false stops the event.
   bool RunOwnHandlers(EventArgs* args, const std::weak_ptr<kbase::WeakFlag>& alive);
   void StopBkImageAnimation();
@@ -273,6 +280,10 @@ class Control : public PlaceHolder, public IImageHost {
   std::wstring borderColor_;
   kbase::WeakCallbackFlag bkImageAnimationFlag_;
   ControlAnimations animations_{this};
+
+ private:
+  // The attributes SetAttribute reads, by name.
+  static const AttributeTable<Control>& Attributes();
 };
 
 }  // namespace ui

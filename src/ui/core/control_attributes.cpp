@@ -1,3 +1,4 @@
+#include "ui/core/attribute_table.h"
 #include "ui/core/attribute_values.h"
 #include "ui/core/control.h"
 #include "ui/core/dpi_scaler.h"
@@ -16,6 +17,49 @@ std::wstring WithoutLeadingBlanks(const std::wstring& value) {
 
 int Scaled(int value) {
   return UiRegistry::GetDpiScaler().ScaleLength(value);
+}
+
+void SetHAlignWord(Control& c, const std::wstring& word) {
+  if (word == L"left") c.SetHorAlignType(kHAlignLeft);
+  if (word == L"center") c.SetHorAlignType(kHAlignCenter);
+  if (word == L"right") c.SetHorAlignType(kHAlignRight);
+}
+
+void SetVAlignWord(Control& c, const std::wstring& word) {
+  if (word == L"top") c.SetVerAlignType(kVAlignTop);
+  if (word == L"center") c.SetVerAlignType(kVAlignCenter);
+  if (word == L"bottom") c.SetVerAlignType(kVAlignBottom);
+}
+
+void SetCursorTypeWord(Control& c, const std::wstring& word) {
+  if (word == L"arrow") c.SetCursorType(kCursorArrow);
+  if (word == L"hand") c.SetCursorType(kCursorHand);
+  if (word == L"ibeam") c.SetCursorType(kCursorIBeam);
+}
+
+void SetStateWord(Control& c, const std::wstring& word) {
+  ControlState state = ControlState::kNormal;
+  if (ParseStateWord(word, &state)) c.SetState(state);
+}
+
+void SetBorderSizeText(Control& c, const std::wstring& text) {
+  // One number sizes every side alike; a list gives each side its own.
+  if (text.find(L',') == std::wstring::npos) {
+    c.SetBorderSize(ParseIntValue(text));
+  } else {
+    c.SetBorderSize(ParseRectValue(text));
+  }
+}
+
+void SetBorderSide(Control& c, int UiRect::*side, const std::wstring& text) {
+  UiRect sides = c.GetBorderSides();
+  sides.*side = ParseIntValue(text);
+  c.SetBorderSize(sides);
+}
+
+void SetRenderOffsetText(Control& c, const std::wstring& text) {
+  const UiSize offset = ParseSizeValue(text);
+  c.SetRenderOffset(UiPoint{offset.cx, offset.cy});
 }
 
 }  // namespace
@@ -52,114 +96,76 @@ void Control::SetClass(const std::wstring& classNames) {
 }
 
 void Control::SetAttribute(const std::wstring& name, const std::wstring& value) {
-  ControlState state = ControlState::kNormal;
-  if (name == L"class") {
-    SetClass(value);
-  } else if (name == L"halign") {
-    if (value == L"left") hAlign_ = kHAlignLeft;
-    if (value == L"center") hAlign_ = kHAlignCenter;
-    if (value == L"right") hAlign_ = kHAlignRight;
-  } else if (name == L"valign") {
-    if (value == L"top") vAlign_ = kVAlignTop;
-    if (value == L"center") vAlign_ = kVAlignCenter;
-    if (value == L"bottom") vAlign_ = kVAlignBottom;
-  } else if (name == L"margin") {
-    SetMargin(ParseRectValue(value));
-  } else if (name == L"bkcolor") {
-    SetBkColor(WithoutLeadingBlanks(value));
-  } else if (name == L"bkcolor1") {
-    SetBkColor1(WithoutLeadingBlanks(value));
-  } else if (name == L"bordersize") {
-    if (value.find(L',') == std::wstring::npos) {
-      SetBorderSize(ParseIntValue(value));
-    } else {
-      SetBorderSize(ParseRectValue(value));
-    }
-  } else if (name == L"borderround") {
-    SetBorderRound(ParseSizeValue(value));
-  } else if (name == L"width") {
-    SetFixedWidth(ParseLengthValue(value));
-  } else if (name == L"height") {
-    SetFixedHeight(ParseLengthValue(value));
-  } else if (name == L"maxwidth") {
-    SetMaxWidth(ParseLengthValue(value));
-  } else if (name == L"maxheight") {
-    SetMaxHeight(ParseLengthValue(value));
-  } else if (name == L"minwidth") {
-    SetMinWidth(ParseIntValue(value));
-  } else if (name == L"minheight") {
-    SetMinHeight(ParseIntValue(value));
-  } else if (name == L"state") {
-    if (ParseStateWord(value, &state)) SetState(state);
-  } else if (name == L"cursortype") {
-    if (value == L"arrow") cursorType_ = kCursorArrow;
-    if (value == L"hand") cursorType_ = kCursorHand;
-    if (value == L"ibeam") cursorType_ = kCursorIBeam;
-  } else if (name == L"renderoffset") {
-    const UiSize offset = ParseSizeValue(value);
-    SetRenderOffset(UiPoint{offset.cx, offset.cy});
-  } else if (ParseStateInName(name, L"", L"color", &state)) {
-    SetStateColor(state, value);
-  } else if (name == L"bordercolor") {
-    SetBorderColor(value);
-  } else if (name == L"leftbordersize" || name == L"topbordersize" || name == L"rightbordersize" ||
-             name == L"bottombordersize") {
-    UiRect sides = borderSides_;
-    const int size = ParseIntValue(value);
-    if (name[0] == L'l') sides.left = size;
-    if (name[0] == L't') sides.top = size;
-    if (name[0] == L'r') sides.right = size;
-    if (name[0] == L'b') sides.bottom = size;
-    SetBorderSize(sides);
-  } else if (name == L"bkimage") {
-    SetBkImage(value);
-  } else if (name == L"name") {
-    name_ = value;
-  } else if (name == L"tooltiptext") {
-    SetToolTipText(value);
-  } else if (name == L"tooltiptextid") {
-    SetToolTipTextId(value);
-  } else if (name == L"dataid") {
-    SetDataID(value);
-  } else if (name == L"enabled") {
-    SetEnabled(ParseBoolValue(value));
-  } else if (name == L"mouse") {
-    SetMouseEnabled(ParseBoolValue(value));
-  } else if (name == L"keyboard") {
-    SetKeyboardEnabled(ParseBoolValue(value));
-  } else if (name == L"visible") {
-    SetVisible(ParseBoolValue(value));
-  } else if (name == L"fadevisible") {
-    SetFadeVisible(ParseBoolValue(value));
-  } else if (name == L"float") {
-    SetFloat(ParseBoolValue(value));
-  } else if (name == L"menu") {
-    SetContextMenuUsed(ParseBoolValue(value));
-  } else if (name == L"cache") {
-    SetUseCache(ParseBoolValue(value));
-  } else if (name == L"nofocus") {
-    SetNoFocus();
-  } else if (name == L"alpha") {
-    SetAlpha(ParseIntValue(value));
-  } else if (ParseStateInName(name, L"", L"image", &state)) {
-    SetStateImage(0, state, value);
-  } else if (ParseStateInName(name, L"fore", L"image", &state)) {
-    SetStateImage(1, state, value);
-  } else if (name == L"fadealpha") {
-    animations_.SetFadeAlpha(ParseBoolValue(value));
-  } else if (name == L"fadehot") {
-    animations_.SetFadeHot(ParseBoolValue(value));
-  } else if (name == L"fadewidth") {
-    animations_.SetFadeWidth(ParseBoolValue(value));
-  } else if (name == L"fadeheight") {
-    animations_.SetFadeHeight(ParseBoolValue(value));
-  } else if (name == L"fadeinoutxfromleft" || name == L"fadeinoutxfromright") {
-    animations_.SetFadeInOutX(ParseBoolValue(value), name == L"fadeinoutxfromright");
-  } else if (name == L"fadeinoutyfromtop" || name == L"fadeinoutyfrombottom") {
-    animations_.SetFadeInOutY(ParseBoolValue(value), name == L"fadeinoutyfrombottom");
-  } else if (name == L"receivepointer") {
-    receivePointer_ = ParseBoolValue(value);
-  }
+  Attributes().Apply(*this, name, value);
+}
+
+const AttributeTable<Control>& Control::Attributes() {
+  using Value = const std::wstring&;
+  static const AttributeTable<Control> table(
+      {
+          {L"class", [](Control& c, Value v) { c.SetClass(v); }},
+          {L"halign", [](Control& c, Value v) { SetHAlignWord(c, v); }},
+          {L"valign", [](Control& c, Value v) { SetVAlignWord(c, v); }},
+          {L"margin", [](Control& c, Value v) { c.SetMargin(ParseRectValue(v)); }},
+          {L"bkcolor", [](Control& c, Value v) { c.SetBkColor(WithoutLeadingBlanks(v)); }},
+          {L"bkcolor1", [](Control& c, Value v) { c.SetBkColor1(WithoutLeadingBlanks(v)); }},
+          {L"bordersize", [](Control& c, Value v) { SetBorderSizeText(c, v); }},
+          {L"borderround", [](Control& c, Value v) { c.SetBorderRound(ParseSizeValue(v)); }},
+          {L"width", [](Control& c, Value v) { c.SetFixedWidth(ParseLengthValue(v)); }},
+          {L"height", [](Control& c, Value v) { c.SetFixedHeight(ParseLengthValue(v)); }},
+          {L"maxwidth", [](Control& c, Value v) { c.SetMaxWidth(ParseLengthValue(v)); }},
+          {L"maxheight", [](Control& c, Value v) { c.SetMaxHeight(ParseLengthValue(v)); }},
+          {L"minwidth", [](Control& c, Value v) { c.SetMinWidth(ParseIntValue(v)); }},
+          {L"minheight", [](Control& c, Value v) { c.SetMinHeight(ParseIntValue(v)); }},
+          {L"state", [](Control& c, Value v) { SetStateWord(c, v); }},
+          {L"cursortype", [](Control& c, Value v) { SetCursorTypeWord(c, v); }},
+          {L"renderoffset", [](Control& c, Value v) { SetRenderOffsetText(c, v); }},
+          {L"bordercolor", [](Control& c, Value v) { c.SetBorderColor(v); }},
+          {L"leftbordersize", [](Control& c, Value v) { SetBorderSide(c, &UiRect::left, v); }},
+          {L"topbordersize", [](Control& c, Value v) { SetBorderSide(c, &UiRect::top, v); }},
+          {L"rightbordersize", [](Control& c, Value v) { SetBorderSide(c, &UiRect::right, v); }},
+          {L"bottombordersize", [](Control& c, Value v) { SetBorderSide(c, &UiRect::bottom, v); }},
+          {L"bkimage", [](Control& c, Value v) { c.SetBkImage(v); }},
+          {L"name", [](Control& c, Value v) { c.SetName(v); }},
+          {L"tooltiptext", [](Control& c, Value v) { c.SetToolTipText(v); }},
+          {L"tooltiptextid", [](Control& c, Value v) { c.SetToolTipTextId(v); }},
+          {L"dataid", [](Control& c, Value v) { c.SetDataID(v); }},
+          {L"enabled", [](Control& c, Value v) { c.SetEnabled(ParseBoolValue(v)); }},
+          {L"mouse", [](Control& c, Value v) { c.SetMouseEnabled(ParseBoolValue(v)); }},
+          {L"keyboard", [](Control& c, Value v) { c.SetKeyboardEnabled(ParseBoolValue(v)); }},
+          {L"visible", [](Control& c, Value v) { c.SetVisible(ParseBoolValue(v)); }},
+          {L"fadevisible", [](Control& c, Value v) { c.SetFadeVisible(ParseBoolValue(v)); }},
+          {L"float", [](Control& c, Value v) { c.SetFloat(ParseBoolValue(v)); }},
+          {L"menu", [](Control& c, Value v) { c.SetContextMenuUsed(ParseBoolValue(v)); }},
+          {L"cache", [](Control& c, Value v) { c.SetUseCache(ParseBoolValue(v)); }},
+          // Any value: the attribute's presence is what counts.
+          {L"nofocus", [](Control& c, Value) { c.SetNoFocus(); }},
+          {L"alpha", [](Control& c, Value v) { c.SetAlpha(ParseIntValue(v)); }},
+          {L"fadealpha",
+           [](Control& c, Value v) { c.GetAnimations().SetFadeAlpha(ParseBoolValue(v)); }},
+          {L"fadehot",
+           [](Control& c, Value v) { c.GetAnimations().SetFadeHot(ParseBoolValue(v)); }},
+          {L"fadewidth",
+           [](Control& c, Value v) { c.GetAnimations().SetFadeWidth(ParseBoolValue(v)); }},
+          {L"fadeheight",
+           [](Control& c, Value v) { c.GetAnimations().SetFadeHeight(ParseBoolValue(v)); }},
+          {L"fadeinoutxfromleft",
+           [](Control& c, Value v) { c.GetAnimations().SetFadeInOutX(ParseBoolValue(v), false); }},
+          {L"fadeinoutxfromright",
+           [](Control& c, Value v) { c.GetAnimations().SetFadeInOutX(ParseBoolValue(v), true); }},
+          {L"fadeinoutyfromtop",
+           [](Control& c, Value v) { c.GetAnimations().SetFadeInOutY(ParseBoolValue(v), false); }},
+          {L"fadeinoutyfrombottom",
+           [](Control& c, Value v) { c.GetAnimations().SetFadeInOutY(ParseBoolValue(v), true); }},
+          {L"receivepointer", [](Control& c, Value v) { c.SetReceivePointer(ParseBoolValue(v)); }},
+      },
+      {
+          {L"", L"color", [](Control& c, ControlState s, Value v) { c.SetStateColor(s, v); }},
+          {L"", L"image", [](Control& c, ControlState s, Value v) { c.SetStateImage(0, s, v); }},
+          {L"fore", L"image",
+           [](Control& c, ControlState s, Value v) { c.SetStateImage(1, s, v); }},
+      });
+  return table;
 }
 
 void Control::SetBkColor(const std::wstring& color) {
