@@ -3,30 +3,23 @@
 #include <algorithm>
 #include <utility>
 
+#include "browser_host/browser_events.h"
 #include "browser_host/cef_manager.h"
-#include "runtime/thread_registry.h"
 
 namespace vok_comp {
 
-namespace {
-
-bool PostToUi(kbase::Task task) {
-  return kbase::ThreadRegistry::PostToThread(kbase::kMainThreadId, std::move(task));
-}
-
-}  // namespace
+namespace event = browser_event;
 
 BrowserHandler::BrowserHandler() : selfFlag_(WeakFlagOf()) {}
 
 void BrowserHandler::SetHandlerDelegate(HandlerDelegate* delegate) {
-  // Taken here, on the UI thread: the flag is made lazily and must not be made from the
-  // engine thread while the control uses it.
-  std::weak_ptr<kbase::WeakFlag> flag;
-  if (delegate) flag = delegate->WeakFlagOf();
-  std::unique_lock<std::mutex> hold(delegateLock_);
-  handlerDelegate = delegate;
-  delegateFlag_ = flag;
-  decisionsDone_.wait(hold, [this] { return decisionsInFlight_ == 0; });
+  // The flag is taken here, on the UI thread: it is made lazily and must not be made from
+  // the engine thread while the control uses it.
+  if (!delegate) {
+    relay_.Attach(nullptr, {});
+    return;
+  }
+  relay_.Attach(&delegate->Events(), delegate->WeakFlagOf());
 }
 
 CefRefPtr<CefBrowser> BrowserHandler::GetBrowser() {
@@ -44,83 +37,38 @@ UnregistedCallbackList::Closure BrowserHandler::AddAfterCreatedTask(
   return afterCreatedTasks.AddCallback(std::move(task));
 }
 
-template <typename R>
-R BrowserHandler::AskDelegate(std::function<R(HandlerDelegate&)> ask, R fallback) {
-  HandlerDelegate* delegate = nullptr;
-  {
-    std::lock_guard<std::mutex> hold(delegateLock_);
-    delegate = handlerDelegate;
-    if (!delegate) return fallback;
-    ++decisionsInFlight_;
-  }
-  R answer = ask(*delegate);
-  {
-    std::lock_guard<std::mutex> hold(delegateLock_);
-    --decisionsInFlight_;
-  }
-  decisionsDone_.notify_all();
-  return answer;
-}
-
-void BrowserHandler::Notify(std::function<void(HandlerDelegate&)> notify) {
-  HandlerDelegate* delegate = nullptr;
-  std::weak_ptr<kbase::WeakFlag> flag;
-  {
-    std::lock_guard<std::mutex> hold(delegateLock_);
-    delegate = handlerDelegate;
-    flag = delegateFlag_;
-  }
-  if (!delegate) return;
-  PostToUi(kbase::WeakCallback<std::function<void()>>(
-      flag, [delegate, notify = std::move(notify)] { notify(*delegate); }));
-}
-
 bool BrowserHandler::OnProcessMessageReceived(CefRefPtr<CefBrowser> browser,
                                               CefRefPtr<CefFrame> frame, CefProcessId,
                                               CefRefPtr<CefProcessMessage> message) {
   if (!message || message->GetName() != "CallCppFunction") return false;
   CefRefPtr<CefListValue> args = message->GetArgumentList();
-  const CefString name = args->GetString(0);
-  const CefString params = args->GetString(1);
-  const int callbackId = args->GetInt(2);
-  AskDelegate<bool>(
-      [&](HandlerDelegate& d) {
-        return d.OnExecuteCppFunc(name, params, callbackId, browser, frame);
-      },
-      false);
+  relay_.Ask<event::ExecuteCppFunc>(args->GetString(0), args->GetString(1), args->GetInt(2),
+                                    browser, frame);
   return true;
 }
 
 bool BrowserHandler::OnBeforePopup(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                   const CefString& targetUrl, const CefString& targetFrameName,
-                                   cef_window_open_disposition_t targetDisposition,
-                                   bool userGesture, const CefPopupFeatures& popupFeatures,
-                                   CefWindowInfo& windowInfo, CefRefPtr<CefClient>& client,
-                                   CefBrowserSettings& settings, CefRefPtr<CefDictionaryValue>&,
-                                   bool* noJavascriptAccess) {
+                                   const CefString& targetUrl, const CefString&,
+                                   cef_window_open_disposition_t, bool, const CefPopupFeatures&,
+                                   CefWindowInfo&, CefRefPtr<CefClient>&, CefBrowserSettings&,
+                                   CefRefPtr<CefDictionaryValue>&, bool*) {
   CefRefPtr<CefBrowser> current = GetBrowser();
   if (!current || targetUrl.empty()) return true;
-  const bool open = AskDelegate<bool>(
-      [&](HandlerDelegate& d) {
-        return d.OnBeforePopup(browser, frame, targetUrl, targetFrameName, targetDisposition,
-                               userGesture, popupFeatures, windowInfo, client, settings,
-                               noJavascriptAccess);
-      },
-      true);
-  if (open) current->GetMainFrame()->LoadURL(targetUrl);
+  // Without a control the address is simply loaded here.
+  if (relay_.Ask<event::BeforePopup>(browser, frame, targetUrl.ToWString()).value_or(true)) {
+    current->GetMainFrame()->LoadURL(targetUrl);
+  }
   return true;
 }
 
 void BrowserHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
   CefRefPtr<BrowserHandler> self(this);
-  PostToUi(kbase::WeakCallback<std::function<void()>>(
-      selfFlag_, [self, browser] { self->AddBrowser(browser); }));
+  EventRelay::PostToUi(selfFlag_, [self, browser] { self->AddBrowser(browser); });
 }
 
 void BrowserHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
   CefRefPtr<BrowserHandler> self(this);
-  PostToUi(kbase::WeakCallback<std::function<void()>>(
-      selfFlag_, [self, browser] { self->RemoveBrowser(browser); }));
+  EventRelay::PostToUi(selfFlag_, [self, browser] { self->RemoveBrowser(browser); });
 }
 
 void BrowserHandler::SetCurrentBrowser(CefRefPtr<CefBrowser> browser) {
@@ -140,13 +88,9 @@ void BrowserHandler::AddBrowser(CefRefPtr<CefBrowser> browser) {
     afterCreatedTasks.RunAndClear();
     return;
   }
-  // Only the UI thread changes the delegate, so reading it here needs no decision count.
-  HandlerDelegate* delegate = handlerDelegate;
-  if (delegate) {
-    delegate->OnAfterCreated(browser);
-    // The native browser window did not exist when the control last placed itself.
-    delegate->UpdateWindowPos();
-  }
+  relay_.Raise<event::AfterCreated>(browser);
+  // The native browser window did not exist when the control last placed itself.
+  relay_.Raise<event::UpdateWindowPos>();
   afterCreatedTasks.RunAndClear();
 }
 
@@ -166,20 +110,14 @@ void BrowserHandler::RemoveBrowser(CefRefPtr<CefBrowser> browser) {
       }
     }
   }
-  HandlerDelegate* delegate = handlerDelegate;
-  if (delegate) delegate->OnBeforeClose(browser);
+  relay_.Raise<event::BeforeClose>(browser);
 }
 
 void BrowserHandler::OnBeforeContextMenu(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                          CefRefPtr<CefContextMenuParams> params,
                                          CefRefPtr<CefMenuModel> model) {
-  const bool decided = AskDelegate<bool>(
-      [&](HandlerDelegate& d) {
-        d.OnBeforeContextMenu(browser, frame, params, model);
-        return true;
-      },
-      false);
-  if (decided) return;
+  // A control decides; without one, pages and frames get no menu.
+  if (relay_.Ask<event::BeforeContextMenu>(browser, frame, params, model)) return;
   const int pageOrFrame = CM_TYPEFLAG_PAGE | CM_TYPEFLAG_FRAME;
   if ((params->GetTypeFlags() & pageOrFrame) != 0 && model->GetCount() > 0) model->Clear();
 }
@@ -187,20 +125,17 @@ void BrowserHandler::OnBeforeContextMenu(CefRefPtr<CefBrowser> browser, CefRefPt
 bool BrowserHandler::OnContextMenuCommand(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                           CefRefPtr<CefContextMenuParams> params, int commandId,
                                           EventFlags eventFlags) {
-  return AskDelegate<bool>(
-      [&](HandlerDelegate& d) {
-        return d.OnContextMenuCommand(browser, frame, params, commandId, eventFlags);
-      },
-      false);
+  return relay_.Ask<event::ContextMenuCommand>(browser, frame, params, commandId, eventFlags)
+      .value_or(false);
 }
 
 void BrowserHandler::OnAddressChange(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                      const CefString& url) {
-  Notify([browser, frame, url](HandlerDelegate& d) { d.OnAddressChange(browser, frame, url); });
+  relay_.Post<event::AddressChange>(browser, frame, url);
 }
 
 void BrowserHandler::OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString& title) {
-  Notify([browser, title](HandlerDelegate& d) { d.OnTitleChange(browser, title); });
+  relay_.Post<event::TitleChange>(browser, title.ToWString());
 }
 
 bool BrowserHandler::OnJSDialog(CefRefPtr<CefBrowser>, const CefString&, JSDialogType,
@@ -212,33 +147,28 @@ bool BrowserHandler::OnJSDialog(CefRefPtr<CefBrowser>, const CefString&, JSDialo
 
 void BrowserHandler::OnLoadingStateChange(CefRefPtr<CefBrowser> browser, bool isLoading,
                                           bool canGoBack, bool canGoForward) {
-  Notify([=](HandlerDelegate& d) {
-    d.OnLoadingStateChange(browser, isLoading, canGoBack, canGoForward);
-  });
+  relay_.Post<event::LoadingStateChange>(browser, isLoading, canGoBack, canGoForward);
 }
 
 void BrowserHandler::OnLoadStart(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                  TransitionType) {
-  Notify([browser, frame](HandlerDelegate& d) { d.OnLoadStart(browser, frame); });
+  relay_.Post<event::LoadStart>(browser, frame);
 }
 
 void BrowserHandler::OnLoadEnd(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                int httpStatusCode) {
-  Notify([=](HandlerDelegate& d) { d.OnLoadEnd(browser, frame, httpStatusCode); });
+  relay_.Post<event::LoadEnd>(browser, frame, httpStatusCode);
 }
 
 void BrowserHandler::OnLoadError(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                  ErrorCode errorCode, const CefString& errorText,
                                  const CefString& failedUrl) {
-  Notify(
-      [=](HandlerDelegate& d) { d.OnLoadError(browser, frame, errorCode, errorText, failedUrl); });
+  relay_.Post<event::LoadError>(browser, frame, errorCode, errorText, failedUrl);
 }
 
 bool BrowserHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                     CefRefPtr<CefRequest> request, bool, bool isRedirect) {
-  return AskDelegate<bool>(
-      [&](HandlerDelegate& d) { return d.OnBeforeBrowse(browser, frame, request, isRedirect); },
-      false);
+  return relay_.Ask<event::BeforeNavigate>(browser, frame, request, isRedirect).value_or(false);
 }
 
 bool BrowserHandler::OnQuotaRequest(CefRefPtr<CefBrowser>, const CefString&, int64_t newSize,
@@ -249,30 +179,21 @@ bool BrowserHandler::OnQuotaRequest(CefRefPtr<CefBrowser>, const CefString&, int
 
 void BrowserHandler::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
                                                TerminationStatus status) {
-  Notify([browser, status](HandlerDelegate& d) { d.OnRenderProcessTerminated(browser, status); });
+  relay_.Post<event::RenderProcessTerminated>(browser, status);
 }
 
 void BrowserHandler::OnBeforeDownload(CefRefPtr<CefBrowser> browser,
                                       CefRefPtr<CefDownloadItem> downloadItem,
                                       const CefString& suggestedName,
                                       CefRefPtr<CefBeforeDownloadCallback> callback) {
-  AskDelegate<bool>(
-      [&](HandlerDelegate& d) {
-        d.OnBeforeDownload(browser, downloadItem, suggestedName, callback);
-        return true;
-      },
-      false);
+  // Without a control nothing continues the download, so it never starts.
+  relay_.Ask<event::BeforeDownload>(browser, downloadItem, suggestedName, callback);
 }
 
 void BrowserHandler::OnDownloadUpdated(CefRefPtr<CefBrowser> browser,
                                        CefRefPtr<CefDownloadItem> downloadItem,
                                        CefRefPtr<CefDownloadItemCallback> callback) {
-  AskDelegate<bool>(
-      [&](HandlerDelegate& d) {
-        d.OnDownloadUpdated(browser, downloadItem, callback);
-        return true;
-      },
-      false);
+  relay_.Ask<event::DownloadUpdated>(browser, downloadItem, callback);
 }
 
 bool BrowserHandler::OnFileDialog(CefRefPtr<CefBrowser> browser, FileDialogMode mode,
@@ -280,12 +201,10 @@ bool BrowserHandler::OnFileDialog(CefRefPtr<CefBrowser> browser, FileDialogMode 
                                   const std::vector<CefString>& acceptFilters,
                                   int selectedAcceptFilter,
                                   CefRefPtr<CefFileDialogCallback> callback) {
-  return AskDelegate<bool>(
-      [&](HandlerDelegate& d) {
-        return d.OnFileDialog(browser, mode, title, defaultFilePath, acceptFilters,
-                              selectedAcceptFilter, callback);
-      },
-      false);
+  return relay_
+      .Ask<event::FileDialog>(browser, mode, title, defaultFilePath, acceptFilters,
+                              selectedAcceptFilter, callback)
+      .value_or(false);
 }
 
 }  // namespace vok_comp

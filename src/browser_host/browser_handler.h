@@ -1,11 +1,11 @@
 #pragma once
 
-#include <condition_variable>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "browser_host/event_relay.h"
+#include "browser_host/event_table.h"
 #include "browser_host/unregisted_callback_list.h"
 #include "engine/cef_client.h"
 #include "runtime/weak_callback.h"
@@ -28,53 +28,17 @@ class BrowserHandler : public kbase::SupportWeakCallback,
                        public CefDownloadHandler,
                        public CefDialogHandler {
  public:
+  // The receiving end of the handler's events: a control. It reacts to some events itself
+  // and passes others on to the callbacks its window set, all through one event table.
   class HandlerDelegate : public virtual kbase::SupportWeakCallback {
    public:
-    virtual void UpdateWindowPos() = 0;
-    virtual void OnBeforeContextMenu(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                     CefRefPtr<CefContextMenuParams> params,
-                                     CefRefPtr<CefMenuModel> model) = 0;
-    virtual bool OnContextMenuCommand(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                      CefRefPtr<CefContextMenuParams> params, int commandId,
-                                      cef_event_flags_t eventFlags) = 0;
-    virtual void OnAddressChange(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                 const CefString& url) = 0;
-    virtual void OnTitleChange(CefRefPtr<CefBrowser> browser, const CefString& title) = 0;
-    virtual void OnLoadingStateChange(CefRefPtr<CefBrowser> browser, bool isLoading, bool canGoBack,
-                                      bool canGoForward) = 0;
-    virtual void OnLoadStart(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame) = 0;
-    virtual void OnLoadEnd(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                           int httpStatusCode) = 0;
-    virtual void OnLoadError(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                             cef_errorcode_t errorCode, const CefString& errorText,
-                             const CefString& failedUrl) = 0;
-    virtual bool OnBeforePopup(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                               const CefString& targetUrl, const CefString& targetFrameName,
-                               cef_window_open_disposition_t targetDisposition, bool userGesture,
-                               const CefPopupFeatures& popupFeatures, CefWindowInfo& windowInfo,
-                               CefRefPtr<CefClient>& client, CefBrowserSettings& settings,
-                               bool* noJavascriptAccess) = 0;
-    virtual void OnAfterCreated(CefRefPtr<CefBrowser> browser) = 0;
-    virtual void OnBeforeClose(CefRefPtr<CefBrowser> browser) = 0;
-    virtual bool OnBeforeBrowse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                CefRefPtr<CefRequest> request, bool isRedirect) = 0;
-    virtual void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
-                                           cef_termination_status_t status) = 0;
-    virtual void OnBeforeDownload(CefRefPtr<CefBrowser> browser,
-                                  CefRefPtr<CefDownloadItem> downloadItem,
-                                  const CefString& suggestedName,
-                                  CefRefPtr<CefBeforeDownloadCallback> callback) = 0;
-    virtual void OnDownloadUpdated(CefRefPtr<CefBrowser> browser,
-                                   CefRefPtr<CefDownloadItem> downloadItem,
-                                   CefRefPtr<CefDownloadItemCallback> callback) = 0;
-    virtual bool OnFileDialog(CefRefPtr<CefBrowser> browser, cef_file_dialog_mode_t mode,
-                              const CefString& title, const CefString& defaultFilePath,
-                              const std::vector<CefString>& acceptFilters, int selectedAcceptFilter,
-                              CefRefPtr<CefFileDialogCallback> callback) = 0;
-    // The frame is the one the page called from: the answer goes back to its process.
-    virtual bool OnExecuteCppFunc(const CefString& functionName, const CefString& params,
-                                  int callbackId, CefRefPtr<CefBrowser> browser,
-                                  CefRefPtr<CefFrame> frame) = 0;
+    EventTable& Events() { return events_; }
+
+   protected:
+    HandlerDelegate() = default;
+
+   private:
+    EventTable events_;
   };
 
   // Storage above this size is refused.
@@ -171,23 +135,11 @@ class BrowserHandler : public kbase::SupportWeakCallback,
                     int selectedAcceptFilter, CefRefPtr<CefFileDialogCallback> callback) override;
 
  private:
-  // Calls `ask` with the delegate while it cannot be detached; `fallback` without one.
-  template <typename R>
-  R AskDelegate(std::function<R(HandlerDelegate&)> ask, R fallback);
-  // Posts `notify` to the UI thread; it runs only while the current delegate lives.
-  void Notify(std::function<void(HandlerDelegate&)> notify);
   void AddBrowser(CefRefPtr<CefBrowser> browser);
   void RemoveBrowser(CefRefPtr<CefBrowser> browser);
   void SetCurrentBrowser(CefRefPtr<CefBrowser> browser);
 
-  // A decision in flight keeps the delegate attached; changing it waits for them to end.
-  // Counted rather than locked so a decision may re-enter the handler on its thread.
-  std::mutex delegateLock_;
-  std::condition_variable decisionsDone_;
-  int decisionsInFlight_ = 0;
-  HandlerDelegate* handlerDelegate = nullptr;
-  std::weak_ptr<kbase::WeakFlag> delegateFlag_;
-
+  EventRelay relay_;        // carries the events to the attached control
   std::mutex browserLock_;  // currentBrowser, read by the engine thread
   CefRefPtr<CefBrowser> currentBrowser;
   std::vector<CefRefPtr<CefBrowser>> browserList;  // UI thread

@@ -8,6 +8,8 @@
 
 namespace vok_comp {
 
+namespace event = browser_event;
+
 namespace {
 
 constexpr wchar_t kCrashMessage[] = L"This page stopped working.";
@@ -29,31 +31,28 @@ int64_t SteadyMilliseconds() {
 
 }  // namespace
 
-CefControlBase::CefControlBase() = default;
+CefControlBase::CefControlBase() {
+  EventTable& events = Events();
+  events.SetReaction<event::UpdateWindowPos>([this] { UpdateWindowPos(); });
+  events.SetReaction<event::AddressChange>(
+      [this](CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, const CefString& url) {
+        OnAddressChange(frame, url);
+      });
+  events.SetReaction<event::RenderProcessTerminated>(
+      [this](CefRefPtr<CefBrowser> browser, cef_termination_status_t) {
+        OnRenderProcessTerminated(browser);
+      });
+  events.SetReaction<event::ExecuteCppFunc>([this](const CefString& name, const CefString& params,
+                                                   int callbackId, CefRefPtr<CefBrowser> browser,
+                                                   CefRefPtr<CefFrame> frame) {
+    return OnExecuteCppFunc(name, params, callbackId, browser, frame);
+  });
+}
 
 // The callbacks, the address, the bridge and the handler go in that order; the concrete
 // control has closed the browser and detached from the handler before.
 CefControlBase::~CefControlBase() {
-  {
-    std::lock_guard<std::mutex> hold(engineCallbacksLock_);
-    onBeforeContextMenu = nullptr;
-    onContextMenuCommand = nullptr;
-    onBeforePopup = nullptr;
-    onBeforeNavigate = nullptr;
-    onBeforeDownload = nullptr;
-    onDownloadUpdated = nullptr;
-    onFileDialog = nullptr;
-  }
-  onTitleChange = nullptr;
-  onUrlChange = nullptr;
-  onMainUrlChange = nullptr;
-  onLoadingStateChange = nullptr;
-  onLoadStart = nullptr;
-  onLoadEnd = nullptr;
-  onLoadError = nullptr;
-  onAfterCreated = nullptr;
-  onBeforeClose = nullptr;
-  onDevToolsVisibleChange = nullptr;
+  Events().Clear();
   mainUrl.clear();
   bridge.reset();
   browserHandler = nullptr;
@@ -125,35 +124,7 @@ void CefControlBase::CloseDevTools() {
 }
 
 void CefControlBase::NotifyDevToolsVisible(bool visible) {
-  if (onDevToolsVisibleChange) onDevToolsVisibleChange(visible);
-}
-
-void CefControlBase::SetBeforeContextMenuCallback(BeforeContextMenuCallback callback) {
-  SetLocked(onBeforeContextMenu, std::move(callback));
-}
-
-void CefControlBase::SetContextMenuCommandCallback(ContextMenuCommandCallback callback) {
-  SetLocked(onContextMenuCommand, std::move(callback));
-}
-
-void CefControlBase::SetBeforePopupCallback(BeforePopupCallback callback) {
-  SetLocked(onBeforePopup, std::move(callback));
-}
-
-void CefControlBase::SetBeforeNavigateCallback(BeforeNavigateCallback callback) {
-  SetLocked(onBeforeNavigate, std::move(callback));
-}
-
-void CefControlBase::SetBeforeDownloadCallback(BeforeDownloadCallback callback) {
-  SetLocked(onBeforeDownload, std::move(callback));
-}
-
-void CefControlBase::SetDownloadUpdatedCallback(DownloadUpdatedCallback callback) {
-  SetLocked(onDownloadUpdated, std::move(callback));
-}
-
-void CefControlBase::SetFileDialogCallback(FileDialogCallback callback) {
-  SetLocked(onFileDialog, std::move(callback));
+  Events().Raise<event::DevToolsVisibleChange>(visible);
 }
 
 void CefControlBase::PaintText(ui::IRenderContext& context) {
@@ -168,89 +139,25 @@ void CefControlBase::PaintText(ui::IRenderContext& context) {
                     ui::kTextCenter | ui::kTextVCenter);
 }
 
-// HandlerDelegate.
-
 void CefControlBase::UpdateWindowPos() {
   SetPosition(GetPosition(true));
 }
 
-void CefControlBase::OnBeforeContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
-                                         CefRefPtr<CefContextMenuParams> params,
-                                         CefRefPtr<CefMenuModel> model) {
-  if (auto callback = Locked(onBeforeContextMenu)) callback(params, model);
-}
-
-bool CefControlBase::OnContextMenuCommand(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
-                                          CefRefPtr<CefContextMenuParams> params, int commandId,
-                                          cef_event_flags_t eventFlags) {
-  auto callback = Locked(onContextMenuCommand);
-  return callback ? callback(params, commandId, eventFlags) : false;
-}
-
-void CefControlBase::OnAddressChange(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame,
-                                     const CefString& url) {
-  if (onUrlChange) onUrlChange(url.ToWString());
+void CefControlBase::OnAddressChange(CefRefPtr<CefFrame> frame, const CefString& url) {
+  Events().Raise<event::UrlChange>(url.ToWString());
   if (!frame || !frame->IsMain()) return;
   // The notified address, not the frame's address when this task runs: after a quick
   // redirect the frame is already further on, and the old and new pairs would be wrong.
   const CefString old = mainUrl;
   mainUrl = url;
-  if (onMainUrlChange && WithoutFragment(old) != WithoutFragment(mainUrl)) {
-    onMainUrlChange(old, mainUrl);
+  if (WithoutFragment(old) != WithoutFragment(mainUrl)) {
+    Events().Raise<event::MainUrlChange>(old, mainUrl);
   }
-}
-
-void CefControlBase::OnTitleChange(CefRefPtr<CefBrowser>, const CefString& title) {
-  if (onTitleChange) onTitleChange(title.ToWString());
-}
-
-void CefControlBase::OnLoadingStateChange(CefRefPtr<CefBrowser>, bool isLoading, bool canGoBack,
-                                          bool canGoForward) {
-  if (onLoadingStateChange) onLoadingStateChange(isLoading, canGoBack, canGoForward);
-}
-
-void CefControlBase::OnLoadStart(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>) {
-  if (onLoadStart) onLoadStart();
-}
-
-void CefControlBase::OnLoadEnd(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, int httpStatusCode) {
-  if (onLoadEnd) onLoadEnd(httpStatusCode);
-}
-
-void CefControlBase::OnLoadError(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
-                                 cef_errorcode_t errorCode, const CefString& errorText,
-                                 const CefString& failedUrl) {
-  if (onLoadError) onLoadError(errorCode, errorText, failedUrl);
-}
-
-bool CefControlBase::OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
-                                   const CefString& targetUrl, const CefString&,
-                                   cef_window_open_disposition_t, bool, const CefPopupFeatures&,
-                                   CefWindowInfo&, CefRefPtr<CefClient>&, CefBrowserSettings&,
-                                   bool*) {
-  auto callback = Locked(onBeforePopup);
-  if (!callback || targetUrl.empty()) return false;
-  return callback(targetUrl.ToWString());
-}
-
-void CefControlBase::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
-  if (onAfterCreated) onAfterCreated(browser);
-}
-
-void CefControlBase::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
-  if (onBeforeClose) onBeforeClose(browser);
-}
-
-bool CefControlBase::OnBeforeBrowse(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
-                                    CefRefPtr<CefRequest> request, bool isRedirect) {
-  auto callback = Locked(onBeforeNavigate);
-  return callback ? callback(browser, frame, request, isRedirect) : false;
 }
 
 // A page whose renderer died shows nothing: it is loaded again, unless that keeps
 // happening, when a message takes its place.
-void CefControlBase::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
-                                               cef_termination_status_t) {
+void CefControlBase::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser) {
   CefRefPtr<CefBrowser> current = GetBrowser();
   if (!browser || !current || !current->IsSame(browser)) return;
   if (crashPolicy_.MayReload(SteadyMilliseconds())) {
@@ -260,29 +167,6 @@ void CefControlBase::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
   crashMessage_ = kCrashMessage;
   ShowPage(false);
   Invalidate();
-}
-
-void CefControlBase::OnBeforeDownload(CefRefPtr<CefBrowser> browser,
-                                      CefRefPtr<CefDownloadItem> downloadItem,
-                                      const CefString& suggestedName,
-                                      CefRefPtr<CefBeforeDownloadCallback> callback) {
-  if (auto run = Locked(onBeforeDownload)) run(browser, downloadItem, suggestedName, callback);
-}
-
-void CefControlBase::OnDownloadUpdated(CefRefPtr<CefBrowser> browser,
-                                       CefRefPtr<CefDownloadItem> downloadItem,
-                                       CefRefPtr<CefDownloadItemCallback> callback) {
-  if (auto run = Locked(onDownloadUpdated)) run(browser, downloadItem, callback);
-}
-
-bool CefControlBase::OnFileDialog(CefRefPtr<CefBrowser>, cef_file_dialog_mode_t mode,
-                                  const CefString& title, const CefString& defaultFilePath,
-                                  const std::vector<CefString>& acceptFilters,
-                                  int selectedAcceptFilter,
-                                  CefRefPtr<CefFileDialogCallback> callback) {
-  auto run = Locked(onFileDialog);
-  return run ? run(mode, title, defaultFilePath, acceptFilters, selectedAcceptFilter, callback)
-             : false;
 }
 
 bool CefControlBase::OnExecuteCppFunc(const CefString& functionName, const CefString& params,

@@ -18,6 +18,11 @@ void ClipChildren(HWND host) {
 
 }  // namespace
 
+CefNativeControl::CefNativeControl() {
+  Events().SetReaction<browser_event::AfterCreated>(
+      [this](CefRefPtr<CefBrowser>) { OnBrowserArrived(); });
+}
+
 CefNativeControl::~CefNativeControl() {
   if (!browserHandler) return;
   if (CefRefPtr<CefBrowserHost> host = GetBrowserHost()) {
@@ -83,11 +88,10 @@ void CefNativeControl::ReCreateBrowser() {
                                                   CefBrowserSettings(), nullptr, nullptr);
 }
 
-void CefNativeControl::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
+void CefNativeControl::OnBrowserArrived() {
   browserPending_ = false;
   // The control may have been hidden while its browser was being made.
   if (!IsVisible() || !pageShown_) ShowBrowserWindow(false);
-  CefControlBase::OnAfterCreated(browser);
 }
 
 void CefNativeControl::SetPosition(const ui::UiRect& rect) {

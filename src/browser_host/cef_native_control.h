@@ -10,7 +10,7 @@ namespace vok_comp {
 // of the window that hosts the control, kept at the control's rectangle and visibility.
 class CefNativeControl : public CefControlBase {
  public:
-  CefNativeControl() = default;
+  CefNativeControl();
   ~CefNativeControl() override;
 
   // The browser's native window, or none before the browser exists.
@@ -28,7 +28,6 @@ class CefNativeControl : public CefControlBase {
   // CefControlBase
   bool ShowDevTools(ui::Control* view) override;
   void ReCreateBrowser() override;
-  void OnAfterCreated(CefRefPtr<CefBrowser> browser) override;
 
  protected:
   void ShowPage(bool show) override;
@@ -36,6 +35,8 @@ class CefNativeControl : public CefControlBase {
  private:
   // The native window of the window the control is in; none outside a native window.
   HWND HostWindow() const;
+  // Its browser has come: before the window hears of it.
+  void OnBrowserArrived();
   // Shows the browser window, or shrinks it to nothing in place.
   void ShowBrowserWindow(bool show);
 

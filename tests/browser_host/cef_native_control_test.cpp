@@ -21,6 +21,7 @@
 #include "engine/cef_app.h"
 #include "engine/engine_core.h"
 #include "engine/scripted_backend.h"
+#include "runtime/string_util.h"
 #include "ui/core/box.h"
 
 namespace browser_host_test {
@@ -204,6 +205,139 @@ TEST_F(NativeControlTest, AMainAddressChangeOnlyInItsFragmentIsNoNewAddress) {
   ui_.Run([&] { all = urls; });
   EXPECT_EQ(all, (std::vector<std::wstring>{L"http://site.test/p#one", L"http://site.test/p#two",
                                             L"http://site.test/q"}));
+}
+
+// Every callback a window may set hears its event: notifications on the UI thread, decisions
+// at once on the thread the engine asks on, whose answer the engine then follows.
+TEST_F(NativeControlTest, WindowCallbacksHearTheirEventsOnTheirThreads) {
+  CallLog log;
+  BrowserWindow* window = windows_.Open([&](BrowserWindow& w) {
+    CefNativeControl& c = *w.page;
+    c.SetAfterCreatedCallback([&](CefRefPtr<CefBrowser>) { log.Add("AfterCreated", ""); });
+    c.SetTitleChangeCallback(
+        [&](const std::wstring& title) { log.Add("TitleChange", kbase::WideToUtf8(title)); });
+    c.SetUrlChangeCallback(
+        [&](const std::wstring& url) { log.Add("UrlChange", kbase::WideToUtf8(url)); });
+    c.SetMainUrlChangeCallback(
+        [&](const CefString&, const CefString& to) { log.Add("MainUrlChange", to.ToString()); });
+    c.SetLoadingStateChangeCallback(
+        [&](bool loading, bool, bool) { log.Add("LoadingStateChange", loading ? "on" : "off"); });
+    c.SetLoadStartCallback([&] { log.Add("LoadStart", ""); });
+    c.SetLoadEndCallback([&](int status) { log.Add("LoadEnd", std::to_string(status)); });
+    c.SetLoadErrorCallback([&](cef_errorcode_t code, const CefString&, const CefString& url) {
+      log.Add("LoadError", std::to_string(code) + "|" + url.ToString());
+    });
+    c.SetBeforeNavigateCallback(
+        [&](CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefRequest> request, bool) {
+          const std::string url = request->GetURL().ToString();
+          log.Add("BeforeNavigate", url);
+          return url.find("blocked") != std::string::npos;
+        });
+    c.SetBeforePopupCallback([&](const std::wstring& url) {
+      log.Add("BeforePopup", kbase::WideToUtf8(url));
+      return true;
+    });
+    c.SetBeforeContextMenuCallback(
+        [&](CefRefPtr<CefContextMenuParams>, CefRefPtr<CefMenuModel> model) {
+          log.Add("BeforeContextMenu", std::to_string(model->GetCount()));
+        });
+    c.SetContextMenuCommandCallback(
+        [&](CefRefPtr<CefContextMenuParams>, int command, cef_event_flags_t) {
+          log.Add("ContextMenuCommand", std::to_string(command));
+          return true;
+        });
+    c.SetBeforeDownloadCallback([&](CefRefPtr<CefBrowser>, CefRefPtr<CefDownloadItem>,
+                                    const CefString& name,
+                                    CefRefPtr<CefBeforeDownloadCallback> callback) {
+      log.Add("BeforeDownload", name.ToString());
+      callback->Continue("C:\\downloads\\" + name.ToString(), false);
+    });
+    c.SetDownloadUpdatedCallback(
+        [&](CefRefPtr<CefBrowser>, CefRefPtr<CefDownloadItem>, CefRefPtr<CefDownloadItemCallback>) {
+          log.Add("DownloadUpdated", "");
+        });
+    c.SetFileDialogCallback([&](cef_file_dialog_mode_t, const CefString& title, const CefString&,
+                                const std::vector<CefString>&, int,
+                                CefRefPtr<CefFileDialogCallback>) {
+      log.Add("FileDialog", title.ToString());
+      return true;
+    });
+    c.SetBeforeCloseCallback([&](CefRefPtr<CefBrowser>) { log.Add("BeforeClose", ""); });
+  });
+  ASSERT_TRUE(window);
+  const int id = BrowserOf(window);
+  ASSERT_NE(id, 0);
+  backend_->SetPage("http://site.test/titled", {200, "A title", "", ERR_NONE});
+  backend_->SetPage("http://site.test/refused", {0, "", "", ERR_CONNECTION_REFUSED});
+  ASSERT_TRUE(backend_->Navigate(id, "http://site.test/titled", TT_LINK));
+  ASSERT_TRUE(backend_->Navigate(id, "http://site.test/refused", TT_LINK));
+  ASSERT_TRUE(backend_->Navigate(id, "http://site.test/blocked", TT_LINK));
+  ASSERT_TRUE(backend_->OpenPopup(id, "http://site.test/popup", "", true));
+  CefContextMenuParams::Data menu;
+  menu.typeFlags = CM_TYPEFLAG_PAGE;
+  EXPECT_EQ(backend_->ContextMenu(id, menu, {101, 102}).size(), 2u)
+      << "a control's window leaves the engine's menu alone";
+  Settle();
+  EXPECT_EQ(backend_->RequestsFor("http://site.test/blocked"), 0);
+  EXPECT_EQ(backend_->RequestsFor("http://site.test/popup"), 1);
+
+  // The engine's other decisions, asked here as the engine asks them.
+  CefRefPtr<CefClient> client;
+  windows_.WithPage(window, [&](CefNativeControl& c) { client = c.GetBrowserHost()->GetClient(); });
+  ASSERT_TRUE(client);
+  CefRefPtr<CefBrowser> browser = nullptr;
+  windows_.WithPage(window, [&](CefNativeControl& c) { browser = c.GetBrowser(); });
+  std::string path = "not started";
+  client->GetDownloadHandler()->OnBeforeDownload(
+      browser, new CefDownloadItem(CefDownloadItem::Data()), "file.zip",
+      new CefBeforeDownloadCallback([&](const CefString& to, bool) { path = to.ToString(); }));
+  EXPECT_EQ(path, "C:\\downloads\\file.zip");
+  client->GetDownloadHandler()->OnDownloadUpdated(
+      browser, new CefDownloadItem(CefDownloadItem::Data()), new CefDownloadItemCallback(nullptr));
+  EXPECT_TRUE(client->GetDialogHandler()->OnFileDialog(browser, FILE_DIALOG_OPEN, "Pick", "", {}, 0,
+                                                       new CefFileDialogCallback(nullptr)));
+  EXPECT_TRUE(client->GetContextMenuHandler()->OnContextMenuCommand(
+      browser, browser->GetMainFrame(), new CefContextMenuParams(menu), 101, EVENTFLAG_NONE));
+
+  windows_.WithPage(window, [](CefNativeControl& c) { c.GetBrowserHost()->CloseBrowser(true); });
+  ASSERT_TRUE(WaitFor([&] { return !log.Named("BeforeClose").empty(); }));
+
+  struct Expected {
+    const char* name;
+    const char* detail;
+    bool onUi;
+  };
+  const Expected expected[] = {
+      {"AfterCreated", "", true},
+      {"TitleChange", "A title", true},
+      {"UrlChange", "http://site.test/titled", true},
+      {"MainUrlChange", "http://site.test/titled", true},
+      {"LoadingStateChange", "on", true},
+      {"LoadingStateChange", "off", true},
+      {"LoadStart", "", true},
+      {"LoadEnd", "200", true},
+      {"LoadError", "-102|http://site.test/refused", true},
+      {"BeforeClose", "", true},
+      {"BeforeNavigate", "http://site.test/blocked", false},
+      {"BeforePopup", "http://site.test/popup", false},
+      {"BeforeContextMenu", "2", false},
+      {"ContextMenuCommand", "101", false},
+      {"BeforeDownload", "file.zip", false},
+      {"DownloadUpdated", "", false},
+      {"FileDialog", "Pick", false},
+  };
+  for (const Expected& want : expected) {
+    bool seen = false;
+    for (const Call& call : log.Named(want.name)) {
+      if (want.onUi) {
+        EXPECT_EQ(call.thread, ui_.Id()) << want.name << " ran off the UI thread";
+      } else {
+        EXPECT_NE(call.thread, ui_.Id()) << want.name << " waited for the UI thread";
+      }
+      seen = seen || call.detail == want.detail;
+    }
+    EXPECT_TRUE(seen) << want.name << " never heard " << want.detail;
+  }
 }
 
 TEST_F(NativeControlTest, DeveloperToolsAskedForEarlyOpenOnceTheBrowserExists) {

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "browser_host/browser_events.h"
 #include "browser_host/browser_handler.h"
+#include "runtime/string_util.h"
 
 namespace browser_host_test {
 
@@ -43,10 +45,32 @@ class CallLog {
   std::vector<Call> calls_;
 };
 
-// A control stand-in that records every call and answers decisions as the test says.
+// A control stand-in that records every event it hears and answers decisions as the test
+// says. Each event reaches the operation of its name, which a test's stand-in may extend.
 class RecordingDelegate : public vok_comp::BrowserHandler::HandlerDelegate {
  public:
-  explicit RecordingDelegate(CallLog& log) : log_(log) {}
+  explicit RecordingDelegate(CallLog& log) : log_(log) {
+    namespace event = vok_comp::browser_event;
+    Hear<event::UpdateWindowPos>(&RecordingDelegate::UpdateWindowPos);
+    Hear<event::BeforeContextMenu>(&RecordingDelegate::OnBeforeContextMenu);
+    Hear<event::ContextMenuCommand>(&RecordingDelegate::OnContextMenuCommand);
+    Hear<event::AddressChange>(&RecordingDelegate::OnAddressChange);
+    Hear<event::TitleChange>(&RecordingDelegate::OnTitleChange);
+    Hear<event::LoadingStateChange>(&RecordingDelegate::OnLoadingStateChange);
+    Hear<event::LoadStart>(&RecordingDelegate::OnLoadStart);
+    Hear<event::LoadEnd>(&RecordingDelegate::OnLoadEnd);
+    Hear<event::LoadError>(&RecordingDelegate::OnLoadError);
+    Hear<event::BeforePopup>(&RecordingDelegate::OnBeforePopup);
+    Hear<event::AfterCreated>(&RecordingDelegate::OnAfterCreated);
+    Hear<event::BeforeClose>(&RecordingDelegate::OnBeforeClose);
+    Hear<event::BeforeNavigate>(&RecordingDelegate::OnBeforeBrowse);
+    Hear<event::RenderProcessTerminated>(&RecordingDelegate::OnRenderProcessTerminated);
+    Hear<event::BeforeDownload>(&RecordingDelegate::OnBeforeDownload);
+    Hear<event::DownloadUpdated>(&RecordingDelegate::OnDownloadUpdated);
+    Hear<event::FileDialog>(&RecordingDelegate::OnFileDialog);
+    Hear<event::ExecuteCppFunc>(&RecordingDelegate::OnExecuteCppFunc);
+  }
+  virtual ~RecordingDelegate() = default;
 
   bool openPopups = true;
   std::function<bool(const std::string& url)> cancelNavigation = [](const std::string&) {
@@ -54,77 +78,75 @@ class RecordingDelegate : public vok_comp::BrowserHandler::HandlerDelegate {
   };
   bool fileDialogHandled = true;
 
-  void UpdateWindowPos() override { log_.Add("UpdateWindowPos", ""); }
-  void OnBeforeContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
-                           CefRefPtr<CefContextMenuParams>,
-                           CefRefPtr<CefMenuModel> model) override {
+  virtual void UpdateWindowPos() { log_.Add("UpdateWindowPos", ""); }
+  virtual void OnBeforeContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
+                                   CefRefPtr<CefContextMenuParams>, CefRefPtr<CefMenuModel> model) {
     log_.Add("OnBeforeContextMenu", std::to_string(model->GetCount()));
   }
-  bool OnContextMenuCommand(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
-                            CefRefPtr<CefContextMenuParams>, int commandId,
-                            cef_event_flags_t) override {
+  virtual bool OnContextMenuCommand(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
+                                    CefRefPtr<CefContextMenuParams>, int commandId,
+                                    cef_event_flags_t) {
     log_.Add("OnContextMenuCommand", std::to_string(commandId));
     return true;
   }
-  void OnAddressChange(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& url) override {
+  virtual void OnAddressChange(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& url) {
     log_.Add("OnAddressChange", url.ToString());
   }
-  void OnTitleChange(CefRefPtr<CefBrowser>, const CefString& title) override {
-    log_.Add("OnTitleChange", title.ToString());
+  virtual void OnTitleChange(CefRefPtr<CefBrowser>, const std::wstring& title) {
+    log_.Add("OnTitleChange", kbase::WideToUtf8(title));
   }
-  void OnLoadingStateChange(CefRefPtr<CefBrowser>, bool isLoading, bool, bool) override {
+  virtual void OnLoadingStateChange(CefRefPtr<CefBrowser>, bool isLoading, bool, bool) {
     log_.Add("OnLoadingStateChange", isLoading ? "loading" : "idle");
   }
-  void OnLoadStart(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame) override {
+  virtual void OnLoadStart(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame) {
     log_.Add("OnLoadStart", frame->GetURL().ToString());
   }
-  void OnLoadEnd(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, int status) override {
+  virtual void OnLoadEnd(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, int status) {
     log_.Add("OnLoadEnd", std::to_string(status));
   }
-  void OnLoadError(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, cef_errorcode_t code,
-                   const CefString&, const CefString& failedUrl) override {
+  virtual void OnLoadError(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, cef_errorcode_t code,
+                           const CefString&, const CefString& failedUrl) {
     log_.Add("OnLoadError", std::to_string(code) + "|" + failedUrl.ToString());
   }
-  bool OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString& targetUrl,
-                     const CefString&, cef_window_open_disposition_t, bool, const CefPopupFeatures&,
-                     CefWindowInfo&, CefRefPtr<CefClient>&, CefBrowserSettings&, bool*) override {
-    log_.Add("OnBeforePopup", targetUrl.ToString());
+  virtual bool OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
+                             const std::wstring& targetUrl) {
+    log_.Add("OnBeforePopup", kbase::WideToUtf8(targetUrl));
     return openPopups;
   }
-  void OnAfterCreated(CefRefPtr<CefBrowser> browser) override {
+  virtual void OnAfterCreated(CefRefPtr<CefBrowser> browser) {
     log_.Add("OnAfterCreated", std::to_string(browser->GetIdentifier()));
   }
-  void OnBeforeClose(CefRefPtr<CefBrowser> browser) override {
+  virtual void OnBeforeClose(CefRefPtr<CefBrowser> browser) {
     log_.Add("OnBeforeClose", std::to_string(browser->GetIdentifier()));
   }
-  bool OnBeforeBrowse(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefRequest> request,
-                      bool) override {
+  virtual bool OnBeforeBrowse(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
+                              CefRefPtr<CefRequest> request, bool) {
     const std::string url = request->GetURL().ToString();
     log_.Add("OnBeforeBrowse", url);
     if (onBeforeBrowse) onBeforeBrowse();
     return cancelNavigation(url);
   }
-  void OnRenderProcessTerminated(CefRefPtr<CefBrowser>, cef_termination_status_t status) override {
+  virtual void OnRenderProcessTerminated(CefRefPtr<CefBrowser>, cef_termination_status_t status) {
     log_.Add("OnRenderProcessTerminated", std::to_string(status));
   }
-  void OnBeforeDownload(CefRefPtr<CefBrowser>, CefRefPtr<CefDownloadItem>,
-                        const CefString& suggestedName,
-                        CefRefPtr<CefBeforeDownloadCallback> callback) override {
+  virtual void OnBeforeDownload(CefRefPtr<CefBrowser>, CefRefPtr<CefDownloadItem>,
+                                const CefString& suggestedName,
+                                CefRefPtr<CefBeforeDownloadCallback> callback) {
     log_.Add("OnBeforeDownload", suggestedName.ToString());
     callback->Continue("C:\\downloads\\" + suggestedName.ToString(), false);
   }
-  void OnDownloadUpdated(CefRefPtr<CefBrowser>, CefRefPtr<CefDownloadItem>,
-                         CefRefPtr<CefDownloadItemCallback>) override {
+  virtual void OnDownloadUpdated(CefRefPtr<CefBrowser>, CefRefPtr<CefDownloadItem>,
+                                 CefRefPtr<CefDownloadItemCallback>) {
     log_.Add("OnDownloadUpdated", "");
   }
-  bool OnFileDialog(CefRefPtr<CefBrowser>, cef_file_dialog_mode_t, const CefString& title,
-                    const CefString&, const std::vector<CefString>&, int,
-                    CefRefPtr<CefFileDialogCallback>) override {
+  virtual bool OnFileDialog(CefRefPtr<CefBrowser>, cef_file_dialog_mode_t, const CefString& title,
+                            const CefString&, const std::vector<CefString>&, int,
+                            CefRefPtr<CefFileDialogCallback>) {
     log_.Add("OnFileDialog", title.ToString());
     return fileDialogHandled;
   }
-  bool OnExecuteCppFunc(const CefString& name, const CefString& params, int callbackId,
-                        CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>) override {
+  virtual bool OnExecuteCppFunc(const CefString& name, const CefString& params, int callbackId,
+                                CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>) {
     log_.Add("OnExecuteCppFunc",
              name.ToString() + "|" + params.ToString() + "|" + std::to_string(callbackId));
     return true;
@@ -134,6 +156,13 @@ class RecordingDelegate : public vok_comp::BrowserHandler::HandlerDelegate {
   std::function<void()> onBeforeBrowse;
 
  private:
+  // The event reaches `operation` of whichever stand-in this is.
+  template <typename Event, typename R, typename... Args>
+  void Hear(R (RecordingDelegate::*operation)(Args...)) {
+    Events().SetReaction<Event>(
+        [this, operation](Args... args) { return (this->*operation)(args...); });
+  }
+
   CallLog& log_;
 };
 
