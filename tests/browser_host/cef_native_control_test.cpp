@@ -17,10 +17,10 @@
 #include "browser_host/engine_fixture.h"
 #include "browser_host/render_crash_policy.h"
 #include "browser_host/ui_thread.h"
-#include "engine/browser_impl.h"
-#include "engine/cef_app.h"
-#include "engine/engine_core.h"
-#include "engine/scripted_backend.h"
+#include "engine/cef/cef_app.h"
+#include "engine/core/browser_impl.h"
+#include "engine/core/engine_core.h"
+#include "engine/scripted/scripted_backend.h"
 #include "ui/core/box.h"
 
 namespace browser_host_test {

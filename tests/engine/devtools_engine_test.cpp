@@ -14,9 +14,9 @@
 #include <imm.h>
 
 #include "common/temp_folder.h"
-#include "engine/context_menu.h"
+#include "engine/core/context_menu.h"
 #include "engine/devtools_fixture.h"
-#include "engine/ime_input.h"
+#include "engine/input/ime_input.h"
 
 using namespace engine_test;
 
