@@ -124,6 +124,12 @@ inline Colour ShownAt(HWND window, int x, int y) {
   return {GetRValue(c), GetGValue(c), GetBValue(c)};
 }
 
+// Posts a left click at a point of the window.
+inline void PostClick(HWND window, int x, int y) {
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
 inline bool Near(const Colour& a, const Colour& b) {
   const int tolerance = 48;  // the frames are JPEG
   return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
