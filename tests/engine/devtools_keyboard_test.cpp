@@ -126,6 +126,8 @@ TEST_F(DevToolsView, ModifierKeysMoveSelectAndEditAsInABrowser) {
   }
 }
 
+// ---- the input method ----
+
 namespace {
 
 const char kCompositionPage[] =

@@ -106,6 +106,8 @@ TEST_F(DevToolsView, DestroyingTheParentWhileThePageLoadsClosesTheBrowser) {
   EXPECT_TRUE(engine::EngineCore::Get()->Browsers().empty());
 }
 
+// ---- the user's mouse in the window ----
+
 namespace {
 
 const char kMousePage[] =
