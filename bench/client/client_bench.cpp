@@ -20,8 +20,8 @@
 #include "common/bench_timing.h"
 #include "common/committed_memory.h"
 #include "common/plain_browser.h"
-#include "engine/browser_process.h"
 #include "engine/http_test_server.h"
+#include "engine/process/browser_process.h"
 #include "runtime/string_util.h"
 
 using engine_test::HttpTestServer;

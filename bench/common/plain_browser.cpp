@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "common/bench_timing.h"
-#include "engine/backend.h"
-#include "engine/jpeg_decoder.h"
+#include "engine/core/backend.h"
+#include "engine/devtools/jpeg_decoder.h"
 
 namespace bench {
 

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <string>
 
-#include "engine/browser_process.h"
-#include "engine/websocket_client.h"
+#include "engine/process/browser_process.h"
+#include "engine/transport/websocket_client.h"
 
 namespace bench {
 

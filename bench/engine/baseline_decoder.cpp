@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "engine/websocket_client.h"
+#include "engine/transport/websocket_client.h"
 
 // The image decoder as the engine first built it: without its SIMD paths on 32-bit MinGW,
 // and private to this file so that it sits beside the engine's own in one program.

@@ -12,11 +12,11 @@
 
 #include "common/bench_timing.h"
 #include "common/plain_browser.h"
-#include "engine/browser_process.h"
-#include "engine/cef_app.h"
-#include "engine/devtools_backend.h"
-#include "engine/engine_core.h"
+#include "engine/cef/cef_app.h"
+#include "engine/core/engine_core.h"
+#include "engine/devtools/devtools_backend.h"
 #include "engine/http_test_server.h"
+#include "engine/process/browser_process.h"
 #include "engine/recording_client.h"
 
 using namespace engine_test;

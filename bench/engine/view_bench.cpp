@@ -22,15 +22,15 @@
 #include "common/busy_load.h"
 #include "common/committed_memory.h"
 #include "common/plain_browser.h"
-#include "engine/browser_impl.h"
-#include "engine/browser_process.h"
-#include "engine/cef_app.h"
-#include "engine/devtools_backend.h"
-#include "engine/engine_core.h"
+#include "engine/cef/cef_app.h"
+#include "engine/core/browser_impl.h"
+#include "engine/core/engine_core.h"
+#include "engine/devtools/devtools_backend.h"
 #include "engine/http_test_server.h"
 #include "engine/parent_window.h"
+#include "engine/process/browser_process.h"
 #include "engine/recording_client.h"
-#include "engine/websocket_client.h"
+#include "engine/transport/websocket_client.h"
 
 using namespace engine_test;
 

@@ -8,8 +8,8 @@
 #include "app/basic_form.h"
 #include "browser_host/cef_manager.h"
 #include "browser_host/toast.h"
-#include "engine/browser_process.h"
-#include "engine/cef_app.h"
+#include "engine/cef/cef_app.h"
+#include "engine/startup/engine_config.h"
 #include "ui/controls/control_classes.h"
 #include "ui/core/ui_registry.h"
 
@@ -54,9 +54,7 @@ bool ClientStartupServices::InitializeEngine(const std::wstring& cacheFolder) {
   if (vok_comp::CefManager::GetInstance()->Initialize(cacheFolder, *engineSettings_)) return true;
   // The one failure a user can mend: no browser to drive. Said plainly, then the client
   // ends as it does when its window is closed.
-  const std::wstring browser =
-      engine::BrowserProcess::ConfiguredBrowser(engine::BrowserProcess::DefaultIniPath());
-  if (browser.empty() && showError_) showError_(kNoBrowserText);
+  if (engine::ConfiguredBrowser().empty() && showError_) showError_(kNoBrowserText);
   return false;
 }
 

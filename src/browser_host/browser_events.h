@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "browser_host/event_table.h"
-#include "engine/cef_client.h"
+#include "engine/cef/cef_client.h"
 
 namespace vok_comp {
 namespace browser_event {

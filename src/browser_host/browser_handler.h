@@ -7,7 +7,7 @@
 #include "browser_host/event_relay.h"
 #include "browser_host/event_table.h"
 #include "browser_host/unregisted_callback_list.h"
-#include "engine/cef_client.h"
+#include "engine/cef/cef_client.h"
 #include "runtime/weak_callback.h"
 
 namespace vok_comp {

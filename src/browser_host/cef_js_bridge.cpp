@@ -4,7 +4,7 @@
 #include <memory>
 #include <utility>
 
-#include "engine/cef_process_message.h"
+#include "engine/cef/cef_process_message.h"
 #include "runtime/thread_registry.h"
 
 namespace vok_comp {

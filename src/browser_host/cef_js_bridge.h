@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "engine/cef_browser.h"
-#include "engine/cef_v8.h"
+#include "engine/cef/cef_browser.h"
+#include "engine/cef/cef_v8.h"
 
 namespace vok_comp {
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "browser_host/cef_js_bridge.h"
-#include "engine/cef_v8.h"
+#include "engine/cef/cef_v8.h"
 
 namespace vok_comp {
 

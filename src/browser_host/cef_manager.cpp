@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "browser_host/client_app.h"
-#include "engine/cef_app.h"
+#include "engine/cef/cef_app.h"
 #include "runtime/path_util.h"
 #include "runtime/thread_registry.h"
 

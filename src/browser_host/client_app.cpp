@@ -1,7 +1,7 @@
 #include "browser_host/client_app.h"
 
 #include "browser_host/cef_js_handler.h"
-#include "engine/cef_process_message.h"
+#include "engine/cef/cef_process_message.h"
 
 namespace vok_comp {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "browser_host/cef_js_bridge.h"
-#include "engine/cef_app.h"
+#include "engine/cef/cef_app.h"
 
 namespace vok_comp {
 

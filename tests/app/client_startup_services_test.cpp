@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "engine/browser_search.h"
-#include "engine/engine_core.h"
-#include "engine/scripted_backend.h"
+#include "engine/core/engine_core.h"
+#include "engine/process/browser_search.h"
+#include "engine/scripted/scripted_backend.h"
 #include "ui/core/language_strings.h"
 #include "ui/core/temp_folder.h"
 #include "ui/core/ui_registry.h"

@@ -16,8 +16,8 @@
 #include "browser_host/browser_handler.h"
 #include "browser_host/cef_manager.h"
 #include "browser_host/recording_delegate.h"
-#include "engine/browser_process.h"
 #include "engine/http_test_server.h"
+#include "engine/process/browser_process.h"
 #include "runtime/path_util.h"
 #include "runtime/thread_registry.h"
 

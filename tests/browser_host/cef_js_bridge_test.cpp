@@ -15,8 +15,8 @@
 #include "browser_host/cef_js_handler.h"
 #include "browser_host/client_app.h"
 #include "browser_host/engine_fixture.h"
-#include "engine/cef_process_message.h"
-#include "engine/renderer_side.h"
+#include "engine/cef/cef_process_message.h"
+#include "engine/core/renderer_side.h"
 #include "runtime/thread_registry.h"
 
 namespace browser_host_test {

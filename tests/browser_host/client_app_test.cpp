@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_core.h"
-#include "engine/scripted_backend.h"
+#include "engine/core/engine_core.h"
+#include "engine/scripted/scripted_backend.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "browser_host/cef_manager.h"
 #include "browser_host/recording_delegate.h"
 #include "browser_host/ui_thread.h"
-#include "engine/cef_app.h"
-#include "engine/engine_core.h"
-#include "engine/scripted_backend.h"
+#include "engine/cef/cef_app.h"
+#include "engine/core/engine_core.h"
+#include "engine/scripted/scripted_backend.h"
 
 namespace browser_host_test {
 

@@ -8,9 +8,9 @@
 
 #include "browser_host/cef_manager.h"
 #include "common/temp_folder.h"
-#include "engine/cef_app.h"
-#include "engine/engine_core.h"
-#include "engine/scripted_backend.h"
+#include "engine/cef/cef_app.h"
+#include "engine/core/engine_core.h"
+#include "engine/scripted/scripted_backend.h"
 
 namespace {
 

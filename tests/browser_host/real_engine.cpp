@@ -7,9 +7,9 @@
 
 #include "browser_host/cef_manager.h"
 #include "browser_host/ui_thread.h"
-#include "engine/browser_process.h"
-#include "engine/devtools_backend.h"
-#include "engine/engine_core.h"
+#include "engine/core/engine_core.h"
+#include "engine/devtools/devtools_backend.h"
+#include "engine/process/browser_process.h"
 
 namespace browser_host_test {
 

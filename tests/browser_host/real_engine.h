@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "engine/cef_app.h"
+#include "engine/cef/cef_app.h"
 
 namespace browser_host_test {
 

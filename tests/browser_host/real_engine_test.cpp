@@ -16,10 +16,10 @@
 #include "browser_host/real_engine.h"
 #include "browser_host/recording_delegate.h"
 #include "browser_host/ui_thread.h"
-#include "engine/browser_process.h"
-#include "engine/devtools_backend.h"
-#include "engine/engine_core.h"
+#include "engine/core/engine_core.h"
+#include "engine/devtools/devtools_backend.h"
 #include "engine/http_test_server.h"
+#include "engine/process/browser_process.h"
 
 namespace browser_host_test {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/browser_search.h"
+#include "engine/process/browser_search.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/browser_process.h"
+#include "engine/process/browser_process.h"
 
 namespace engine {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/context_menu.h"
+#include "engine/core/context_menu.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "engine/cursor_shape.h"
+#include "engine/input/cursor_shape.h"
 
 namespace {
 

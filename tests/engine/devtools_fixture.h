@@ -11,13 +11,13 @@
 #include <memory>
 #include <string>
 
-#include "engine/browser_impl.h"
-#include "engine/browser_process.h"
-#include "engine/cef_app.h"
-#include "engine/devtools_backend.h"
-#include "engine/engine_core.h"
+#include "engine/cef/cef_app.h"
+#include "engine/core/browser_impl.h"
+#include "engine/core/engine_core.h"
+#include "engine/devtools/devtools_backend.h"
 #include "engine/http_test_server.h"
 #include "engine/parent_window.h"
+#include "engine/process/browser_process.h"
 #include "engine/recording_client.h"
 
 namespace engine_test {
@@ -122,6 +122,12 @@ inline Colour ShownAt(HWND window, int x, int y) {
   const COLORREF c = GetPixel(dc, x, y);
   ReleaseDC(window, dc);
   return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+// Posts a left click at a point of the window.
+inline void PostClick(HWND window, int x, int y) {
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
 inline bool Near(const Colour& a, const Colour& b) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ime_input.h"
+#include "engine/input/ime_input.h"
 
 namespace {
 

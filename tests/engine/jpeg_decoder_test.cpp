@@ -1,6 +1,6 @@
 // The frame decoder: pixels come out as BGRX rows, top-down; bad input changes nothing.
 
-#include "engine/jpeg_decoder.h"
+#include "engine/devtools/jpeg_decoder.h"
 
 #include <gtest/gtest.h>
 

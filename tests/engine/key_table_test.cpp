@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "engine/key_table.h"
+#include "engine/input/key_table.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "engine/base/utf8.h"
+#include "engine/process/wine_paths.h"
 #include "engine/recording_client.h"
-#include "engine/utf8.h"
-#include "engine/wine_paths.h"
 
 namespace engine_test {
 namespace {

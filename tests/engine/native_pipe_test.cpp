@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/backend.h"
 #include "engine/bad_pipe_input.h"
-#include "engine/browser_process.h"
-#include "engine/cdp_channel.h"
-#include "engine/child_pipes.h"
-#include "engine/devtools_backend.h"
+#include "engine/core/backend.h"
+#include "engine/devtools/devtools_backend.h"
+#include "engine/process/browser_process.h"
+#include "engine/process/child_pipes.h"
 #include "engine/recording_client.h"
+#include "engine/transport/cdp_channel.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // browser may not send ends the channel (the engine's path for a broken connection)
 // without a crash or a hang.
 
-#include "engine/pipe_channel.h"
+#include "engine/transport/pipe_channel.h"
 
 #include <gtest/gtest.h>
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/cef_app.h"
-#include "engine/cef_client.h"
+#include "engine/cef/cef_app.h"
+#include "engine/cef/cef_client.h"
 
 namespace engine_test {
 

@@ -6,10 +6,10 @@
 #include <memory>
 #include <thread>
 
-#include "engine/cef_app.h"
-#include "engine/engine_core.h"
+#include "engine/cef/cef_app.h"
+#include "engine/core/engine_core.h"
 #include "engine/recording_client.h"
-#include "engine/scripted_backend.h"
+#include "engine/scripted/scripted_backend.h"
 
 using engine::ScriptedBackend;
 using namespace engine_test;

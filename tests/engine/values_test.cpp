@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/cef_app.h"
-#include "engine/renderer_side.h"
+#include "engine/cef/cef_app.h"
+#include "engine/core/renderer_side.h"
 
 namespace {
 

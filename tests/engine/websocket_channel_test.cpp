@@ -3,7 +3,7 @@
 // before it delivered and none after it, without a crash or a hang (the same failure path
 // as the pipes').
 
-#include "engine/websocket_channel.h"
+#include "engine/transport/websocket_channel.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 
 #include "engine/http_test_server.h"
 #include "engine/recording_client.h"
-#include "engine/websocket_client.h"
+#include "engine/transport/websocket_client.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "engine/window_input.h"
+#include "engine/input/window_input.h"
 
 namespace {
 

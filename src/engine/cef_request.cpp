@@ -1,5 +1,0 @@
-#include "engine/cef_request.h"
-
-CefRefPtr<CefRequest> CefRequest::Create() {
-  return new CefRequest();
-}

@@ -1,0 +1,52 @@
+#pragma once
+
+// The channel over the browser's pipe transport: NUL-terminated JSON messages, written to
+// the browser on one pipe and read from it on another. Under Wine the pipes are FIFOs in the
+// profile folder that the start-up script made owner-only; on Windows they are anonymous pipes
+// whose other ends the browser inherited. Nothing listens on the network.
+// A message that is not well-formed UTF-8, or grows past kMaxMessage without its NUL, ends
+// the channel as a broken connection does.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "engine/transport/cdp_channel.h"
+
+namespace engine {
+
+class PipeChannel : public CdpChannel {
+ public:
+  // Takes both handles (Win32 HANDLEs) and closes them.
+  PipeChannel(void* toBrowser, void* fromBrowser);
+  ~PipeChannel() override;
+  PipeChannel(const PipeChannel&) = delete;
+  PipeChannel& operator=(const PipeChannel&) = delete;
+
+  // Opens the two FIFOs by their Windows paths; empty when either cannot be opened.
+  static std::unique_ptr<PipeChannel> OpenFifos(const std::wstring& toBrowser,
+                                                const std::wstring& fromBrowser);
+
+  bool Open(MessageFunction onMessage, ClosedFunction onClosed) override;
+  bool Send(const std::string& text) override;
+  void Close() override;
+  bool IsOpen() const override;
+
+  static constexpr size_t kMaxMessage = 256u << 20;
+
+ private:
+  static unsigned long __stdcall ReadThread(void* self);
+  void ReadLoop();
+  bool Deliver(std::string& pending, const char* data, size_t size);
+
+  void* toBrowser_;
+  void* fromBrowser_;
+  void* reader_ = nullptr;
+  std::atomic<bool> open_{false};
+  std::mutex sendLock_;
+  MessageFunction onMessage_;
+  ClosedFunction onClosed_;
+};
+
+}  // namespace engine
