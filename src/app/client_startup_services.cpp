@@ -11,7 +11,7 @@
 #include "engine/browser_process.h"
 #include "engine/cef_app.h"
 #include "ui/controls/control_classes.h"
-#include "ui/core/ui_registry.h"
+#include "ui/core/resources/ui_registry.h"
 
 namespace {
 

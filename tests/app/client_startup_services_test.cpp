@@ -9,9 +9,9 @@
 #include "engine/browser_search.h"
 #include "engine/engine_core.h"
 #include "engine/scripted_backend.h"
-#include "ui/core/language_strings.h"
+#include "ui/core/resources/language_strings.h"
+#include "ui/core/resources/ui_registry.h"
 #include "ui/core/temp_folder.h"
-#include "ui/core/ui_registry.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 #include "engine/cef_app.h"
 #include "engine/engine_core.h"
 #include "engine/scripted_backend.h"
-#include "ui/core/box.h"
+#include "ui/core/tree/box.h"
 
 namespace browser_host_test {
 namespace {
