@@ -14,10 +14,10 @@
 #include "common/bench_timing.h"
 #include "common/control_count.h"
 #include "runtime/string_util.h"
-#include "ui/core/control.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/window_builder.h"
-#include "ui/core/xml_document.h"
+#include "ui/core/markup/xml_document.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/skin/window_builder.h"
+#include "ui/core/tree/control.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/core/control.h"
+#include "ui/core/tree/control.h"
 
 namespace bench {
 

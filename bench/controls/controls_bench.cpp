@@ -10,10 +10,10 @@
 #include "common/bench_timing.h"
 #include "ui/controls/circle_progress.h"
 #include "ui/controls/slider.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/h_box.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/window_test_util.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/tree/h_box.h"
+#include "ui/core/window/window_test_util.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <memory>
 #include <string>
 
-#include "ui/core/i_image_host.h"
-#include "ui/core/image_attribute.h"
-#include "ui/core/image_drawing.h"
-#include "ui/core/ui_registry.h"
+#include "ui/core/image_attributes/i_image_host.h"
+#include "ui/core/image_attributes/image_attribute.h"
+#include "ui/core/image_attributes/image_drawing.h"
+#include "ui/core/resources/ui_registry.h"
 #include "ui/render/render_context_gdiplus.h"
 
 #include "common/bench_timing.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/core/image_loader.h"
+#include "ui/core/images/image_loader.h"
 
 #include "common/bench_timing.h"
 #include "common/committed_memory.h"

@@ -15,11 +15,11 @@
 #include "common/allocation_counter.h"
 #include "common/bench_timing.h"
 #include "common/control_count.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/h_box.h"
-#include "ui/core/tile_box.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/v_box.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/tree/h_box.h"
+#include "ui/core/tree/tile_box.h"
+#include "ui/core/tree/v_box.h"
 #include "ui/render/i_render_context.h"
 
 namespace {

@@ -21,10 +21,10 @@
 #include "ui/controls/list_container_element.h"
 #include "ui/controls/list_data_source.h"
 #include "ui/controls/virtual_list_box.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/window_builder.h"
-#include "ui/core/window_test_util.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/skin/window_builder.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/window/window_test_util.h"
 
 namespace {
 

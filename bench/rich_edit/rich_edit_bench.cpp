@@ -20,10 +20,10 @@
 #include "common/message_pump.h"
 #include "ui/controls/c_txt_win_host.h"
 #include "ui/controls/rich_edit.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/v_box.h"
-#include "ui/core/window_test_util.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/tree/v_box.h"
+#include "ui/core/window/window_test_util.h"
 
 namespace {
 

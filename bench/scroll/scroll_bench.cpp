@@ -18,11 +18,11 @@
 #include "ui/controls/label.h"
 #include "ui/controls/scroll_bar.h"
 #include "ui/controls/scrollable_box.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/h_box.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/v_layout.h"
-#include "ui/core/window_test_util.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/tree/h_box.h"
+#include "ui/core/tree/v_layout.h"
+#include "ui/core/window/window_test_util.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 
 #include "common/allocation_counter.h"
 #include "common/bench_timing.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/h_box.h"
-#include "ui/core/v_box.h"
-#include "ui/core/window_test_util.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/tree/h_box.h"
+#include "ui/core/tree/v_box.h"
+#include "ui/core/window/window_test_util.h"
 #include "ui/render/i_render_context.h"
 
 namespace gp = Gdiplus::DllExports;

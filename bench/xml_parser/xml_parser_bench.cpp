@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "rapidxml.hpp"
-#include "ui/core/xml_document.h"
+#include "ui/core/markup/xml_document.h"
 
 #include "common/bench_timing.h"
 

@@ -7,7 +7,7 @@
 #include "app/navigation_rules.h"
 #include "browser_host/cef_control_base.h"
 #include "browser_host/cef_manager.h"
-#include "ui/core/box.h"
+#include "ui/core/tree/box.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "app/client_messages.h"
 #include "app/service_settings.h"
-#include "ui/core/window_impl_base.h"
+#include "ui/core/skin/window_impl_base.h"
 
 class CefForm;
 class CefGameForm;

@@ -6,7 +6,7 @@
 #include "browser_host/cef_manager.h"
 #include "browser_host/cef_native_control.h"
 #include "ui/controls/label.h"
-#include "ui/core/box.h"
+#include "ui/core/tree/box.h"
 
 CefForm::CefForm(const std::wstring& uid, const std::wstring& filename, const std::wstring& token,
                  const std::wstring& accessUrl)

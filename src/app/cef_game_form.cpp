@@ -4,7 +4,7 @@
 #include "browser_host/cef_manager.h"
 #include "browser_host/cef_native_control.h"
 #include "ui/controls/label.h"
-#include "ui/core/box.h"
+#include "ui/core/tree/box.h"
 
 namespace {
 

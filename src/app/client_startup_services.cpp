@@ -11,7 +11,7 @@
 #include "engine/cef/cef_app.h"
 #include "engine/startup/engine_config.h"
 #include "ui/controls/control_classes.h"
-#include "ui/core/ui_registry.h"
+#include "ui/core/resources/ui_registry.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "browser_host/browser_handler.h"
 #include "browser_host/cef_js_bridge.h"
 #include "browser_host/render_crash_policy.h"
-#include "ui/core/control.h"
+#include "ui/core/tree/control.h"
 
 namespace vok_comp {
 

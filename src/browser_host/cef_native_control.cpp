@@ -1,6 +1,6 @@
 #include "browser_host/cef_native_control.h"
 
-#include "ui/core/window.h"
+#include "ui/core/window/window.h"
 
 namespace vok_comp {
 

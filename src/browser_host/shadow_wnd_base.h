@@ -6,7 +6,7 @@
 #include <string>
 
 #include "runtime/weak_callback.h"
-#include "ui/core/window_impl_base.h"
+#include "ui/core/skin/window_impl_base.h"
 
 namespace vok_comp {
 

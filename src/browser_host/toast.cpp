@@ -5,7 +5,7 @@
 
 #include "runtime/thread_registry.h"
 #include "ui/controls/rich_edit.h"
-#include "ui/core/box.h"
+#include "ui/core/tree/box.h"
 #include "ui/services/timer_queue.h"
 
 namespace vok_comp {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/core/window_impl_base.h"
+#include "ui/core/skin/window_impl_base.h"
 
 namespace ui {
 class Control;

@@ -9,9 +9,8 @@
 #include "engine/core/engine_core.h"
 #include "engine/process/browser_search.h"
 #include "engine/scripted/scripted_backend.h"
-#include "ui/core/language_strings.h"
+#include "ui/core/resources/language_strings.h"
 #include "ui/core/temp_folder.h"
-#include "ui/core/ui_registry.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "app/client_startup_services.h"
 #include "common/message_pump.h"
 #include "ui/controls/control_classes.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/window_impl_base.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/skin/window_impl_base.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "engine/core/engine_core.h"
 #include "engine/scripted/scripted_backend.h"
 #include "runtime/string_util.h"
-#include "ui/core/box.h"
+#include "ui/core/tree/box.h"
 
 namespace browser_host_test {
 namespace {

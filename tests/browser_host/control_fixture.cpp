@@ -1,7 +1,7 @@
 #include "browser_host/control_fixture.h"
 
 #include "common/test_data_folder.h"
-#include "ui/core/ui_registry.h"
+#include "ui/core/resources/ui_registry.h"
 
 namespace browser_host_test {
 

@@ -7,7 +7,7 @@
 
 #include "browser_host/cef_native_control.h"
 #include "browser_host/ui_thread.h"
-#include "ui/core/window_impl_base.h"
+#include "ui/core/skin/window_impl_base.h"
 
 namespace browser_host_test {
 

@@ -10,7 +10,7 @@
 #include "browser_host/shadow_wnd_base.h"
 #include "common/message_pump.h"
 #include "common/test_data_folder.h"
-#include "ui/core/ui_registry.h"
+#include "ui/core/resources/ui_registry.h"
 
 // The windows here are real native windows on the program's first thread, driven by real
 // messages. Under Wine without a window manager, X restacks a window when it maps it, after

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "ui/core/image_attribute.h"
-#include "ui/core/window_builder.h"
-#include "ui/core/xml_document.h"
+#include "ui/core/image_attributes/image_attribute.h"
+#include "ui/core/markup/xml_document.h"
+#include "ui/core/skin/window_builder.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "ui/core/control.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/window.h"
-#include "ui/core/window_builder.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/skin/window_builder.h"
+#include "ui/core/tree/control.h"
+#include "ui/core/window/window.h"
 #include "ui/render/i_render_context.h"
 
 namespace {

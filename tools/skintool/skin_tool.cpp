@@ -6,7 +6,7 @@
 #include "layout_check.h"
 #include "skin_render.h"
 #include "ui/controls/control_classes.h"
-#include "ui/core/xml_document.h"
+#include "ui/core/markup/xml_document.h"
 
 namespace {
 

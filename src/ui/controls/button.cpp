@@ -4,7 +4,7 @@
 
 #include <type_traits>
 
-#include "ui/core/i_control_window.h"
+#include "ui/core/tree/i_control_window.h"
 
 namespace ui {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "ui/core/window.h"
+#include "ui/core/window/window.h"
 
 namespace ui {
 

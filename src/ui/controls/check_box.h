@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ui/controls/button.h"
-#include "ui/core/state_image_set.h"
+#include "ui/core/tree/state_image_set.h"
 
 namespace ui {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "ui/core/attribute_table.h"
-#include "ui/core/attribute_values.h"
-#include "ui/core/ui_registry.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/attribute_table.h"
+#include "ui/core/tree/attribute_values.h"
 #include "ui/render/gdiplus_ptr.h"
 #include "ui/render/i_render_context.h"
 #include "ui/render/surface_graphics.h"

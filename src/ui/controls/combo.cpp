@@ -3,10 +3,10 @@
 #include "ui/controls/c_combo_wnd.h"
 #include "ui/controls/list_box.h"
 #include "ui/controls/list_container_element.h"
-#include "ui/core/attribute_values.h"
-#include "ui/core/dpi_scaler.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/v_layout.h"
+#include "ui/core/resources/dpi_scaler.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/attribute_values.h"
+#include "ui/core/tree/v_layout.h"
 #include "ui/render/i_render_context.h"
 
 namespace ui {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/core/box.h"
+#include "ui/core/tree/box.h"
 
 namespace ui {
 

@@ -15,10 +15,10 @@
 #include "ui/controls/tree_node.h"
 #include "ui/controls/tree_view.h"
 #include "ui/controls/virtual_list_box.h"
-#include "ui/core/h_layout.h"
-#include "ui/core/tile_layout.h"
-#include "ui/core/v_layout.h"
-#include "ui/core/window_builder.h"
+#include "ui/core/skin/window_builder.h"
+#include "ui/core/tree/h_layout.h"
+#include "ui/core/tree/tile_layout.h"
+#include "ui/core/tree/v_layout.h"
 
 namespace ui {
 

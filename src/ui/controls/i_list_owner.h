@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/core/event_args.h"
+#include "ui/core/tree/event_args.h"
 #include "ui/render/render_types.h"
 
 namespace ui {

@@ -4,12 +4,12 @@
 #include <type_traits>
 
 #include "runtime/string_util.h"
-#include "ui/core/attribute_table.h"
-#include "ui/core/attribute_values.h"
-#include "ui/core/dpi_scaler.h"
-#include "ui/core/i_control_window.h"
-#include "ui/core/language_strings.h"
-#include "ui/core/ui_registry.h"
+#include "ui/core/resources/dpi_scaler.h"
+#include "ui/core/resources/language_strings.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/attribute_table.h"
+#include "ui/core/tree/attribute_values.h"
+#include "ui/core/tree/i_control_window.h"
 #include "ui/render/i_render_context.h"
 
 namespace ui {

@@ -3,8 +3,8 @@
 #include <map>
 #include <string>
 
-#include "ui/core/box.h"
-#include "ui/core/control.h"
+#include "ui/core/tree/box.h"
+#include "ui/core/tree/control.h"
 
 namespace ui {
 

@@ -6,8 +6,8 @@
 
 #include "ui/controls/list_container_element.h"
 #include "ui/controls/scroll_bar.h"
-#include "ui/core/attribute_values.h"
-#include "ui/core/i_control_window.h"
+#include "ui/core/tree/attribute_values.h"
+#include "ui/core/tree/i_control_window.h"
 
 namespace ui {
 

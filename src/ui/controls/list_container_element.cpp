@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "ui/controls/i_list_owner.h"
-#include "ui/core/i_control_window.h"
+#include "ui/core/tree/i_control_window.h"
 
 namespace ui {
 

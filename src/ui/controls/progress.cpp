@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cwchar>
 
-#include "ui/core/attribute_table.h"
-#include "ui/core/attribute_values.h"
-#include "ui/core/image_drawing.h"
-#include "ui/core/ui_registry.h"
+#include "ui/core/image_attributes/image_drawing.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/attribute_table.h"
+#include "ui/core/tree/attribute_values.h"
 #include "ui/render/i_render_context.h"
 
 namespace ui {

@@ -6,7 +6,7 @@
 
 #include "runtime/weak_callback.h"
 #include "ui/controls/scrollable_box.h"
-#include "ui/core/image_attribute.h"
+#include "ui/core/image_attributes/image_attribute.h"
 
 struct HWND__;
 

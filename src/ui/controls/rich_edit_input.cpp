@@ -8,7 +8,7 @@
 
 #include "ui/controls/c_txt_win_host.h"
 #include "ui/controls/rich_edit.h"
-#include "ui/core/i_control_window.h"
+#include "ui/core/tree/i_control_window.h"
 #include "ui/services/on_screen_keyboard_manager.h"
 
 namespace ui {

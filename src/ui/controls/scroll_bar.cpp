@@ -4,12 +4,12 @@
 #include <cstdio>
 
 #include "ui/controls/scrollable_box.h"
-#include "ui/core/attribute_table.h"
-#include "ui/core/attribute_values.h"
-#include "ui/core/dpi_scaler.h"
-#include "ui/core/i_control_window.h"
-#include "ui/core/image_drawing.h"
-#include "ui/core/ui_registry.h"
+#include "ui/core/image_attributes/image_drawing.h"
+#include "ui/core/resources/dpi_scaler.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/attribute_table.h"
+#include "ui/core/tree/attribute_values.h"
+#include "ui/core/tree/i_control_window.h"
 #include "ui/services/timer_queue.h"
 
 namespace ui {

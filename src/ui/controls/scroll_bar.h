@@ -5,8 +5,8 @@
 #include <string>
 
 #include "runtime/weak_callback.h"
-#include "ui/core/control.h"
-#include "ui/core/state_image_set.h"
+#include "ui/core/tree/control.h"
+#include "ui/core/tree/state_image_set.h"
 
 namespace ui {
 

@@ -6,12 +6,12 @@
 #include <cstdlib>
 
 #include "ui/controls/scroll_bar.h"
-#include "ui/core/attribute_table.h"
-#include "ui/core/attribute_values.h"
-#include "ui/core/dpi_scaler.h"
-#include "ui/core/i_control_window.h"
-#include "ui/core/layout.h"
-#include "ui/core/ui_registry.h"
+#include "ui/core/resources/dpi_scaler.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/attribute_table.h"
+#include "ui/core/tree/attribute_values.h"
+#include "ui/core/tree/i_control_window.h"
+#include "ui/core/tree/layout.h"
 #include "ui/render/auto_clip.h"
 #include "ui/render/i_render_context.h"
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/core/box.h"
+#include "ui/core/tree/box.h"
 #include "ui/services/animation_player.h"
 
 namespace ui {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "ui/controls/progress.h"
-#include "ui/core/state_image_set.h"
+#include "ui/core/tree/state_image_set.h"
 
 namespace ui {
 

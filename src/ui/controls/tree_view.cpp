@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "ui/controls/tree_node.h"
-#include "ui/core/v_layout.h"
+#include "ui/core/tree/v_layout.h"
 
 namespace ui {
 

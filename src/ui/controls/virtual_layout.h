@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "ui/core/v_layout.h"
+#include "ui/core/tree/v_layout.h"
 
 namespace ui {
 

@@ -14,8 +14,8 @@
 #include "ui/controls/scroll_bar.h"
 #include "ui/controls/scrollable_box.h"
 #include "ui/controls/slider.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/layout.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/tree/layout.h"
 
 namespace ui {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "ui/controls/check_box.h"
 #include "ui/controls/option.h"
-#include "ui/core/control_test_util.h"
+#include "ui/core/tree/control_test_util.h"
 
 namespace ui {
 namespace {

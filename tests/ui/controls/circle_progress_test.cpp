@@ -6,11 +6,11 @@
 #include <string>
 
 #include "ui/controls/circle_progress.h"
-#include "ui/core/box.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/image_test_util.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/window_test_util.h"
+#include "ui/core/image_attributes/image_test_util.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/box.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/window/window_test_util.h"
 #include "ui/render/i_render_context.h"
 #include "ui/render/render_test_util.h"
 

@@ -12,10 +12,10 @@
 #include "ui/controls/c_combo_wnd.h"
 #include "ui/controls/list_box.h"
 #include "ui/controls/list_container_element.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/v_layout.h"
-#include "ui/core/window_test_util.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/tree/v_layout.h"
+#include "ui/core/window/window_test_util.h"
 #include "ui/render/render_test_util.h"
 
 namespace ui {

@@ -13,8 +13,8 @@
 #include "ui/controls/option.h"
 #include "ui/controls/progress.h"
 #include "ui/controls/slider.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/window_builder.h"
+#include "ui/core/skin/window_builder.h"
+#include "ui/core/tree/control_test_util.h"
 
 namespace ui {
 namespace {

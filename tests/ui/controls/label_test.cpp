@@ -7,8 +7,8 @@
 
 #include "ui/controls/button.h"
 #include "ui/controls/check_box.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/ui_registry.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/control_test_util.h"
 #include "ui/render/render_context_gdiplus.h"
 
 namespace ui {

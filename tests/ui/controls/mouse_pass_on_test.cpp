@@ -20,10 +20,10 @@
 #include "ui/controls/tree_node.h"
 #include "ui/controls/tree_view.h"
 #include "ui/controls/virtual_list_box.h"
-#include "ui/core/box.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/v_layout.h"
-#include "ui/core/window_test_util.h"
+#include "ui/core/tree/box.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/tree/v_layout.h"
+#include "ui/core/window/window_test_util.h"
 
 namespace ui {
 namespace {

@@ -15,11 +15,11 @@
 #include "ui/controls/c_txt_win_host.h"
 #include "ui/controls/rich_edit.h"
 #include "ui/controls/scroll_bar.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/i_ui_message_filter.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/v_box.h"
-#include "ui/core/window_test_util.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/tree/v_box.h"
+#include "ui/core/window/i_ui_message_filter.h"
+#include "ui/core/window/window_test_util.h"
 #include "ui/services/on_screen_keyboard_manager.h"
 
 namespace ui {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "common/message_pump.h"
-#include "ui/core/box.h"
-#include "ui/core/control_test_util.h"
+#include "ui/core/tree/box.h"
+#include "ui/core/tree/control_test_util.h"
 #include "ui/render/render_test_util.h"
 
 namespace ui {

@@ -9,10 +9,10 @@
 #include "common/manual_clock.h"
 #include "common/message_pump.h"
 #include "ui/controls/scroll_bar.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/image_test_util.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/v_layout.h"
+#include "ui/core/image_attributes/image_test_util.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/tree/v_layout.h"
 
 namespace ui {
 namespace {

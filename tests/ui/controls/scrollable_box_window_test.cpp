@@ -7,10 +7,10 @@
 
 #include "ui/controls/scroll_bar.h"
 #include "ui/controls/scrollable_box.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/v_layout.h"
-#include "ui/core/window_test_util.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/tree/v_layout.h"
+#include "ui/core/window/window_test_util.h"
 #include "ui/render/i_render_context.h"
 #include "ui/render/render_test_util.h"
 

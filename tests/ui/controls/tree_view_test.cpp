@@ -7,9 +7,9 @@
 #include <string>
 
 #include "ui/controls/tree_node.h"
-#include "ui/core/control_test_util.h"
-#include "ui/core/ui_registry.h"
-#include "ui/core/window_test_util.h"
+#include "ui/core/resources/ui_registry.h"
+#include "ui/core/tree/control_test_util.h"
+#include "ui/core/window/window_test_util.h"
 #include "ui/render/render_test_util.h"
 
 namespace ui {
