@@ -14,6 +14,21 @@ function(tarnwick_library name)
   tarnwick_warnings(${name})
 endfunction()
 
+# About how long each test program runs, in seconds. ctest starts the costliest first, so
+# that a long program does not run on alone at the end of a run; once ctest has timed a run
+# it orders by its own measurements instead.
+set(TARNWICK_TEST_COSTS
+  engine_tests=190)
+
+# tarnwick_test_cost(name): gives a test its COST from TARNWICK_TEST_COSTS.
+function(tarnwick_test_cost name)
+  foreach(entry ${TARNWICK_TEST_COSTS})
+    if(entry MATCHES "^${name}=([0-9]+)$")
+      set_tests_properties(${name} PROPERTIES COST ${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+endfunction()
+
 # tarnwick_test(name SOURCES ... DEPS ...): one GoogleTest program per subsystem folder,
 # run by ctest under Wine.
 function(tarnwick_test name)
@@ -35,6 +50,7 @@ function(tarnwick_test name)
     # A hung message loop fails the run instead of stalling it.
     TIMEOUT 300
     ENVIRONMENT "TARNWICK_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+  tarnwick_test_cost(${name})
 endfunction()
 
 # tarnwick_bench(name SOURCES ... DEPS ...): a benchmark program that prints its figures.
@@ -46,4 +62,23 @@ function(tarnwick_bench name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
   tarnwick_warnings(${name})
+endfunction()
+
+# tarnwick_executables_in(directory out): the executables defined in a source folder and the
+# folders below it.
+function(tarnwick_executables_in directory out)
+  set(found)
+  get_property(targets DIRECTORY ${directory} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+      list(APPEND found ${target})
+    endif()
+  endforeach()
+  get_property(folders DIRECTORY ${directory} PROPERTY SUBDIRECTORIES)
+  foreach(folder ${folders})
+    tarnwick_executables_in(${folder} below)
+    list(APPEND found ${below})
+  endforeach()
+  set(${out} ${found} PARENT_SCOPE)
 endfunction()
