@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all deps configure build test run bench package clean
+.PHONY: all deps configure build other test run bench package clean
 
 all: build
 
@@ -18,19 +18,32 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-test: build
-	scripts/with-display ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+# The other architecture's client and tools, as far as they ship, in $(BUILD)-win32 (or
+# -win64): the client is a 32-bit program even where only its 64-bit build can run.
+other: configure
+	@scripts/build-other $(BUILD) $(JOBS) >/dev/null
+
+# Ends with how long each step took, whether the tests passed or not.
+test:
+	@log=$$(mktemp); trap 'rm -f "$$log"' EXIT; \
+	scripts/timed "$$log" installing $(MAKE) --no-print-directory deps && \
+	scripts/timed "$$log" building $(MAKE) --no-print-directory build && \
+	scripts/timed "$$log" "building the other client" $(MAKE) --no-print-directory other && \
+	scripts/timed "$$log" testing scripts/with-display ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS); \
+	status=$$?; echo "make test took:"; scripts/timed --report "$$log"; exit $$status
 
 # The client against the demo service (demo/), which runs while the client does.
 run: build
 	scripts/run-demo $(BUILD)
 
-# The zip and the installer, into dist/.
+# The zip and the installer of each architecture there is a compiler for, into dist/.
 package: build
-	scripts/package $(BUILD) dist
+	@other=$$(scripts/build-other --optional $(BUILD) $(JOBS)) && \
+	scripts/package $(BUILD) dist && \
+	{ [ -z "$$other" ] || scripts/package "$$other" dist; }
 
 bench: build
 	scripts/with-display scripts/run-benchmarks $(BUILD)/bench
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD)-win32 $(BUILD)-win64

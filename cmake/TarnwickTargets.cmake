@@ -14,6 +14,34 @@ function(tarnwick_library name)
   tarnwick_warnings(${name})
 endfunction()
 
+# How long each test program ran, in seconds, in one run of all of them on a busy machine.
+# ctest starts the costliest first, so that a long program does not run on alone at the
+# end of a run (those that must run alone go first, while nothing else runs); once ctest
+# has timed a run of its own it orders by those times instead.
+set(TARNWICK_TEST_COSTS
+  engine_tests=687
+  package_install_uninstall=493
+  client_e2e_tests=215
+  browser_host_tests=162
+  ui_render_tests=93
+  runtime_tests=82
+  ui_core_tests=75
+  ui_controls_tests=73
+  app_tests=32
+  skintool_tests=31
+  wine_run_side_by_side=29
+  entry_engine_tests=20
+  ui_services_tests=9)
+
+# tarnwick_test_cost(name): gives a test its COST from TARNWICK_TEST_COSTS.
+function(tarnwick_test_cost name)
+  foreach(entry ${TARNWICK_TEST_COSTS})
+    if(entry MATCHES "^${name}=([0-9]+)$")
+      set_tests_properties(${name} PROPERTIES COST ${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+endfunction()
+
 # tarnwick_test(name SOURCES ... DEPS ...): one GoogleTest program per subsystem folder,
 # run by ctest under Wine.
 function(tarnwick_test name)
@@ -35,6 +63,7 @@ function(tarnwick_test name)
     # A hung message loop fails the run instead of stalling it.
     TIMEOUT 300
     ENVIRONMENT "TARNWICK_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+  tarnwick_test_cost(${name})
 endfunction()
 
 # tarnwick_bench(name SOURCES ... DEPS ...): a benchmark program that prints its figures.
@@ -46,4 +75,23 @@ function(tarnwick_bench name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
   tarnwick_warnings(${name})
+endfunction()
+
+# tarnwick_executables_in(directory out): the executables defined in a source folder and the
+# folders below it.
+function(tarnwick_executables_in directory out)
+  set(found)
+  get_property(targets DIRECTORY ${directory} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+      list(APPEND found ${target})
+    endif()
+  endforeach()
+  get_property(folders DIRECTORY ${directory} PROPERTY SUBDIRECTORIES)
+  foreach(folder ${folders})
+    tarnwick_executables_in(${folder} below)
+    list(APPEND found ${below})
+  endforeach()
+  set(${out} ${found} PARENT_SCOPE)
 endfunction()

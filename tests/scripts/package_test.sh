@@ -3,12 +3,15 @@
 # byte-identical), installs it silently into a fresh Wine prefix, checks the installed
 # files against the zip, the "Apps" entry and the Start-menu shortcut, starts the installed
 # client, installs again over it (the user's settings stay), uninstalls silently and checks
-# that only the user's settings are left.
-#   package_test.sh REPOSITORY BUILD_FOLDER CLOSE_WINDOW_PROGRAM
+# that only the user's settings are left. The other architecture's package, which this
+# machine cannot run, is built twice from its own build folder too: its zip must be
+# reproducible and hold an executable of that architecture and of this version.
+#   package_test.sh REPOSITORY BUILD_FOLDER CLOSE_WINDOW_PROGRAM OTHER_BUILD_FOLDER
 set -u
 repo=$1
 build=$2
 closer=$3
+other=$4
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarnwick-package.XXXXXX")
 failures=0
 
@@ -32,19 +35,45 @@ wait_for() {
   return 1
 }
 
+version=$(tr -d ' \r\n' <"$repo/VERSION")
+
+arch_of() {
+  if grep -q "toolchain-mingw64" "$1/CMakeCache.txt" 2>/dev/null; then echo win64; else echo win32; fi
+}
+
+# Builds the package of a build folder twice, into $work/NAME-a and $work/NAME-b, checks
+# that the two zips are the same and what the zip's executable is.
+package_twice() {
+  local folder=$1 name=$2 arch zip copy
+  arch=$(arch_of "$folder")
+  for copy in a b; do
+    "$repo/scripts/package" "$folder" "$work/$name-$copy" >/dev/null || { fail "package build from $folder failed"; return 1; }
+  done
+  zip="$work/$name-a/Tarnwick-$version-$arch.zip"
+  [ -f "$zip" ] || { fail "no $(basename "$zip") from $folder"; return 1; }
+  [ -f "${zip%.zip}-setup.exe" ] || fail "no $(basename "${zip%.zip}")-setup.exe from $folder"
+  cmp -s "$zip" "$work/$name-b/$(basename "$zip")" || fail "two builds of $(basename "$zip") differ"
+  echo "  the zip is reproducible: $(basename "$zip")"
+  python3 "$repo/tests/scripts/check_executable.py" "$zip" "$arch" "$version" ||
+    fail "$(basename "$zip") does not hold the right executable"
+}
+
 # The installer in a Wine session of a fresh prefix of its own; the registry lives as long
 # as the session, so every step runs inside one session (the "inside" phase below).
-if [ "${4:-}" != inside ]; then
-  "$repo/scripts/package" "$build" "$work/a" >/dev/null || { echo "package build failed" >&2; exit 1; }
-  "$repo/scripts/package" "$build" "$work/b" >/dev/null || { echo "package build failed" >&2; exit 1; }
-  zip=$(ls "$work"/a/*.zip)
-  setup=$(ls "$work"/a/*-setup.exe)
-  cmp -s "$zip" "$work/b/$(basename "$zip")" || fail "two builds of the zip differ"
-  echo "  the zip is reproducible: $(basename "$zip")"
+if [ "${5:-}" != inside ]; then
+  package_twice "$build" main || exit 1
+  zip="$work/main-a/Tarnwick-$version-$(arch_of "$build").zip"
+  setup=${zip%.zip}-setup.exe
+  if [ -f "$other/bin/Tarnwick.exe" ]; then
+    [ "$(arch_of "$other")" != "$(arch_of "$build")" ] || fail "$other is built for this machine's architecture too"
+    package_twice "$other" other
+  else
+    fail "no client in $other: the other architecture's build (make other) must come first"
+  fi
   unset TARNWICK_WINE_SESSION
   export TARNWICK_WINEPREFIX="$work/prefix"
   TARNWICK_PACKAGE_ZIP="$zip" TARNWICK_PACKAGE_SETUP="$setup" \
-    "$repo/scripts/with-display" bash "$0" "$repo" "$build" "$closer" inside ||
+    "$repo/scripts/with-display" bash "$0" "$repo" "$build" "$closer" "$other" inside ||
     failures=$((failures + 1))
   [ "$failures" -eq 0 ] && echo "package test passed" || echo "package test: $failures failures" >&2
   exit $(( failures > 0 ))
@@ -80,7 +109,6 @@ print("  installed: the %d files of the zip and the uninstaller" % len(expected)
 PY
 
 entry=$(run reg query "$key" 2>/dev/null | tr -d '\r')
-version=$(tr -d ' \r\n' <"$repo/VERSION")
 # The executable's version resource names the product and the version.
 python3 - "$dir/Tarnwick.exe" "$version" <<'PY' || fail "the executable's version resource is wrong"
 import sys
