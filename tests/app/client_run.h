@@ -9,9 +9,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -23,6 +25,7 @@
 #include "app/client_entry.h"
 #include "app/client_startup_services.h"
 #include "app/shell_opener.h"
+#include "browser_host/cef_native_control.h"
 #include "engine/browser_process.h"
 #include "engine/http_test_server.h"
 #include "runtime/path_util.h"
@@ -75,6 +78,28 @@ inline RECT WindowRect(HWND window) {
   return rect;
 }
 
+struct Colour {
+  int r, g, b;
+};
+
+// What a window shows at a point of its client area, read back from the screen.
+inline Colour ShownAt(HWND window, int x, int y) {
+  HDC dc = GetDC(window);
+  const COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(window, dc);
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+inline std::ostream& operator<<(std::ostream& out, const Colour& c) {
+  return out << "rgb(" << c.r << "," << c.g << "," << c.b << ")";
+}
+
+inline bool Near(const Colour& a, const Colour& b) {
+  const int tolerance = 48;  // the page's frames are JPEG
+  return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+         std::abs(a.b - b.b) <= tolerance;
+}
+
 // One run of the client: its files, the entry on this thread, and the driver's scenario
 // on another.
 class ClientRun {
@@ -102,6 +127,7 @@ class ClientRun {
     services_.SetMessageFunction([this](const std::wstring& text, HWND owner) {
       std::lock_guard<std::mutex> hold(lock_);
       messages_.push_back({text, owner});
+      messageTimes_.push_back(GetTickCount());
     });
   }
   ~ClientRun() {
@@ -163,6 +189,18 @@ class ClientRun {
     });
     return hwnd;
   }
+  // The native window that shows the login browser's page.
+  HWND LoginBrowserWindow() {
+    HWND hwnd = nullptr;
+    OnUi([&] {
+      BasicForm* form = services_.StartWindow();
+      CefForm* login = form ? form->LoginWindow() : nullptr;
+      auto* control =
+          login ? dynamic_cast<vok_comp::CefNativeControl*>(login->GetBrowserControl()) : nullptr;
+      if (control) hwnd = control->GetCefHandle();
+    });
+    return hwnd;
+  }
   // A control's centre in its window's client area.
   POINT ControlCentre(HWND window, const std::wstring& name) {
     POINT centre{-1, -1};
@@ -195,6 +233,11 @@ class ClientRun {
     std::lock_guard<std::mutex> hold(lock_);
     return messages_;
   }
+  // When each message was shown (GetTickCount), in the order of Messages().
+  std::vector<DWORD> MessageTimes() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return messageTimes_;
+  }
 
  private:
   // Closes the start window, as the user does; or, without one, asks the loop to end.
@@ -213,6 +256,7 @@ class ClientRun {
   std::mutex lock_;
   std::vector<std::wstring> shellOpened_;
   std::vector<std::pair<std::wstring, HWND>> messages_;
+  std::vector<DWORD> messageTimes_;
 };
 
 }  // namespace client_test
