@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/client_run.h"
+#include "ui/controls/rich_edit.h"
 
 namespace {
 
@@ -375,6 +376,167 @@ TEST_F(ClientEndToEnd, TheWholeRoundBackToTheLauncherAndIntoTheGameAgain) {
       EXPECT_TRUE(active == start || active == login) << "the launcher is not active";
     }
     EXPECT_TRUE(WaitUntil(signInShown));
+  });
+  EXPECT_EQ(result, 0);
+  ExpectNoBrowserLeft();
+}
+
+// The login window's toolbar on a real page: a link to another page of the site, then each
+// button in turn, each step seen in what the server is asked for and what the view shows.
+TEST_F(ClientEndToEnd, TheLoginToolbarGoesBackForwardReloadsHomeAndOpensTheTools) {
+  if (RanInOwnProcess()) return;
+  const std::string access = AccessPath("", "", "");
+  server_.Set(access, {200,
+                       "<html><body style='margin:0; background:#2846b4'>"
+                       "<a href='/news' style='position:absolute; left:0; top:0; width:160px;"
+                       " height:120px; background:#c83232'></a></body></html>",
+                       ""});
+  server_.Set("/news", {200, "<html><body style='background:#2e8b57'>news</body></html>", ""});
+  ClientRun run(server_, "");
+  ASSERT_TRUE(run.Ready());
+  const int result = run.Run([&](ClientRun& r) {
+    HWND start = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (start = r.StartWindow()) != nullptr; }));
+    HWND login = r.LoginWindow();
+    ASSERT_NE(login, nullptr);
+    HWND page = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (page = r.LoginBrowserWindow()) != nullptr; }));
+    const Colour signIn = kSignInBackground;
+    const Colour news{0x2e, 0x8b, 0x57};
+    auto shows = [&](const Colour& colour) {
+      return WaitUntil([&] { return Near(ShownAt(page, 300, 200), colour); });
+    };
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(login) != FALSE; }));
+    ASSERT_TRUE(shows(signIn));
+    ClientRun::Click(page, {20, 100});
+    ASSERT_TRUE(shows(news));
+    ASSERT_EQ(server_.Requests("/news"), 1);
+
+    struct Step {
+      const wchar_t* button;
+      std::string path;  // asked for once more
+      Colour shown;
+    };
+    const Step steps[] = {
+        {L"btn_back", access, signIn},
+        {L"btn_forward", "/news", news},
+        {L"btn_refresh", "/news", news},
+        {L"btn_navigate", access, signIn},
+    };
+    for (const Step& step : steps) {
+      SCOPED_TRACE(kbase::WideToUtf8(step.button));
+      const int before = server_.Requests(step.path);
+      const POINT at = r.ControlCentre(login, step.button);
+      ASSERT_GE(at.x, 0);
+      ClientRun::Click(login, at);
+      EXPECT_TRUE(WaitUntil([&] { return server_.Requests(step.path) == before + 1; }));
+      EXPECT_TRUE(shows(step.shown));
+    }
+
+    // The developer tools: a top-level window of their own, 900 x 700, owned by none; the
+    // same button closes them.
+    const POINT tools = r.ControlCentre(login, L"btn_dev_tool");
+    ASSERT_GE(tools.x, 0);
+    ClientRun::Click(login, tools);
+    HWND devTools = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (devTools = FindWindowW(nullptr, L"cef_devtools")); }));
+    EXPECT_TRUE(IsWindowVisible(devTools));
+    EXPECT_EQ(GetParent(devTools), nullptr);
+    EXPECT_EQ(GetWindow(devTools, GW_OWNER), nullptr);
+    wchar_t className[64] = {};
+    GetClassNameW(devTools, className, 64);
+    EXPECT_STREQ(className, L"EngineBrowserWindow");
+    const RECT placed = WindowRect(devTools);
+    EXPECT_EQ(placed.right - placed.left, 900);
+    EXPECT_EQ(placed.bottom - placed.top, 700);
+    ClientRun::Click(login, tools);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(devTools); }));
+  });
+  EXPECT_EQ(result, 0);
+  ExpectNoBrowserLeft();
+}
+
+// A page that loads in the login browser while the game is open: the login window shows
+// itself again over the game, which stays.
+TEST_F(ClientEndToEnd, APageLoadedInTheLoginBrowserDuringTheGameShowsTheLoginWindow) {
+  if (RanInOwnProcess()) return;
+  const std::string access = AccessPath("", "", "");
+  const std::string gamePath = "/wd/during.html?m=game";
+  server_.Set(access, {200, kSignInPage, ""});
+  server_.Set("/game/s/login?hero=Ann", {302, "", std::string(kGameHost) + gamePath});
+  server_.Set(gamePath, {200, "<html><body style='background:#2e8b57'>game</body></html>", ""});
+  server_.Set("/later", {200, "<html><body>later</body></html>", ""});
+  ClientRun run(server_, "");
+  ASSERT_TRUE(run.Ready());
+  const int result = run.Run([&](ClientRun& r) {
+    HWND start = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (start = r.StartWindow()) != nullptr; }));
+    HWND login = r.LoginWindow();
+    HWND page = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (page = r.LoginBrowserWindow()) != nullptr; }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return IsWindowVisible(login) && Near(ShownAt(page, 20, 100), kSignInButton); }));
+    ClientRun::Click(page, {20, 100});
+    HWND game = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (game = r.GameWindow()) != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(login) && !IsWindowVisible(start); }));
+    ASSERT_TRUE(r.LoadInLoginBrowser(std::string(kSite) + "/later"));
+    EXPECT_TRUE(WaitUntil([&] { return server_.Requests("/later") == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(login) != FALSE; }));
+    EXPECT_TRUE(IsWindow(game) && IsWindowVisible(game));
+    EXPECT_EQ(r.GameWindow(), game);
+  });
+  EXPECT_EQ(result, 0);
+  ExpectNoBrowserLeft();
+}
+
+// A page's message as the player sees it: the real toast window over the game, owned by it,
+// with the text as the bridge delivers it, gone by itself some three seconds later.
+TEST_F(ClientEndToEnd, APageMessageShowsInAToastOverTheGameThatGoesByItself) {
+  if (RanInOwnProcess()) return;
+  const std::string gamePath = "/wd/toast.html?m=game";
+  server_.Set(AccessPath("", "", ""),
+              {200,
+               "<html><body><script>addEventListener('load', () => { location.href = '" +
+                   std::string(kGameHost) + gamePath + "'; });</script></body></html>",
+               ""});
+  server_.Set(gamePath, {200,
+                         "<html><body style='background:#2e8b57'><script>"
+                         "function ask() {"
+                         "  try { VokCefWebInstance.call('ShowMessageBox', 'A raven', () => {}); }"
+                         "  catch (e) { setTimeout(ask, 300); }"
+                         "}"
+                         "addEventListener('load', () => setTimeout(ask, 300));"
+                         "</script></body></html>",
+                         ""});
+  ClientRun run(server_, "");
+  ASSERT_TRUE(run.Ready());
+  run.ShowRealToasts();
+  const int result = run.Run([&](ClientRun& r) {
+    HWND game = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (game = r.GameWindow()) != nullptr; }));
+    HWND toast = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+      toast = FindWindowW(L"Toast", nullptr);
+      return toast && IsWindowVisible(toast);
+    }));
+    EXPECT_EQ(GetWindow(toast, GW_OWNER), game);
+    std::wstring text;
+    r.OnUi([&] {
+      vok_comp::Toast* shown = vok_comp::Toast::FindForOwner(game);
+      if (shown && shown->GetContentControl()) text = shown->GetContentControl()->GetText();
+    });
+    EXPECT_EQ(text, L"\"A raven\"");
+    // Over the game: its centre within the game window.
+    const RECT t = WindowRect(toast);
+    const RECT g = WindowRect(game);
+    const POINT centre{(t.left + t.right) / 2, (t.top + t.bottom) / 2};
+    EXPECT_TRUE(PtInRect(&g, centre));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(toast); }, 30000)) << "the toast stayed";
+    const DWORD gone = GetTickCount();
+    const auto times = r.MessageTimes();
+    ASSERT_EQ(times.size(), 1u);
+    EXPECT_GE(gone - times[0], 2800u) << "the toast went before its three seconds";
   });
   EXPECT_EQ(result, 0);
   ExpectNoBrowserLeft();

@@ -26,6 +26,7 @@
 #include "app/client_startup_services.h"
 #include "app/shell_opener.h"
 #include "browser_host/cef_native_control.h"
+#include "browser_host/toast.h"
 #include "engine/browser_process.h"
 #include "engine/http_test_server.h"
 #include "runtime/path_util.h"
@@ -138,6 +139,18 @@ class ClientRun {
 
   bool Ready() const { return ready_; }
 
+  // Messages are shown in the client's real toast window as well as recorded; before Run.
+  void ShowRealToasts() {
+    services_.SetMessageFunction([this](const std::wstring& text, HWND owner) {
+      {
+        std::lock_guard<std::mutex> hold(lock_);
+        messages_.push_back({text, owner});
+        messageTimes_.push_back(GetTickCount());
+      }
+      vok_comp::Toast::ShowToast(text, owner);
+    });
+  }
+
   // Runs the entry until the client quits; the scenario runs meanwhile and closes the
   // start window at its end (or the run is ended for it). The entry's result.
   int Run(const Scenario& scenario) {
@@ -201,6 +214,18 @@ class ClientRun {
     });
     return hwnd;
   }
+  // Loads an address in the login browser, as a page of its own would; false without one.
+  bool LoadInLoginBrowser(const std::string& url) {
+    bool loaded = false;
+    OnUi([&] {
+      BasicForm* form = services_.StartWindow();
+      CefForm* login = form ? form->LoginWindow() : nullptr;
+      if (!login || !login->GetBrowserControl()) return;
+      login->GetBrowserControl()->LoadURL(url);
+      loaded = true;
+    });
+    return loaded;
+  }
   // A control's centre in its window's client area.
   POINT ControlCentre(HWND window, const std::wstring& name) {
     POINT centre{-1, -1};
@@ -208,6 +233,8 @@ class ClientRun {
       BasicForm* form = services_.StartWindow();
       ui::Window* target = nullptr;
       if (form && form->GetHWND() == window) target = form;
+      if (form && form->LoginWindow() && form->LoginWindow()->GetHWND() == window)
+        target = form->LoginWindow();
       if (form && form->GameWindow() && form->GameWindow()->GetHWND() == window)
         target = form->GameWindow();
       ui::Control* control = target ? target->FindControlByName(name) : nullptr;

@@ -182,6 +182,29 @@ TEST_F(ClientWindowsTest, TheStartWindowOwnsTheHiddenLoginWindowAndPlacesItOnMov
   EXPECT_EQ(services.StartWindow(), nullptr);
 }
 
+TEST_F(ClientWindowsTest, TheStartWindowIsActiveAgainWhenTheGameHandsBack) {
+  services.OpenStartWindow({L"Game_start", 0x00CE0000, 0, true});
+  BasicForm* start = services.StartWindow();
+  ASSERT_NE(start, nullptr);
+  const HWND startHwnd = start->GetHWND();
+  // The game has the screen: another window active, the launcher hidden.
+  const HWND game = CreateWindowExW(0, L"STATIC", L"game", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                    nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(game);
+  ShowWindow(startHwnd, SW_HIDE);
+  Drain();
+  ASSERT_EQ(GetForegroundWindow(), game);
+  // What the game window posts as it closes.
+  PostMessageW(startHwnd, kMsgReturnToLogin, 0, 0);
+  PostMessageW(startHwnd, WM_MOVE, 0, 0);
+  EXPECT_TRUE(PumpUntil(
+      [&] { return IsWindowVisible(startHwnd) && GetForegroundWindow() == startHwnd; }, kWait));
+  EXPECT_EQ(GetActiveWindow(), startHwnd);
+  DestroyWindow(game);
+  start->FindControlByName(L"btn_close")->Activate();
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(startHwnd); }, kWait));
+}
+
 TEST_F(ClientWindowsTest, AStartWindowWhoseLayoutDoesNotBuildEndsTheMainLoop) {
   services.ShutdownUi();
   services.StartUi(L"C:\\no\\such\\resources\\", L"themes\\default", L"lang\\zh_CN");
