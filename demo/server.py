@@ -54,8 +54,12 @@ def page(title, body, script=""):
 
 
 # With --tour the pages go on by themselves (sign-in after a few seconds, then the game's
-# message button), so that a script can take pictures of a whole run.
-TOUR_SIGN_IN = "setTimeout(() => document.getElementById('signin').submit(), 4000);"
+# message button), so that a script can take pictures of a whole round.
+# The tour signs in once: back from the game, the sign-in page stays.
+TOUR_SIGN_IN = ("if (!sessionStorage.getItem('toured')) {"
+                "  sessionStorage.setItem('toured', '1');"
+                "  setTimeout(() => document.getElementById('signin').submit(), 4000);"
+                "}")
 TOUR_GAME = ("setTimeout(() => document.getElementById('message').click(), 4000);"
              "setInterval(() => { basket = 0.5 + 0.4 * Math.sin(performance.now() / 900); }, 50);")
 
