@@ -515,24 +515,19 @@ TEST_F(ClientEndToEnd, APageMessageShowsInAToastOverTheGameThatGoesByItself) {
   const int result = run.Run([&](ClientRun& r) {
     HWND game = nullptr;
     ASSERT_TRUE(WaitUntil([&] { return (game = r.GameWindow()) != nullptr; }));
-    HWND toast = nullptr;
-    ASSERT_TRUE(WaitUntil([&] {
-      toast = FindWindowW(L"Toast", nullptr);
-      return toast && IsWindowVisible(toast);
-    }));
-    EXPECT_EQ(GetWindow(toast, GW_OWNER), game);
-    std::wstring text;
-    r.OnUi([&] {
-      vok_comp::Toast* shown = vok_comp::Toast::FindForOwner(game);
-      if (shown && shown->GetContentControl()) text = shown->GetContentControl()->GetText();
-    });
-    EXPECT_EQ(text, L"\"A raven\"");
+    ASSERT_TRUE(WaitUntil([&] { return !r.Toasts().empty(); }));
+    const ClientRun::ShownToast toast = r.Toasts()[0];
+    ASSERT_NE(toast.hwnd, nullptr);
+    EXPECT_EQ(toast.className, L"Toast");
+    EXPECT_TRUE(toast.visible);
+    EXPECT_EQ(toast.owner, game);
+    EXPECT_EQ(toast.text, L"\"A raven\"");
     // Over the game: its centre within the game window.
-    const RECT t = WindowRect(toast);
     const RECT g = WindowRect(game);
-    const POINT centre{(t.left + t.right) / 2, (t.top + t.bottom) / 2};
+    const POINT centre{(toast.rect.left + toast.rect.right) / 2,
+                       (toast.rect.top + toast.rect.bottom) / 2};
     EXPECT_TRUE(PtInRect(&g, centre));
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(toast); }, 30000)) << "the toast stayed";
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(toast.hwnd); }, 30000)) << "the toast stayed";
     const DWORD gone = GetTickCount();
     const auto times = r.MessageTimes();
     ASSERT_EQ(times.size(), 1u);

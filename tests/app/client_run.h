@@ -32,6 +32,7 @@
 #include "runtime/path_util.h"
 #include "runtime/string_util.h"
 #include "runtime/thread_registry.h"
+#include "ui/controls/rich_edit.h"
 
 namespace client_test {
 
@@ -139,6 +140,16 @@ class ClientRun {
 
   bool Ready() const { return ready_; }
 
+  // A toast window as it was right after it was shown (the UI thread notes it then, so a
+  // driver slowed by a busy machine still sees what showed).
+  struct ShownToast {
+    HWND hwnd = nullptr;
+    HWND owner = nullptr;
+    std::wstring className;
+    bool visible = false;
+    std::wstring text;
+    RECT rect{};
+  };
   // Messages are shown in the client's real toast window as well as recorded; before Run.
   void ShowRealToasts() {
     services_.SetMessageFunction([this](const std::wstring& text, HWND owner) {
@@ -147,8 +158,25 @@ class ClientRun {
         messages_.push_back({text, owner});
         messageTimes_.push_back(GetTickCount());
       }
-      vok_comp::Toast::ShowToast(text, owner);
+      vok_comp::Toast* toast = vok_comp::Toast::ShowToast(text, owner);
+      ShownToast shown;
+      if (toast && toast->GetHWND()) {
+        shown.hwnd = toast->GetHWND();
+        shown.owner = GetWindow(shown.hwnd, GW_OWNER);
+        wchar_t name[32] = {};
+        GetClassNameW(shown.hwnd, name, 32);
+        shown.className = name;
+        shown.visible = IsWindowVisible(shown.hwnd) != FALSE;
+        shown.rect = WindowRect(shown.hwnd);
+        if (ui::RichEdit* content = toast->GetContentControl()) shown.text = content->GetText();
+      }
+      std::lock_guard<std::mutex> hold(lock_);
+      toasts_.push_back(shown);
     });
+  }
+  std::vector<ShownToast> Toasts() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return toasts_;
   }
 
   // Runs the entry until the client quits; the scenario runs meanwhile and closes the
@@ -284,6 +312,7 @@ class ClientRun {
   std::vector<std::wstring> shellOpened_;
   std::vector<std::pair<std::wstring, HWND>> messages_;
   std::vector<DWORD> messageTimes_;
+  std::vector<ShownToast> toasts_;
 };
 
 }  // namespace client_test
