@@ -439,8 +439,11 @@ TEST_F(ClientEndToEnd, TheLoginToolbarGoesBackForwardReloadsHomeAndOpensTheTools
     ASSERT_GE(tools.x, 0);
     ClientRun::Click(login, tools);
     HWND devTools = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (devTools = FindWindowW(nullptr, L"cef_devtools")); }));
-    EXPECT_TRUE(IsWindowVisible(devTools));
+    // Found as soon as it exists, visible once its creation has ended.
+    ASSERT_TRUE(WaitUntil([&] {
+      devTools = FindWindowW(nullptr, L"cef_devtools");
+      return devTools && IsWindowVisible(devTools);
+    }));
     EXPECT_EQ(GetParent(devTools), nullptr);
     EXPECT_EQ(GetWindow(devTools, GW_OWNER), nullptr);
     wchar_t className[64] = {};
