@@ -6,7 +6,8 @@ It answers for the hosts of the client's default service.ini, told apart by the 
 header (the browser maps them all to this server):
 
 - www.vexmor.test: the access page /game/s/wdAccess/?name=vexmor (the account values it
-  received and a sign-in form), the sign-in step that sends the page to the game address,
+  received and a sign-in form), the sign-in step /game/s/login that redirects to the game
+  address (so the login browser itself stays on the sign-in page),
   links that open popups, and the service pages the client never loads (/kefu/, /AboutUs,
   password recovery, mg/s/new_server/).
 - pay.vexmor.test: the payment page (the client sends it to the system browser).
@@ -19,7 +20,6 @@ line ("port N").
 
 import argparse
 import html
-import json
 import http.server
 import socketserver
 import sys
@@ -54,8 +54,12 @@ def page(title, body, script=""):
 
 
 # With --tour the pages go on by themselves (sign-in after a few seconds, then the game's
-# message button), so that a script can take pictures of a whole run.
-TOUR_SIGN_IN = "setTimeout(() => document.getElementById('signin').submit(), 4000);"
+# message button), so that a script can take pictures of a whole round.
+# The tour signs in once: back from the game, the sign-in page stays.
+TOUR_SIGN_IN = ("if (!sessionStorage.getItem('toured')) {"
+                "  sessionStorage.setItem('toured', '1');"
+                "  setTimeout(() => document.getElementById('signin').submit(), 4000);"
+                "}")
 TOUR_GAME = ("setTimeout(() => document.getElementById('message').click(), 4000);"
              "setInterval(() => { basket = 0.5 + 0.4 * Math.sin(performance.now() / 900); }, 50);")
 
@@ -98,14 +102,13 @@ def game_address(hero):
     return "http://%s/wd/index.html?%s|%s|%s" % (GAME, query, first, second)
 
 
-def login_page(query):
+def sign_in_target(query):
+    """Where the sign-in step sends the browser: straight to the game, by a redirect, as a
+    real service does. The login browser never lands on a page of its own here, so a
+    reload of that browser (when the player comes back from the game) shows the sign-in
+    page again rather than a page that goes to the game once more."""
     hero = urllib.parse.parse_qs(query).get("hero", ["Wanderer"])[0]
-    target = game_address(hero)
-    body = "<div class='page'><h1>Welcome, %s</h1><p>Opening the realm&hellip;</p></div>" % (
-        html.escape(hero))
-    # As a script literal that no value can end early.
-    literal = json.dumps(target).replace("</", "<\\/")
-    return page("Vexmor - entering", body, "location.href = %s;" % literal)
+    return game_address(hero)
 
 
 SERVICE_PAGES = {
@@ -200,6 +203,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(data)
 
+    def send_redirect(self, target):
+        self.send_response(302)
+        self.send_header("Location", target)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
     def do_GET(self):
         host = (self.headers.get("Host") or "").split(":")[0].lower()
         path, _, query = self.path.partition("?")
@@ -214,7 +223,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if path == "/game/s/wdAccess/":
             return self.send_page(access_page(query, self.server.tour))
         if path == "/game/s/login":
-            return self.send_page(login_page(query))
+            return self.send_redirect(sign_in_target(query))
         if self.path in SERVICE_PAGES or path in SERVICE_PAGES:
             title, text = SERVICE_PAGES.get(self.path) or SERVICE_PAGES[path]
             return self.send_page(page(title, "<div class='page'><h1>%s</h1><p>%s</p></div>"

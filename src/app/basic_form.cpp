@@ -12,8 +12,10 @@
 namespace {
 
 constexpr wchar_t kTitle[] = L"Tarnwick";
-// WS_VISIBLE | WS_OVERLAPPEDWINDOW; the game window is maximised as well.
-constexpr DWORD kLoginWindowStyle = 0x10CF0000;
+// WS_OVERLAPPEDWINDOW. The login window is made hidden: it shows itself once its page is
+// there to be seen, and a window made visible only to be hidden again flashes on screen.
+constexpr DWORD kLoginWindowStyle = 0x00CF0000;
+// WS_VISIBLE | WS_MAXIMIZE | WS_OVERLAPPEDWINDOW.
 constexpr DWORD kGameWindowStyle = 0x11CF0000;
 
 }  // namespace

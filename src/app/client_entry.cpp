@@ -1,5 +1,7 @@
 #include "app/client_entry.h"
 
+#include <windows.h>
+
 #include "app/main_thread.h"
 #include "app/startup_services.h"
 #include "runtime/path_util.h"
@@ -18,6 +20,12 @@ int RunClientEntry(StartupServices& services) {
   {
     MainThread mainThread(services);
     mainThread.RunHere(kbase::kUILoop);
+    // The loop hands its quit message on to any loop around it; around this one there is
+    // none, and a quit message left in the thread's queue would end the next run's loop
+    // in this process as soon as it started.
+    MSG leftover;
+    while (PeekMessageW(&leftover, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     services.UninitializeEngine();
     services.UninitializeOle();
   }

@@ -78,6 +78,9 @@ bool CefManager::Initialize(const std::wstring& appDataDir, CefSettings& setting
   // An engine sub-process has done its work once this returns.
   if (CefExecuteProcess(mainArgs, app.get(), nullptr) >= 0) return false;
   FillEngineSettings(appDataDir, settings);
+  // A new engine has no browser yet. Browsers of an earlier run in this process that closed
+  // after its loop had ended never took themselves off the count.
+  browserCount = 0;
   return CefInitialize(mainArgs, settings, app.get(), nullptr);
 }
 

@@ -167,7 +167,27 @@ TEST(ClientEntryRunTest, MainThreadTakesPostsByIdentifierWhileItRuns) {
   EXPECT_EQ(*leftover, 0);
   EXPECT_EQ(leftover.use_count(), 1);
   EXPECT_FALSE(ThreadRegistry::PostToThread(kbase::kMainThreadId, [] {}));
-  EXPECT_TRUE(DrainQuitMessage());  // the pump left it for enclosing loops
+  // The pump hands its quit message on to enclosing loops; the entry has none, and takes it.
+  EXPECT_FALSE(DrainQuitMessage());
+}
+
+TEST(ClientEntryRunTest, ASecondRunInTheSameThreadRunsUntilItsOwnQuit) {
+  for (int run = 1; run <= 2; ++run) {
+    RecordingServices services;
+    bool workRan = false;
+    // Work that comes a little later, as a run's pages and clicks do; then the user quits.
+    services.startWindowWork = [&] {
+      kbase::MessageLoop::Current()->PostAfter(
+          [&] {
+            workRan = true;
+            PostQuitMessage(0);
+          },
+          50 * 1000);
+    };
+    EXPECT_EQ(RunClientEntry(services), 0);
+    EXPECT_TRUE(workRan) << "run " << run << " ended before its own quit";
+  }
+  EXPECT_FALSE(DrainQuitMessage());
 }
 
 TEST(ClientEntryRunTest, IdentifierHeldElsewhereDoesNotStopStartUp) {

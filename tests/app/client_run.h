@@ -9,9 +9,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -23,11 +25,14 @@
 #include "app/client_entry.h"
 #include "app/client_startup_services.h"
 #include "app/shell_opener.h"
+#include "browser_host/cef_native_control.h"
+#include "browser_host/toast.h"
 #include "engine/http_test_server.h"
 #include "engine/process/browser_process.h"
 #include "runtime/path_util.h"
 #include "runtime/string_util.h"
 #include "runtime/thread_registry.h"
+#include "ui/controls/rich_edit.h"
 
 namespace client_test {
 
@@ -75,6 +80,28 @@ inline RECT WindowRect(HWND window) {
   return rect;
 }
 
+struct Colour {
+  int r, g, b;
+};
+
+// What a window shows at a point of its client area, read back from the screen.
+inline Colour ShownAt(HWND window, int x, int y) {
+  HDC dc = GetDC(window);
+  const COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(window, dc);
+  return {GetRValue(c), GetGValue(c), GetBValue(c)};
+}
+
+inline std::ostream& operator<<(std::ostream& out, const Colour& c) {
+  return out << "rgb(" << c.r << "," << c.g << "," << c.b << ")";
+}
+
+inline bool Near(const Colour& a, const Colour& b) {
+  const int tolerance = 48;  // the page's frames are JPEG
+  return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+         std::abs(a.b - b.b) <= tolerance;
+}
+
 // One run of the client: its files, the entry on this thread, and the driver's scenario
 // on another.
 class ClientRun {
@@ -102,6 +129,7 @@ class ClientRun {
     services_.SetMessageFunction([this](const std::wstring& text, HWND owner) {
       std::lock_guard<std::mutex> hold(lock_);
       messages_.push_back({text, owner});
+      messageTimes_.push_back(GetTickCount());
     });
   }
   ~ClientRun() {
@@ -111,6 +139,45 @@ class ClientRun {
   }
 
   bool Ready() const { return ready_; }
+
+  // A toast window as it was right after it was shown (the UI thread notes it then, so a
+  // driver slowed by a busy machine still sees what showed).
+  struct ShownToast {
+    HWND hwnd = nullptr;
+    HWND owner = nullptr;
+    std::wstring className;
+    bool visible = false;
+    std::wstring text;
+    RECT rect{};
+  };
+  // Messages are shown in the client's real toast window as well as recorded; before Run.
+  void ShowRealToasts() {
+    services_.SetMessageFunction([this](const std::wstring& text, HWND owner) {
+      {
+        std::lock_guard<std::mutex> hold(lock_);
+        messages_.push_back({text, owner});
+        messageTimes_.push_back(GetTickCount());
+      }
+      vok_comp::Toast* toast = vok_comp::Toast::ShowToast(text, owner);
+      ShownToast shown;
+      if (toast && toast->GetHWND()) {
+        shown.hwnd = toast->GetHWND();
+        shown.owner = GetWindow(shown.hwnd, GW_OWNER);
+        wchar_t name[32] = {};
+        GetClassNameW(shown.hwnd, name, 32);
+        shown.className = name;
+        shown.visible = IsWindowVisible(shown.hwnd) != FALSE;
+        shown.rect = WindowRect(shown.hwnd);
+        if (ui::RichEdit* content = toast->GetContentControl()) shown.text = content->GetText();
+      }
+      std::lock_guard<std::mutex> hold(lock_);
+      toasts_.push_back(shown);
+    });
+  }
+  std::vector<ShownToast> Toasts() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return toasts_;
+  }
 
   // Runs the entry until the client quits; the scenario runs meanwhile and closes the
   // start window at its end (or the run is ended for it). The entry's result.
@@ -163,6 +230,30 @@ class ClientRun {
     });
     return hwnd;
   }
+  // The native window that shows the login browser's page.
+  HWND LoginBrowserWindow() {
+    HWND hwnd = nullptr;
+    OnUi([&] {
+      BasicForm* form = services_.StartWindow();
+      CefForm* login = form ? form->LoginWindow() : nullptr;
+      auto* control =
+          login ? dynamic_cast<vok_comp::CefNativeControl*>(login->GetBrowserControl()) : nullptr;
+      if (control) hwnd = control->GetCefHandle();
+    });
+    return hwnd;
+  }
+  // Loads an address in the login browser, as a page of its own would; false without one.
+  bool LoadInLoginBrowser(const std::string& url) {
+    bool loaded = false;
+    OnUi([&] {
+      BasicForm* form = services_.StartWindow();
+      CefForm* login = form ? form->LoginWindow() : nullptr;
+      if (!login || !login->GetBrowserControl()) return;
+      login->GetBrowserControl()->LoadURL(url);
+      loaded = true;
+    });
+    return loaded;
+  }
   // A control's centre in its window's client area.
   POINT ControlCentre(HWND window, const std::wstring& name) {
     POINT centre{-1, -1};
@@ -170,6 +261,8 @@ class ClientRun {
       BasicForm* form = services_.StartWindow();
       ui::Window* target = nullptr;
       if (form && form->GetHWND() == window) target = form;
+      if (form && form->LoginWindow() && form->LoginWindow()->GetHWND() == window)
+        target = form->LoginWindow();
       if (form && form->GameWindow() && form->GameWindow()->GetHWND() == window)
         target = form->GameWindow();
       ui::Control* control = target ? target->FindControlByName(name) : nullptr;
@@ -195,6 +288,11 @@ class ClientRun {
     std::lock_guard<std::mutex> hold(lock_);
     return messages_;
   }
+  // When each message was shown (GetTickCount), in the order of Messages().
+  std::vector<DWORD> MessageTimes() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return messageTimes_;
+  }
 
  private:
   // Closes the start window, as the user does; or, without one, asks the loop to end.
@@ -213,6 +311,8 @@ class ClientRun {
   std::mutex lock_;
   std::vector<std::wstring> shellOpened_;
   std::vector<std::pair<std::wstring, HWND>> messages_;
+  std::vector<DWORD> messageTimes_;
+  std::vector<ShownToast> toasts_;
 };
 
 }  // namespace client_test

@@ -49,6 +49,46 @@ class RecordingWindow {
   }
 };
 
+// Notes every moment a window of one class is shown, from the messages this thread's
+// windows are sent; a window made visible and hidden at once shows up here though it is
+// hidden by the time anyone looks.
+class ShowRecorder {
+ public:
+  explicit ShowRecorder(const wchar_t* className) {
+    current = this;
+    className_ = className;
+    hook_ = SetWindowsHookExW(WH_CALLWNDPROC, &ShowRecorder::Hook, nullptr, GetCurrentThreadId());
+  }
+  ~ShowRecorder() {
+    UnhookWindowsHookEx(hook_);
+    current = nullptr;
+  }
+  bool Hooked() const { return hook_ != nullptr; }
+  int shows = 0;
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && current && message && current->IsOurs(message->hwnd)) {
+      const bool shown =
+          (message->message == WM_SHOWWINDOW && message->wParam) ||
+          (message->message == WM_WINDOWPOSCHANGING &&
+           (reinterpret_cast<const WINDOWPOS*>(message->lParam)->flags & SWP_SHOWWINDOW));
+      if (shown) ++current->shows;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  bool IsOurs(HWND hwnd) const {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return className_ == name;
+  }
+  static ShowRecorder* current;
+  std::wstring className_;
+  HHOOK hook_ = nullptr;
+};
+ShowRecorder* ShowRecorder::current = nullptr;
+
 bool QuitPosted() {
   MSG message;
   bool quit = false;
@@ -96,6 +136,8 @@ class ClientWindowsTest : public ::testing::Test {
 };
 
 TEST_F(ClientWindowsTest, TheStartWindowOwnsTheHiddenLoginWindowAndPlacesItOnMove) {
+  ShowRecorder loginShows(L"Game_login");
+  ASSERT_TRUE(loginShows.Hooked());
   services.OpenStartWindow({L"Game_start", 0x00CE0000, 0, true});
   BasicForm* start = services.StartWindow();
   ASSERT_NE(start, nullptr) << (boxes.empty() ? L"" : boxes[0]);
@@ -109,6 +151,8 @@ TEST_F(ClientWindowsTest, TheStartWindowOwnsTheHiddenLoginWindowAndPlacesItOnMov
   EXPECT_EQ(ClassOf(loginHwnd), L"Game_login");
   EXPECT_EQ(GetWindow(loginHwnd, GW_OWNER), startHwnd);
   EXPECT_FALSE(IsWindowVisible(loginHwnd));
+  // Not even for a moment: it is made hidden, not made visible and hidden again.
+  EXPECT_EQ(loginShows.shows, 0);
   EXPECT_NE(login->GetBrowserControl(), nullptr);
   EXPECT_EQ(login->LoginAddress(),
             L"http://www.vexmor.test/game/s/wdAccess/?name=vexmor&uid=&suid=&token=");
@@ -125,6 +169,7 @@ TEST_F(ClientWindowsTest, TheStartWindowOwnsTheHiddenLoginWindowAndPlacesItOnMov
     EXPECT_EQ(l.left, s.left + BasicForm::kLoginOffsetX);
     EXPECT_EQ(l.top, s.top + BasicForm::kLoginOffsetY);
   }
+  EXPECT_EQ(loginShows.shows, 0);
   // Forged hand-over messages open nothing and free nothing.
   SendMessageW(startHwnd, kMsgOpenGameWindow, 0, static_cast<LPARAM>(0x1234));
   SendMessageW(startHwnd, kMsgOpenGameWindow, 0, reinterpret_cast<LPARAM>(&boxes));
@@ -135,6 +180,29 @@ TEST_F(ClientWindowsTest, TheStartWindowOwnsTheHiddenLoginWindowAndPlacesItOnMov
   start->FindControlByName(L"btn_close")->Activate();
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(startHwnd) && !IsWindow(loginHwnd); }, kWait));
   EXPECT_EQ(services.StartWindow(), nullptr);
+}
+
+TEST_F(ClientWindowsTest, TheStartWindowIsActiveAgainWhenTheGameHandsBack) {
+  services.OpenStartWindow({L"Game_start", 0x00CE0000, 0, true});
+  BasicForm* start = services.StartWindow();
+  ASSERT_NE(start, nullptr);
+  const HWND startHwnd = start->GetHWND();
+  // The game has the screen: another window active, the launcher hidden.
+  const HWND game = CreateWindowExW(0, L"STATIC", L"game", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                    nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(game);
+  ShowWindow(startHwnd, SW_HIDE);
+  Drain();
+  ASSERT_EQ(GetForegroundWindow(), game);
+  // What the game window posts as it closes.
+  PostMessageW(startHwnd, kMsgReturnToLogin, 0, 0);
+  PostMessageW(startHwnd, WM_MOVE, 0, 0);
+  EXPECT_TRUE(PumpUntil(
+      [&] { return IsWindowVisible(startHwnd) && GetForegroundWindow() == startHwnd; }, kWait));
+  EXPECT_EQ(GetActiveWindow(), startHwnd);
+  DestroyWindow(game);
+  start->FindControlByName(L"btn_close")->Activate();
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(startHwnd); }, kWait));
 }
 
 TEST_F(ClientWindowsTest, AStartWindowWhoseLayoutDoesNotBuildEndsTheMainLoop) {

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+
 #include "browser_host/engine_fixture.h"
+#include "common/temp_folder.h"
 
 namespace browser_host_test {
 namespace {
@@ -25,6 +28,26 @@ class CefManagerTest : public EngineFixture {
     ui_.Run([exitCode] { CefManager::GetInstance()->PostQuitAfterBrowsersClosed(exitCode); });
   }
 };
+
+// A process may run the client more than once: browsers of an earlier run that closed
+// after its loop had ended never took themselves off the count, and a count left above
+// zero would keep the next run from ever ending once its windows close.
+TEST(CefManagerRunTest, ANewEngineStartsWithNoBrowserCounted) {
+  CefManager* manager = CefManager::GetInstance();
+  manager->IncrementBrowserCount();
+  manager->IncrementBrowserCount();
+  test_files::TempFolder folder(L"tarnwick_manager_run_");
+  ASSERT_TRUE(folder.Created());
+  engine::UseBackend(std::make_shared<engine::ScriptedBackend>());
+  CefSettings settings;
+  std::memset(&settings, 0, sizeof(settings));
+  settings.size = sizeof(settings);
+  ASSERT_TRUE(manager->Initialize(folder.Path(), settings));
+  EXPECT_EQ(manager->BrowserCount(), 0);
+  manager->Uninitialize();
+  cef_string_clear(&settings.cache_path);
+  cef_string_clear(&settings.log_file);
+}
 
 TEST_F(CefManagerTest, QuitsAtOnceWithoutBrowsers) {
   RequestQuit(4);

@@ -360,6 +360,28 @@ TEST_F(NativeControlTest, DeveloperToolsAskedForEarlyOpenOnceTheBrowserExists) {
   ui_.Run([&] { EXPECT_EQ(shown, (std::vector<bool>{true, false})); });
 }
 
+TEST_F(NativeControlTest, ClosingToolsThatWereNeverOpenedDoesNothing) {
+  std::vector<bool> shown;
+  BrowserWindow* window = windows_.Open([&](BrowserWindow& w) {
+    w.page->SetDevToolsVisibleChangeCallback([&](bool visible) { shown.push_back(visible); });
+  });
+  ASSERT_TRUE(window);
+  ASSERT_NE(BrowserOf(window), 0);
+  ASSERT_TRUE(WaitFor([&] { return BrowserCount() == 1; }));
+  windows_.WithPage(window, [](CefNativeControl& c) {
+    c.CloseDevTools();
+    EXPECT_FALSE(c.IsDevToolsOpen());
+  });
+  // The page's browser stays, no tools browser came or went, and no one was told.
+  windows_.WithPage(window, [](CefNativeControl& c) { EXPECT_TRUE(c.GetBrowser()); });
+  EXPECT_EQ(BrowserCount(), 1);
+  ui_.Run([&] { EXPECT_TRUE(shown.empty()); });
+  // The tools still open afterwards.
+  windows_.WithPage(window, [](CefNativeControl& c) { c.ShowDevTools(nullptr); });
+  EXPECT_TRUE(WaitFor([&] { return BrowserCount() == 2; }));
+  ui_.Run([&] { EXPECT_EQ(shown, (std::vector<bool>{true})); });
+}
+
 TEST_F(NativeControlTest, ClosingTheToolsAfterThePageClosedItselfStillClearsTheirState) {
   std::vector<bool> shown;
   BrowserWindow* window = windows_.Open([&](BrowserWindow& w) {

@@ -29,7 +29,7 @@ void WindowHost::Stop() {
   ui_.Run([] { EnumThreadWindows(GetCurrentThreadId(), DestroyBrowserWindow, 0); });
 }
 
-BrowserWindow* WindowHost::Open(std::function<void(BrowserWindow&)> onInit) {
+BrowserWindow* WindowHost::Open(std::function<void(BrowserWindow&)> onInit, bool show) {
   BrowserWindow* made = nullptr;
   ui_.Run([&] {
     auto* window = new BrowserWindow();
@@ -38,8 +38,10 @@ BrowserWindow* WindowHost::Open(std::function<void(BrowserWindow&)> onInit) {
     const HWND hwnd = window->CreateNativeWindow(nullptr, L"browser", WS_POPUP, 0, false,
                                                  ui::UiRect{100, 100, 500, 400});
     if (!hwnd) return;
-    ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-    ::UpdateWindow(hwnd);
+    if (show) {
+      ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+      ::UpdateWindow(hwnd);
+    }
     made = window;
   });
   return made;

@@ -60,8 +60,9 @@ class WindowHost {
 
   void Start();
   void Stop();
-  // A window at (100, 100) whose init hook runs `onInit`; none when it cannot be made.
-  BrowserWindow* Open(std::function<void(BrowserWindow&)> onInit = nullptr);
+  // A window at (100, 100) whose init hook runs `onInit`, shown unless told otherwise;
+  // none when it cannot be made.
+  BrowserWindow* Open(std::function<void(BrowserWindow&)> onInit = nullptr, bool show = true);
   // Runs work with the window's browser control on the UI thread.
   bool WithPage(BrowserWindow* window,
                 const std::function<void(vok_comp::CefNativeControl&)>& work);

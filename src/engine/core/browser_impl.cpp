@@ -91,6 +91,9 @@ LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
+      // Showing an ancestor window reaches this window only as a paint: the view may have
+      // become visible without a move or size of its own.
+      if (browser) browser->UpdateView();
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
       if (dc) PaintView(browser, window, dc);
