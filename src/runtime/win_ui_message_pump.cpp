@@ -94,14 +94,19 @@ void WinUIMessagePump::RunLoopBody() {
     bool more =
         PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) ? ProcessMessage(message) : sentWaiting;
     if (frame->quitNow) return;
+    // While a quit waits behind other posted messages, those are taken and no task runs.
     if (quitMayWait_) {
-      quitMayWait_ = false;
       if (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) continue;
+      quitMayWait_ = false;
     }
     tasksMayWait_ = frame->delegate->RunImmediateTasks();
     more |= tasksMayWait_;
     if (frame->quitNow) return;
-    more |= frame->delegate->RunDueTimedTask(&timedWake_);
+    // A timed task that asked to quit is seen before the tasks it posted run, as when it
+    // ran from the timer message.
+    const bool ranTimed = frame->delegate->RunDueTimedTask(&timedWake_);
+    quitMayWait_ |= ranTimed;
+    more |= ranTimed;
     // The last timed task has run: an idle thread keeps no timer.
     if (more && timedWake_.IsNull()) KillWakeTimer();
     if (frame->quitNow) return;
