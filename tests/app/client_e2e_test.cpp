@@ -299,6 +299,14 @@ const char kSignInPage[] =
 const Colour kSignInButton{0xc8, 0x32, 0x32};
 const Colour kSignInBackground{0x28, 0x46, 0xb4};
 
+// The sign-in page at the access address; signing in there redirects straight to the game
+// address, a plain green page, as the service does.
+void ServeSignInLeadingTo(HttpTestServer& server, const std::string& gamePath) {
+  server.Set("/game/s/wdAccess/?name=vexmor&uid=&suid=&token=", {200, kSignInPage, ""});
+  server.Set("/game/s/login?hero=Ann", {302, "", std::string(kGameHost) + gamePath});
+  server.Set(gamePath, {200, "<html><body style='background:#2e8b57'>game</body></html>", ""});
+}
+
 enum class GameClose { kButton, kSystemMenu, kAltF4 };
 
 TEST_F(ClientEndToEnd, TheWholeRoundBackToTheLauncherAndIntoTheGameAgain) {
@@ -306,9 +314,7 @@ TEST_F(ClientEndToEnd, TheWholeRoundBackToTheLauncherAndIntoTheGameAgain) {
   const std::string access = AccessPath("", "", "");
   const std::string signIn = "/game/s/login?hero=Ann";
   const std::string gamePath = "/wd/round.html?m=game&hero=Ann";
-  server_.Set(access, {200, kSignInPage, ""});
-  server_.Set(signIn, {302, "", std::string(kGameHost) + gamePath});
-  server_.Set(gamePath, {200, "<html><body style='background:#2e8b57'>game</body></html>", ""});
+  ServeSignInLeadingTo(server_, gamePath);
   ClientRun run(server_, "");
   ASSERT_TRUE(run.Ready());
   const int result = run.Run([&](ClientRun& r) {
@@ -463,11 +469,8 @@ TEST_F(ClientEndToEnd, TheLoginToolbarGoesBackForwardReloadsHomeAndOpensTheTools
 // itself again over the game, which stays.
 TEST_F(ClientEndToEnd, APageLoadedInTheLoginBrowserDuringTheGameShowsTheLoginWindow) {
   if (RanInOwnProcess()) return;
-  const std::string access = AccessPath("", "", "");
   const std::string gamePath = "/wd/during.html?m=game";
-  server_.Set(access, {200, kSignInPage, ""});
-  server_.Set("/game/s/login?hero=Ann", {302, "", std::string(kGameHost) + gamePath});
-  server_.Set(gamePath, {200, "<html><body style='background:#2e8b57'>game</body></html>", ""});
+  ServeSignInLeadingTo(server_, gamePath);
   server_.Set("/later", {200, "<html><body>later</body></html>", ""});
   ClientRun run(server_, "");
   ASSERT_TRUE(run.Ready());
@@ -566,9 +569,7 @@ TEST_F(ClientEndToEnd, TwoFullRunsInOneProcessEachShowTheLoginPage) {
   if (RanInOwnProcess()) return;
   const std::string access = AccessPath("", "", "");
   const std::string gamePath = "/wd/again.html?m=game";
-  server_.Set(access, {200, kSignInPage, ""});
-  server_.Set("/game/s/login?hero=Ann", {302, "", std::string(kGameHost) + gamePath});
-  server_.Set(gamePath, {200, "<html><body style='background:#2e8b57'>game</body></html>", ""});
+  ServeSignInLeadingTo(server_, gamePath);
   for (int runs = 1; runs <= 2; ++runs) {
     SCOPED_TRACE(runs);
     ClientRun run(server_, "");
