@@ -10,6 +10,7 @@
 #include "engine/process/browser_search.h"
 #include "engine/scripted/scripted_backend.h"
 #include "ui/core/resources/language_strings.h"
+#include "ui/core/resources/ui_registry.h"
 #include "ui/core/temp_folder.h"
 
 namespace {
