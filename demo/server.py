@@ -86,7 +86,7 @@ def access_page(query, tour=False):
     <a href='/AboutUs'>About us</a>
     <a href='/index.php?m=mymember&amp;c=forgetPassword'>Forgot password?</a>
     <a href='/mg/s/new_server/'>New realm</a>
-    <a href='#' onclick="window.open('https://www.example.com/'); return false;">News</a>
+    <a href='#' onclick="window.open('https://news.vexmor.test/'); return false;">News</a>
   </div>
 </div>""" % (shown("uid"), shown("suid"), shown("token"),
              html.escape(values.get("uid", [""])[0], quote=True), PAYMENT)
