@@ -13,12 +13,6 @@
 
 namespace ui {
 
-std::wstring SkipLeadingBlanks(const std::wstring& text) {
-  size_t first = 0;
-  while (first < text.size() && text[first] <= L' ') ++first;
-  return text.substr(first);
-}
-
 Progress::Progress() {
   textStyle_ = kTextCenter | kTextSingleLine;
   SetFixedHeight(12);

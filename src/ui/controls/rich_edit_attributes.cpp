@@ -14,13 +14,6 @@ bool ReadSwitch(const std::wstring& word, bool* on) {
   return true;
 }
 
-// Colour names in attributes may start with blanks.
-std::wstring SkipLeadingBlanks(const std::wstring& value) {
-  size_t first = 0;
-  while (first < value.size() && value[first] <= L' ') ++first;
-  return value.substr(first);
-}
-
 }  // namespace
 
 void RichEdit::SetStyleBit(std::uint32_t bit, bool on) {

@@ -64,4 +64,10 @@ const wchar_t* StateWord(ControlState state) {
   return kStateWords[static_cast<int>(state)];
 }
 
+std::wstring SkipLeadingBlanks(const std::wstring& value) {
+  size_t first = 0;
+  while (first < value.size() && value[first] <= L' ') ++first;
+  return value.substr(first);
+}
+
 }  // namespace ui

@@ -12,6 +12,8 @@ namespace ui {
 
 // True exactly for "true".
 bool ParseBoolValue(const std::wstring& value);
+// Colour names and similar words in attributes may start with blanks.
+std::wstring SkipLeadingBlanks(const std::wstring& value);
 // Four integers separated by any single character: left, top, right, bottom.
 UiRect ParseRectValue(const std::wstring& value);
 // Two integers separated by any single character.
