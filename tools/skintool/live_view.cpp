@@ -9,6 +9,7 @@
 
 #include "live_view_window.h"
 #include "skin_scan.h"
+#include "ui/controls/control_classes.h"
 #include "ui/core/resources/ui_registry.h"
 #include "ui/core/tree/control.h"
 
@@ -62,6 +63,8 @@ std::wstring Describe(const ui::Control& control) {
 
 LiveView::LiveView(Options options, EventCallback callback)
     : options_(std::move(options)), callback_(std::move(callback)), watcher_([this] { Reload(); }) {
+  // The view knows every class the client's layouts can name.
+  ui::AddControlClasses();
   // A layout that does not build is reported on the bar, never in a box that waits.
   ui::WindowImplBase::SetMessageBoxFunction(
       [](HWND, const wchar_t*, const wchar_t*, UINT) { return IDOK; });
