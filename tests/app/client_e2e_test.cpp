@@ -552,16 +552,16 @@ class GameWindowCount {
 };
 std::atomic<int> GameWindowCount::made{0};
 
+BOOL CALLBACK CountGameWindow(HWND hwnd, LPARAM found) {
+  wchar_t name[32] = {};
+  GetClassNameW(hwnd, name, 32);
+  if (std::wstring(name) == L"Game_client") ++*reinterpret_cast<int*>(found);
+  return TRUE;
+}
+
 int GameWindowsOnScreen() {
   int count = 0;
-  EnumWindows(
-      [](HWND hwnd, LPARAM found) {
-        wchar_t name[32] = {};
-        GetClassNameW(hwnd, name, 32);
-        if (std::wstring(name) == L"Game_client") ++*reinterpret_cast<int*>(found);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
+  EnumWindows(&CountGameWindow, reinterpret_cast<LPARAM>(&count));
   return count;
 }
 
