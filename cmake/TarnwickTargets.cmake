@@ -95,3 +95,16 @@ function(tarnwick_executables_in directory out)
   endforeach()
   set(${out} ${found} PARENT_SCOPE)
 endfunction()
+
+# tarnwick_application_manifest(target): compiles the application manifest into a program,
+# so that Windows runs it DPI-aware, as the invoking user and with the current common
+# controls.
+function(tarnwick_application_manifest target)
+  set(rc ${CMAKE_BINARY_DIR}/application_manifest.rc)
+  set(TARNWICK_MANIFEST ${PROJECT_SOURCE_DIR}/cmake/application.manifest)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/application_manifest.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+  # windres does not see the manifest as a dependency of the resource script.
+  set_source_files_properties(${rc} PROPERTIES
+    OBJECT_DEPENDS ${PROJECT_SOURCE_DIR}/cmake/application.manifest)
+endfunction()
