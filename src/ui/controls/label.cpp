@@ -6,6 +6,7 @@
 #include "runtime/string_util.h"
 #include "ui/core/resources/dpi_scaler.h"
 #include "ui/core/resources/language_strings.h"
+#include "ui/core/resources/scale_change.h"
 #include "ui/core/resources/ui_registry.h"
 #include "ui/core/tree/attribute_table.h"
 #include "ui/core/tree/attribute_values.h"
@@ -236,6 +237,12 @@ void LabelTemplate<Base>::PaintText(IRenderContext& context) {
 template <typename Base>
 bool LabelTemplate<Base>::HasHotState() {
   return !GetStateTextColor(ControlState::kHot).empty() || Base::HasHotState();
+}
+
+template <typename Base>
+void LabelTemplate<Base>::RescaleLengths(const ScaleChange& change) {
+  Base::RescaleLengths(change);
+  textPadding_ = change.Rect(textPadding_);
 }
 
 template class LabelTemplate<Control>;

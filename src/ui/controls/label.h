@@ -36,6 +36,7 @@ class LabelTemplate : public Base {
   UiSize EstimateText(UiSize available, bool* needsEstimate) override;
   void PaintText(IRenderContext& context) override;
   bool HasHotState() override;
+  void RescaleLengths(const ScaleChange& change) override;
 
  protected:
   // The rectangle text is drawn in: the item rectangle less the text padding.

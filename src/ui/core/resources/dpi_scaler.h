@@ -5,7 +5,7 @@
 namespace ui {
 
 // Every length read from a layout passes through here so that scaling lives in one place.
-// Nothing switches it on, so by default every value comes back unchanged.
+// Off by default, so every value comes back unchanged until the application switches it on.
 class DpiScaler {
  public:
   int ScaleLength(int value) const;
@@ -14,6 +14,8 @@ class DpiScaler {
 
   bool enabled() const { return enabled_; }
   int percent() const { return percent_; }
+  // The percentage lengths are scaled by: 100 while scaling is off.
+  int AppliedPercent() const { return Scales() ? percent_ : 100; }
   void SetEnabled(bool enabled) { enabled_ = enabled; }
   void SetPercent(int percent) { percent_ = percent; }
   // A window's DPI change; ignored while scaling is off.

@@ -226,6 +226,18 @@ void UiRegistry::RemoveAllFonts() {
   State().fonts.clear();
 }
 
+void UiRegistry::RecreateFonts() {
+  for (auto& entry : State().fonts) {
+    FontRecord& record = *entry.second;
+    const HFONT handle =
+        CreateUiFont(record.faceName, record.size, record.bold, record.underline, record.italic);
+    // A font that cannot be made again keeps the one it had.
+    if (!handle) continue;
+    if (record.handle) DeleteObject(record.handle);
+    record.handle = handle;
+  }
+}
+
 void UiRegistry::AddTextColor(const std::wstring& name, const std::wstring& value) {
   const wchar_t* digits = value.empty() ? L"" : value.c_str() + 1;
   State().textColors[name] = static_cast<UiColor>(std::wcstoul(digits, nullptr, 16));

@@ -66,6 +66,9 @@ class UiRegistry {
   static const FontRecord* GetFont(const std::wstring& id);
   static std::wstring GetDefaultFontId();
   static void RemoveAllFonts();
+  // Makes every registered font again at the scaler's present setting, after the scale
+  // changed. The records stay; their old handles go.
+  static void RecreateFonts();
 
   // The value is "#" and eight hexadecimal digits (alpha, red, green, blue); the first
   // character is skipped whatever it is.

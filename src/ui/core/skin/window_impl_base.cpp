@@ -358,13 +358,28 @@ LRESULT WindowImplBase::OnMouseHover(UINT, WPARAM, LPARAM, bool* handled) {
   return 0;
 }
 
-LRESULT WindowImplBase::OnDpiChanged(UINT, WPARAM wParam, LPARAM, bool* handled) {
+LRESULT WindowImplBase::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, bool* handled) {
   *handled = false;
-  UiRegistry::GetDpiScaler().OnDpiChanged(LOWORD(wParam));
+  DpiScaler& scaler = UiRegistry::GetDpiScaler();
+  const int fontPercent = scaler.AppliedPercent();
+  scaler.OnDpiChanged(LOWORD(wParam));
+  // Fonts are shared by every window: the first window to see the new scale remakes them.
+  if (scaler.AppliedPercent() != fontPercent) UiRegistry::RecreateFonts();
+  // Before the shadow, which sets its band from its own unscaled corner.
+  RescaleContent(scaler.AppliedPercent());
   GetShadow().DpiChanged();
   // A maximised window keeps its band off; the new extents come back on restore.
   if (::IsZoomed(GetHWND())) GetShadow().MaximizedChanged(true);
+  TakeSuggestedRect(reinterpret_cast<const RECT*>(lParam), scaler.enabled());
   return 0;
+}
+
+void WindowImplBase::TakeSuggestedRect(const RECT* suggested, bool resize) {
+  if (!suggested || ::IsZoomed(GetHWND()) || ::IsIconic(GetHWND())) return;
+  // Unscaled content keeps its size at any DPI; only the place follows the system.
+  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (resize ? 0 : SWP_NOSIZE);
+  ::SetWindowPos(GetHWND(), nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top, flags);
 }
 
 LRESULT WindowImplBase::OnSize(UINT, WPARAM wParam, LPARAM, bool* handled) {

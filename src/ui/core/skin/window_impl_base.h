@@ -78,6 +78,9 @@ class WindowImplBase : public Window, public IUIMessageFilter {
   LRESULT OnCreate();
   void WireSystemButtons();
   bool OnButtonClick(EventArgs* args);
+  // Moves the window to the rectangle the system suggests for a new DPI; the size only when
+  // asked.
+  void TakeSuggestedRect(const RECT* suggested, bool resize);
   // Runs the hook of a message; false for messages without one.
   bool RunHook(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result, bool* handled);
 };

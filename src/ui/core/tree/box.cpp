@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/core/resources/scale_change.h"
 #include "ui/core/tree/attribute_values.h"
 #include "ui/core/tree/i_control_window.h"
 
@@ -81,6 +82,12 @@ void Box::SetEnabled(bool enabled) {
   Control::SetEnabled(enabled);
   for (size_t i = 0; i < items_.size(); ++i) items_[i]->SetEnabled(enabled);
   Invalidate();
+}
+
+void Box::RescaleLengths(const ScaleChange& change) {
+  Control::RescaleLengths(change);
+  if (layout_) layout_->RescaleLengths(change);
+  for (Control* child : items_) child->RescaleLengths(change);
 }
 
 Control* Box::FindControl(FindControlProc proc, void* data, unsigned int flags,

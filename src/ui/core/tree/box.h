@@ -24,6 +24,7 @@ class Box : public Control {
   void SetParentVisible(bool visible) override;
   void SetVisible(bool visible) override;
   void SetEnabled(bool enabled) override;
+  void RescaleLengths(const ScaleChange& change) override;
   bool CanTakeTabFocus() const override { return false; }
   Control* FindControl(FindControlProc proc, void* data, unsigned int flags,
                        const UiPoint& scrollOffset = UiPoint{}) override;

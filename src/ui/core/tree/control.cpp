@@ -9,6 +9,7 @@
 #include "ui/core/image_attributes/image_drawing.h"
 #include "ui/core/resources/dpi_scaler.h"
 #include "ui/core/resources/language_strings.h"
+#include "ui/core/resources/scale_change.h"
 #include "ui/core/resources/ui_registry.h"
 #include "ui/core/tree/box.h"
 #include "ui/core/tree/i_control_window.h"
@@ -205,6 +206,22 @@ void Control::SetMargin(const UiRect& margin, bool scale) {
   if (value == margin_) return;
   margin_ = value;
   RelayoutAncestor();
+}
+
+void Control::RescaleLengths(const ScaleChange& change) {
+  fixedWidth_ = change.PositiveLength(fixedWidth_);
+  fixedHeight_ = change.PositiveLength(fixedHeight_);
+  minWidth_ = change.PositiveLength(minWidth_);
+  minHeight_ = change.PositiveLength(minHeight_);
+  // "No maximum" is a large number that must stay what it is.
+  if (maxWidth_ != kNoMaxLength) maxWidth_ = change.PositiveLength(maxWidth_);
+  if (maxHeight_ != kNoMaxLength) maxHeight_ = change.PositiveLength(maxHeight_);
+  margin_ = change.Rect(margin_);
+  borderSize_ = change.Length(borderSize_);
+  borderSides_ = change.Insets(borderSides_);
+  borderRound_ = change.Size(borderRound_);
+  tooltipWidth_ = change.PositiveLength(tooltipWidth_);
+  needsEstimate_ = true;
 }
 
 UiSize Control::EstimateText(UiSize, bool*) {

@@ -18,6 +18,7 @@ namespace ui {
 class Control;
 template <typename T>
 class AttributeTable;
+class ScaleChange;
 
 enum CursorType { kCursorArrow = 0, kCursorHand = 1, kCursorIBeam = 2 };
 
@@ -84,6 +85,9 @@ class Control : public PlaceHolder, public IImageHost {
   void SetFloat(bool isFloat);
   UiRect GetMargin() const { return margin_; }
   virtual void SetMargin(const UiRect& margin, bool scale = true);
+  // Carries the lengths the control holds over to a new scale (a box's children too), with
+  // no relayout: whoever changes the scale lays the tree out once afterwards.
+  virtual void RescaleLengths(const ScaleChange& change);
   // The size of the control's text; nothing here. needsEstimate may be set again when the
   // text's size is not final yet.
   virtual UiSize EstimateText(UiSize available, bool* needsEstimate);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/core/resources/dpi_scaler.h"
+#include "ui/core/resources/scale_change.h"
 #include "ui/core/resources/ui_registry.h"
 #include "ui/core/tree/attribute_values.h"
 #include "ui/core/tree/box.h"
@@ -38,9 +39,14 @@ void Layout::SetPadding(const UiRect& padding, bool scale) {
   RelayoutOwner();
 }
 
-void Layout::SetChildMargin(int margin) {
-  childMargin_ = UiRegistry::GetDpiScaler().ScaleLength(margin);
+void Layout::SetChildMargin(int margin, bool scale) {
+  childMargin_ = scale ? UiRegistry::GetDpiScaler().ScaleLength(margin) : margin;
   RelayoutOwner();
+}
+
+void Layout::RescaleLengths(const ScaleChange& change) {
+  padding_ = change.Rect(padding_);
+  childMargin_ = change.Length(childMargin_);
 }
 
 void Layout::RelayoutOwner() {

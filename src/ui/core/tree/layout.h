@@ -9,6 +9,7 @@ namespace ui {
 
 class Box;
 class Control;
+class ScaleChange;
 
 // How a box places its children. The base layout puts every child over the whole content
 // area, aligned by the child's own alignment; subclasses arrange rows, columns and grids.
@@ -31,7 +32,9 @@ class Layout {
   virtual UiRect GetPadding() const { return padding_; }
   virtual void SetPadding(const UiRect& padding, bool scale = true);
   virtual int GetChildMargin() const { return childMargin_; }
-  virtual void SetChildMargin(int margin);
+  virtual void SetChildMargin(int margin, bool scale = true);
+  // Carries the padding and spacing over to a new scale, with no relayout.
+  virtual void RescaleLengths(const ScaleChange& change);
 
   // Sizes the child for the rectangle and places it there by its margin and alignment;
   // returns the size it takes. An invisible child takes nothing.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/core/resources/dpi_scaler.h"
+#include "ui/core/resources/scale_change.h"
 #include "ui/core/resources/ui_registry.h"
 #include "ui/core/tree/attribute_values.h"
 #include "ui/core/tree/box.h"
@@ -46,6 +47,11 @@ void TileLayout::SetItemSize(UiSize size, bool scale) {
   if (size == itemSize_) return;
   itemSize_ = size;
   RelayoutOwner();
+}
+
+void TileLayout::RescaleLengths(const ScaleChange& change) {
+  Layout::RescaleLengths(change);
+  itemSize_ = change.Size(itemSize_);
 }
 
 int TileLayout::ColumnsFor(int width) const {

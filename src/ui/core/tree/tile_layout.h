@@ -11,6 +11,7 @@ class TileLayout : public Layout {
   bool SetAttribute(const std::wstring& name, const std::wstring& value) override;
   UiSize ArrangeChildren(const std::vector<Control*>& children, const UiRect& content) override;
   UiSize EstimateChildren(const std::vector<Control*>& children, UiSize available) override;
+  void RescaleLengths(const ScaleChange& change) override;
 
   int GetColumns() const { return columns_; }
   void SetColumns(int columns);

@@ -6,6 +6,7 @@
 
 #include "ui/core/resources/dpi_scaler.h"
 #include "ui/core/resources/language_strings.h"
+#include "ui/core/resources/scale_change.h"
 #include "ui/core/tree/box.h"
 #include "ui/core/tree/control_search.h"
 #include "ui/core/window/i_ui_message_filter.h"
@@ -235,6 +236,26 @@ void Window::SetMaxSize(int cx, int cy) {
   maxSize_.cy = cy ? scaler.ScaleLength(cy) + band.top + band.bottom : 0;
 }
 
+bool Window::RescaleContent(int toPercent) {
+  const ScaleChange change(contentPercent_, toPercent);
+  contentPercent_ = toPercent;
+  if (!change.Changes()) return false;
+  caption = change.Rect(caption);
+  roundCorner = change.Size(roundCorner);
+  alphaFixCorner = change.Insets(alphaFixCorner);
+  minSize_ = change.Size(minSize_);
+  maxSize_ = change.Size(maxSize_);
+  initSize_ = change.Size(initSize_);
+  if (!root_) return true;
+  root_->RescaleLengths(change);
+  root_->RelayoutSelf();
+  if (hwnd_) {
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+    if (layered_) ::PostMessageW(hwnd_, WM_PAINT, 0, 0);
+  }
+  return true;
+}
+
 void Window::SetInitSize(int cx, int cy, bool scale) {
   const UiRect band = shadow_.IsAttached() ? shadow_.GetCorner() : UiRect{};
   const DpiScaler& scaler = UiRegistry::GetDpiScaler();
@@ -293,6 +314,7 @@ bool Window::AttachRoot(Control* root) {
     QueueDeferredDestroy(root_);
   }
   root_ = root;
+  contentPercent_ = UiRegistry::GetDpiScaler().AppliedPercent();
   shadow_.RootReplaced(root);
   needsLayout_ = true;
   // A Tab waiting for the old tree's layout does not carry over to the new one.

@@ -78,6 +78,11 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   void SetMinSize(int cx, int cy);
   UiSize GetMaxSize() const { return maxSize_; }
   void SetMaxSize(int cx, int cy);
+  // Carries the tree and the frame's lengths over from the scale they were made at to the
+  // percentage given and lays the tree out again; false when the scale is the same.
+  bool RescaleContent(int toPercent);
+  // The scale percentage the window's lengths are made at.
+  int GetContentPercent() const { return contentPercent_; }
   UiSize GetInitSize() const { return initSize_; }
   void SetInitSize(int cx, int cy, bool scale = true);
   // Positions the window; the rectangle is the visible window, the shadow band goes around.
@@ -194,6 +199,7 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   UiSize minSize_;
   UiSize maxSize_;
   UiSize initSize_;
+  int contentPercent_ = 100;
   bool layered_ = true;
   int windowAlpha_ = 255;
   UiPoint renderOffset_;
