@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "app/basic_form.h"
+#include "app/display_scale.h"
+#include "app/launch_settings.h"
 #include "browser_host/cef_manager.h"
 #include "browser_host/toast.h"
 #include "engine/cef/cef_app.h"
@@ -67,6 +69,9 @@ void ClientStartupServices::StartUi(const std::wstring& resourceFolder, const st
   // Layouts name the controls of the control library; the client makes none of its own
   // classes through the builder's callback.
   ui::AddControlClasses();
+  // Before the global style is read: its fonts are made at the scale in force.
+  DisplayScale::Read(FileBesideExecutable(L"service.ini"))
+      .ApplyTo(ui::UiRegistry::GetDpiScaler(), DisplayScale::SystemDpi());
   ui::UiRegistry::Startup(resourceFolder, nullptr, theme, language);
 }
 
