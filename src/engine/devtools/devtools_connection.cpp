@@ -11,10 +11,11 @@ namespace {
 
 constexpr unsigned kAnswerTimeoutMs = 10000;
 
-bool IsNativeCall(const json& event) {
+bool IsNativeCallEvent(const json& event) {
   if (Text(event, "method") != "Fetch.requestPaused") return false;
-  const std::string url = Text(Member(Member(event, "params"), "request"), "url");
-  return url.rfind(kNativeCallUrl, 0) == 0;
+  const json& params = Member(event, "params");
+  const json& request = Member(params, "request");
+  return IsNativeCall(Text(params, "resourceType"), Text(request, "method"), Text(request, "url"));
 }
 
 }  // namespace
@@ -140,7 +141,7 @@ void DevToolsConnection::Route(json&& message) {
   const EventFunction* route = &routes_.pages;
   if (method == "Page.screencastFrame") {
     route = &routes_.frames;
-  } else if (method.rfind("Runtime.executionContext", 0) == 0 || IsNativeCall(*event)) {
+  } else if (method.rfind("Runtime.executionContext", 0) == 0 || IsNativeCallEvent(*event)) {
     route = &routes_.renderer;
   }
   if (*route) (*route)(event);
