@@ -159,4 +159,75 @@ TEST_F(DevToolsEngine, EightMegabyteArgumentsPassUnderAPolicy) {
   EXPECT_EQ(LastTitle(), "size " + std::to_string((8 << 20) + 1));
 }
 
+// A name no earlier run can have left behind.
+std::string UniqueName(const std::string& what) {
+  return "refused-download-" + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(GetTickCount()) + "-" + what;
+}
+
+// The files whose name holds the token in the browser's profile, the default downloads
+// folder and the home folder of the Linux side.
+std::string FilesNamed(const std::string& token, const std::wstring& profile) {
+  return LinuxSide::Run(
+      "t=$1; shift; for d in \"$@\" \"${XDG_DOWNLOAD_DIR:-$HOME/Downloads}\" "
+      "\"$HOME/Downloads\" \"$HOME\"; do [ -d \"$d\" ] && find \"$d\" -maxdepth 4 -name \"*$t*\"; "
+      "done; true",
+      {token, LinuxSide::UnixPath(profile)});
+}
+
+struct DownloadCase {
+  const char* link;  // the element the page clicks
+  bool attachment;   // served as an attachment rather than named by the link
+};
+
+const DownloadCase kDownloadCases[] = {{"attachment", true}, {"named", false}};
+
+// Downloads a page starts are refused by the browser: no file is written, and the page
+// goes on as it was.
+TEST_F(DevToolsEngine, DownloadsArePageRefusedAndWriteNoFile) {
+  if (!LinuxSide::Available()) GTEST_SKIP() << "the folders are searched on the Linux side";
+  const std::string token = UniqueName("file");
+  server_.Set("/downloads", {200,
+                             "<html><head><title>downloads</title></head><body>"
+                             "<a id=attachment href=\"/attachment\">attachment</a>"
+                             "<a id=named href=\"/plain\" download=\"" +
+                                 token + "-named.txt\">named</a></body></html>",
+                             ""});
+  server_.Set("/attachment",
+              {200,
+               "attached bytes",
+               "",
+               {"Content-Type: application/octet-stream",
+                "Content-Disposition: attachment; filename=\"" + token + "-attachment.bin\""}});
+  server_.Set("/plain", {200, "plain bytes", "", {"Content-Type: text/plain"}});
+  Open(server_.Url("/downloads"));
+  ASSERT_TRUE(WaitForLoadEnd(server_.Url("/downloads") + "|200"));
+  CefRefPtr<CefFrame> frame = client_->Browser()->GetMainFrame();
+  frame->ExecuteJavaScript("window.marker = 'kept';", "", 0);
+  int refused = 0;
+  for (const DownloadCase& c : kDownloadCases) {
+    SCOPED_TRACE(c.link);
+    const std::string path = c.attachment ? "/attachment" : "/plain";
+    frame->ExecuteJavaScript("document.getElementById('" + std::string(c.link) + "').click();", "",
+                             0);
+    ASSERT_TRUE(WaitFor([&] { return server_.Requests(path) == 1; })) << "never asked for";
+    ASSERT_TRUE(WaitFor([&] { return backend_->RefusedDownloads() == refused + 1; }, 30000))
+        << "the download was not refused";
+    ++refused;
+    EXPECT_EQ(FilesNamed(token, backend_->ProfileFolder()), "");
+    // The same document, still answering.
+    frame->ExecuteJavaScript(
+        "document.title = window.marker + ' ' + Host.twice(" + std::to_string(refused) + ");", "",
+        0);
+    EXPECT_TRUE(WaitForTitle([&](const std::string& t) {
+      return t == "kept " + std::to_string(2 * refused);
+    })) << LastTitle();
+  }
+  // A navigation that turned into a download is reported aborted, as it is in a browser;
+  // the page it would have left stays.
+  for (const Event& e : log_.Named("OnLoadError")) {
+    EXPECT_EQ(e.detail, server_.Url("/attachment") + "|" + std::to_string(ERR_ABORTED));
+  }
+}
+
 }  // namespace

@@ -402,6 +402,10 @@ void PageTracker::OnEvent(const json& event) {
   const json& params = Member(event, "params");
   const std::string session = Text(event, "sessionId");
   if (method == "Target.attachedToTarget") return OnAttached(params);
+  if (method == "Browser.downloadProgress") {
+    if (Text(params, "state") == "canceled") ++refusedDownloads_;
+    return;
+  }
   if (method == "Target.targetCrashed" || method == "Target.targetDestroyed") {
     return OnTargetGone(Text(params, "targetId"), method == "Target.targetCrashed");
   }
