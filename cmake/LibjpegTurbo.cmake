@@ -34,14 +34,20 @@ set(libjpeg_turbo_entry
     ${libjpeg_turbo_entry}-${CMAKE_SYSTEM_PROCESSOR}-gcc${CMAKE_C_COMPILER_VERSION}-${libjpeg_turbo_key})
 set(libjpeg_turbo_dir ${TARNWICK_CACHE_DIR}/libjpeg-turbo/${libjpeg_turbo_entry})
 set(libjpeg_turbo_library ${libjpeg_turbo_dir}/lib/libjpeg.a)
+set(libjpeg_turbo_license ${libjpeg_turbo_dir}/share/LICENSE.txt)
 
 # $(MAKE) lets the library's own make share this build's job slots.
-add_custom_command(OUTPUT ${libjpeg_turbo_library}
+add_custom_command(OUTPUT ${libjpeg_turbo_library} ${libjpeg_turbo_license}
   COMMAND ${CMAKE_COMMAND} -E env MAKE=$(MAKE)
           ${libjpeg_turbo_recipe} ${TARNWICK_CACHE_DIR} ${libjpeg_turbo_entry}
           ${CMAKE_TOOLCHAIN_FILE} ${libjpeg_turbo_version} ${libjpeg_turbo_sha256}
   COMMENT "libjpeg-turbo ${libjpeg_turbo_version} for ${CMAKE_SYSTEM_PROCESSOR}")
-add_custom_target(libjpeg_turbo DEPENDS ${libjpeg_turbo_library})
+# The client links it, so its licence ships beside the client.
+set(libjpeg_turbo_shipped_license ${TARNWICK_BIN_DIR}/licenses/libjpeg-turbo.txt)
+add_custom_command(OUTPUT ${libjpeg_turbo_shipped_license}
+  COMMAND ${CMAKE_COMMAND} -E copy ${libjpeg_turbo_license} ${libjpeg_turbo_shipped_license}
+  DEPENDS ${libjpeg_turbo_license})
+add_custom_target(libjpeg_turbo DEPENDS ${libjpeg_turbo_library} ${libjpeg_turbo_shipped_license})
 
 add_library(jpeg_turbo INTERFACE)
 target_include_directories(jpeg_turbo SYSTEM INTERFACE ${libjpeg_turbo_dir}/include)

@@ -47,7 +47,11 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Tarnwick.exe"
+; The client is started by the desktop's shell, as the signed-in user, never by this
+; installer: run from an elevated installer it would make its browser data as the
+; administrator, where the user could later only read it.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION StartClientAsUser
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -65,6 +69,48 @@ FunctionEnd
 
 Function un.onInit
   !insertmacro MULTIUSER_UNINIT
+FunctionEnd
+
+Function StartClientAsUser
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\Tarnwick.exe"'
+FunctionEnd
+
+; Empties and removes a folder the client wrote (its path on the stack), never going
+; through a junction or a symbolic link: such a link is removed itself, where the system
+; lets it be, and what it points at stays. In a folder other users can write, a link
+; planted there would otherwise have an administrator's uninstall delete its target.
+Function un.RemoveOwnTree
+  Exch $0
+  Push $1
+  Push $2
+  Push $3
+  System::Call 'kernel32::GetFileAttributesW(w r0) i .r3'
+  IntCmp $3 -1 done
+  ; FILE_ATTRIBUTE_DIRECTORY without FILE_ATTRIBUTE_REPARSE_POINT: a real folder.
+  IntOp $3 $3 & 0x410
+  IntCmp $3 0x10 walk
+  RMDir $0
+  Delete $0
+  Goto done
+walk:
+  FindFirst $1 $2 "$0\*.*"
+loop:
+  StrCmp $2 "" close
+  StrCmp $2 "." next
+  StrCmp $2 ".." next
+  Push "$0\$2"
+  Call un.RemoveOwnTree
+next:
+  FindNext $1 $2
+  Goto loop
+close:
+  FindClose $1
+  RMDir $0
+done:
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
 FunctionEnd
 
 Section "Tarnwick" main
@@ -98,8 +144,16 @@ Section "Uninstall"
   ; Only the files the package brought: the user's settings and anything else they put
   ; there stay, and so does the folder while it holds them.
   !include "${FILES}"
-  ; The browser's cache and log, which the client writes beside itself.
-  RMDir /r "$INSTDIR\cef_temp"
+  ; The browser's profile, cache and log, which the client writes beside itself where it
+  ; can, else in the user's local application data (that of the user uninstalling).
+  Push "$INSTDIR\cef_temp"
+  Call un.RemoveOwnTree
+  SetShellVarContext current
+  Push "$LOCALAPPDATA\Tarnwick\cef_temp"
+  Call un.RemoveOwnTree
+  RMDir "$LOCALAPPDATA\Tarnwick"
+  StrCmp $MultiUser.InstallMode "AllUsers" 0 +2
+  SetShellVarContext all
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"

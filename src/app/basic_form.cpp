@@ -96,6 +96,13 @@ void BasicForm::OpenGameWindows() {
 }
 
 void BasicForm::OpenGameWindow(const std::wstring& url) {
+  // One game at a time: a page that asks for the game again and again (from any of its
+  // frames) steers the one window rather than opening a browser each time.
+  CefGameForm* open = GameWindow();
+  if (open && !open->IsHandedBack()) {
+    open->ShowGame(url);
+    return;
+  }
   gameWindow = new CefGameForm(url);
   gameAlive_ = gameWindow->WeakFlagOf();
   gameWindow->SetStartWindow(GetHWND());

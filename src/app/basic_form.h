@@ -12,8 +12,9 @@ class CefGameForm;
 class GameUrlQueue;
 
 // The start window: the launcher with the game's name. It reads the launch settings,
-// opens the login window over itself, opens a game window for each address the login
-// page hands over and takes the user back to the login window when the game ends.
+// opens the login window over itself, opens the game window for the address the login
+// page hands over (a later address goes to the open game window) and takes the user back
+// to the login window when the game ends.
 // Closing it ends the process.
 class BasicForm : public ui::WindowImplBase {
  public:

@@ -75,9 +75,11 @@ bool CefForm::Navigate(const NavigationContext& context, const std::wstring& url
   return false;
 }
 
-bool CefForm::Popup(const std::wstring& url) {
-  // The system browser shows it; loading it here as well would replace the login page.
-  ShellOpener::Open(url);
+bool CefForm::Popup(const std::wstring& url, bool userGesture) {
+  // Only what the player asked for reaches the system browser: a page's script alone could
+  // otherwise open tab after tab there. The browser itself lets each gesture open one popup.
+  if (userGesture) ShellOpener::Open(url);
+  // Loading it here as well would replace the login page.
   return false;
 }
 

@@ -52,7 +52,7 @@ class CefForm : public vok_comp::ShadowWndBase {
     std::shared_ptr<GameUrlQueue> gameUrls;
   };
   static bool Navigate(const NavigationContext& context, const std::wstring& url);
-  static bool Popup(const std::wstring& url);
+  static bool Popup(const std::wstring& url, bool userGesture);
 
   bool OnClick(ui::EventArgs* args);
   void OnPageLoaded(int httpStatusCode);

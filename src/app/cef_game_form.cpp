@@ -1,6 +1,7 @@
 #include "app/cef_game_form.h"
 
 #include "app/game_title.h"
+#include "app/web_address.h"
 #include "browser_host/cef_manager.h"
 #include "browser_host/cef_native_control.h"
 #include "ui/controls/label.h"
@@ -33,13 +34,16 @@ void CefGameForm::OnInitWindow() {
   }
   browserControl = dynamic_cast<vok_comp::CefControlBase*>(FindControlByName(L"cef_control"));
   titleLabel = dynamic_cast<ui::Label*>(FindControlByName(L"label_title"));
+  if (titleLabel) layoutTitle_ = titleLabel->GetText();
   if (browserControl) {
     browserControl->SetLoadEndCallback(MakeWeak([this](int status) { OnPageLoaded(status); }));
     // Engine-thread decisions that need nothing of the window: nothing is cancelled, and a
-    // popup's address is loaded in this browser.
+    // popup's web address is loaded in this browser. Any other address is dropped: the load
+    // is the browser's own, which may go where no page may (a local file, a browser page).
     browserControl->SetBeforeNavigateCallback([](CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
                                                  CefRefPtr<CefRequest>, bool) { return false; });
-    browserControl->SetBeforePopupCallback([](const std::wstring&) { return true; });
+    browserControl->SetBeforePopupCallback(
+        [](const std::wstring& url, bool) { return WebAddress::IsWeb(url); });
     browserControl->LoadURL(gameUrl);
   }
   CenterWindow();
@@ -55,8 +59,23 @@ void CefGameForm::OnInitWindow() {
   SetTitleFromAddress();
 }
 
+void CefGameForm::ShowGame(const std::wstring& url) {
+  gameUrl = url;
+  SetTitleFromAddress();
+  if (browserControl) browserControl->LoadURL(gameUrl);
+  // Restored from the taskbar as it was, maximised or not.
+  if (::IsIconic(GetHWND())) {
+    ::ShowWindow(GetHWND(), SW_RESTORE);
+  } else if (!::IsWindowVisible(GetHWND())) {
+    ::ShowWindow(GetHWND(), SW_SHOW);
+  }
+  ::SetForegroundWindow(GetHWND());
+}
+
 void CefGameForm::SetTitleFromAddress() {
   if (gameUrl.find(L'|') == std::wstring::npos) {
+    // A title from an earlier address would name the wrong game.
+    if (titleLabel && titleLabel->GetText() != layoutTitle_) titleLabel->SetText(layoutTitle_);
     ::SetWindowTextW(GetHWND(), kDefaultTitle);
     return;
   }

@@ -23,6 +23,11 @@ class CefGameForm : public vok_comp::ShadowWndBase {
   void SetMessageFunction(MessageFunction show) { showMessage_ = std::move(show); }
   vok_comp::CefControlBase* GetBrowserControl() const { return browserControl; }
   const std::wstring& GetGameUrl() const { return gameUrl; }
+  // A later game address: loaded here with its title, and this window brought forward.
+  void ShowGame(const std::wstring& url);
+  // Whether this window has handed the player back to the login window: it is going away,
+  // so a later game address needs a window of its own.
+  bool IsHandedBack() const { return handedBack_; }
 
   std::wstring GetWindowClassName() const override { return L"Game_client"; }
   std::wstring GetSkinFolder() override { return L"cef"; }
@@ -50,6 +55,7 @@ class CefGameForm : public vok_comp::ShadowWndBase {
   std::wstring gameUrl;
   HWND startWindow = nullptr;
   ui::Label* titleLabel = nullptr;
+  std::wstring layoutTitle_;  // the label's text as the layout made it
   ui::Control* sizeLeft = nullptr;
   ui::Control* sizeRight = nullptr;
   ui::Control* sizeBottom = nullptr;

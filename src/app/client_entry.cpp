@@ -2,21 +2,16 @@
 
 #include <windows.h>
 
+#include "app/data_folder.h"
 #include "app/main_thread.h"
 #include "app/startup_services.h"
 #include "runtime/path_util.h"
-
-namespace {
-
-constexpr wchar_t kEngineCacheFolder[] = L"cef_temp\\";
-
-}  // namespace
 
 int RunClientEntry(StartupServices& services) {
   services.PrepareEngineFolder();
   if (!services.InitializeOle()) return 0;
   // An engine sub-process also ends here, once the engine has run it.
-  if (!services.InitializeEngine(kbase::ModuleFolder() + kEngineCacheFolder)) return 0;
+  if (!services.InitializeEngine(DataFolder::ForThisUser().Choose(kbase::ModuleFolder()))) return 0;
   {
     MainThread mainThread(services);
     mainThread.RunHere(kbase::kUILoop);

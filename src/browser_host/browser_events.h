@@ -33,7 +33,7 @@ using OfFrame = EventSource<CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>>;
   WINDOW(TitleChange, UiEvent, OfBrowser, void(const std::wstring& title))                         \
   WINDOW(UrlChange, UiEvent, NoSource, void(const std::wstring& url))                              \
   WINDOW(MainUrlChange, UiEvent, NoSource, void(const CefString& oldUrl, const CefString& newUrl)) \
-  WINDOW(BeforePopup, EngineEvent, OfFrame, bool(const std::wstring& targetUrl))                   \
+  WINDOW(BeforePopup, EngineEvent, OfFrame, bool(const std::wstring& targetUrl, bool userGesture)) \
   WINDOW(LoadingStateChange, UiEvent, OfBrowser,                                                   \
          void(bool isLoading, bool canGoBack, bool canGoForward))                                  \
   WINDOW(LoadStart, UiEvent, OfFrame, void())                                                      \

@@ -49,13 +49,14 @@ bool BrowserHandler::OnProcessMessageReceived(CefRefPtr<CefBrowser> browser,
 
 bool BrowserHandler::OnBeforePopup(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                                    const CefString& targetUrl, const CefString&,
-                                   cef_window_open_disposition_t, bool, const CefPopupFeatures&,
-                                   CefWindowInfo&, CefRefPtr<CefClient>&, CefBrowserSettings&,
-                                   CefRefPtr<CefDictionaryValue>&, bool*) {
+                                   cef_window_open_disposition_t, bool userGesture,
+                                   const CefPopupFeatures&, CefWindowInfo&, CefRefPtr<CefClient>&,
+                                   CefBrowserSettings&, CefRefPtr<CefDictionaryValue>&, bool*) {
   CefRefPtr<CefBrowser> current = GetBrowser();
   if (!current || targetUrl.empty()) return true;
   // Without a control the address is simply loaded here.
-  if (relay_.Ask<event::BeforePopup>(browser, frame, targetUrl.ToWString()).value_or(true)) {
+  if (relay_.Ask<event::BeforePopup>(browser, frame, targetUrl.ToWString(), userGesture)
+          .value_or(true)) {
     current->GetMainFrame()->LoadURL(targetUrl);
   }
   return true;

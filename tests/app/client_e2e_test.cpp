@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -226,8 +227,9 @@ TEST_F(ClientEndToEnd, BlocksServicePagesOpensTheGameAndHandsBack) {
       EXPECT_EQ(server_.Requests(blocked), 0) << blocked;
     }
     EXPECT_EQ(server_.Requests("/to-kefu"), 1);
-    // Popups: web addresses to the system browser, nothing else.
-    EXPECT_EQ(r.ShellOpened(), std::vector<std::wstring>{L"http://pay.e2e.test/pay-popup"});
+    // Popups that a script opens with no gesture of the player's reach the system browser
+    // not at all (a click's are in PopupsReachTheSystemBrowserOnlyFromAClickOncePerClick).
+    EXPECT_EQ(r.ShellOpened(), std::vector<std::wstring>());
 
     // The game: its own maximised window with exactly that address and the decoded title.
     HWND game = nullptr;
@@ -460,6 +462,277 @@ TEST_F(ClientEndToEnd, TheLoginToolbarGoesBackForwardReloadsHomeAndOpensTheTools
     EXPECT_EQ(placed.bottom - placed.top, 700);
     ClientRun::Click(login, tools);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(devTools); }));
+  });
+  EXPECT_EQ(result, 0);
+  ExpectNoBrowserLeft();
+}
+
+// A login page whose script opens popups by itself, at once and on a timer, and whose red
+// button in the top-left corner opens three popups at each click.
+const char kPopupPage[] =
+    "<html><head><title>popups</title><style>"
+    "body { margin: 0; background: #2846b4; }"
+    "#open { position: absolute; left: 0; top: 0; width: 160px; height: 120px; border: 0;"
+    "        background: #c83232; }"
+    "</style></head><body><button id='open'>open</button><script>"
+    "function report(what) { fetch('/report/' + what, {cache: 'no-store'}); }"
+    "let clicks = 0;"
+    "document.getElementById('open').addEventListener('click', () => {"
+    "  ++clicks;"
+    "  for (let i = 1; i <= 3; ++i) window.open('http://www.e2e.test/click' + clicks + '-' + i);"
+    "  report('clicked-' + clicks);"
+    "});"
+    "for (let i = 1; i <= 5; ++i) window.open('http://www.e2e.test/at-once-' + i);"
+    "let n = 0;"
+    "const loop = setInterval(() => {"
+    "  window.open('http://www.e2e.test/loop-' + (++n));"
+    "  if (n == 20) { clearInterval(loop); report('loop-done'); }"
+    "}, 30);"
+    "</script></body></html>";
+
+TEST_F(ClientEndToEnd, PopupsReachTheSystemBrowserOnlyFromAClickOncePerClick) {
+  if (RanInOwnProcess()) return;
+  server_.Set(AccessPath("", "", ""), {200, kPopupPage, ""});
+  ClientRun run(server_, "");
+  ASSERT_TRUE(run.Ready());
+  const int result = run.Run([&](ClientRun& r) {
+    HWND login = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (login = r.LoginWindow()) != nullptr; }));
+    HWND page = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (page = r.LoginBrowserWindow()) != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(login) != FALSE; }));
+    ASSERT_TRUE(WaitUntil([&] { return Near(ShownAt(page, 40, 40), kSignInButton); }));
+    ASSERT_TRUE(WaitUntil([&] { return server_.Requests("/report/loop-done") == 1; }));
+
+    // Each click: the first of its three popups, and only that. The second click's popup
+    // comes after everything the page opened before it, so by then every earlier popup
+    // has been decided.
+    ClientRun::Click(page, {40, 40});
+    ASSERT_TRUE(WaitUntil([&] { return server_.Requests("/report/clicked-1") == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return !r.ShellOpened().empty(); }));
+    ClientRun::Click(page, {40, 40});
+    ASSERT_TRUE(WaitUntil([&] { return server_.Requests("/report/clicked-2") == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return r.ShellOpened().size() >= 2; }));
+    EXPECT_EQ(r.ShellOpened(), (std::vector<std::wstring>{L"http://www.e2e.test/click1-1",
+                                                          L"http://www.e2e.test/click2-1"}));
+    // And the login browser loaded none of them.
+    for (const char* popup : {"/click", "/at-once-", "/loop-"}) {
+      EXPECT_EQ(RequestsStartingWith(server_, popup), 0) << popup;
+    }
+    EXPECT_EQ(server_.Requests(AccessPath("", "", "")), 1);
+  });
+  EXPECT_EQ(result, 0);
+  ExpectNoBrowserLeft();
+}
+
+// Counts the game windows made on the thread it is installed on (the client's UI thread).
+class GameWindowCount {
+ public:
+  bool Install() {
+    made = 0;
+    hook_ = SetWindowsHookExW(WH_CBT, &GameWindowCount::Hook, nullptr, GetCurrentThreadId());
+    return hook_ != nullptr;
+  }
+  void Remove() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+    hook_ = nullptr;
+  }
+  static std::atomic<int> made;
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+      wchar_t name[32] = {};
+      GetClassNameW(reinterpret_cast<HWND>(wParam), name, 32);
+      if (std::wstring(name) == L"Game_client") ++made;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  HHOOK hook_ = nullptr;
+};
+std::atomic<int> GameWindowCount::made{0};
+
+BOOL CALLBACK CountGameWindow(HWND hwnd, LPARAM found) {
+  wchar_t name[32] = {};
+  GetClassNameW(hwnd, name, 32);
+  if (std::wstring(name) == L"Game_client") ++*reinterpret_cast<int*>(found);
+  return TRUE;
+}
+
+int GameWindowsOnScreen() {
+  int count = 0;
+  EnumWindows(&CountGameWindow, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// A login page that asks for the game from each of its subframes, then from its main
+// frame when mainToo.
+std::string AskingForTheGame(const std::string& game, int frames, bool mainToo) {
+  std::string page = "<html><body>";
+  for (int i = 0; i < frames; ++i) page += "<iframe id='f" + std::to_string(i) + "'></iframe>";
+  page += "<script>addEventListener('load', () => {";
+  for (int i = 0; i < frames; ++i)
+    page += "document.getElementById('f" + std::to_string(i) + "').src = '" + game + "';";
+  if (mainToo) page += "location.href = '" + game + "';";
+  page += "});</script></body></html>";
+  return page;
+}
+
+TEST_F(ClientEndToEnd, AskingForTheGameAgainSteersTheOneGameWindow) {
+  if (RanInOwnProcess()) return;
+  const std::string game = std::string(kGameHost) + "/wd/one.html?m=game&n=";
+  const char kGame[] = "<html><body style='background:#2e8b57'>game</body></html>";
+  server_.Set(AccessPath("", "", ""), {200, "<html><body>access</body></html>", ""});
+  server_.Set("/frames-1", {200, AskingForTheGame(game + "1", 1, false), ""});
+  server_.Set("/frames-2", {200, AskingForTheGame(game + "2", 3, true), ""});
+  for (const char* n : {"1", "2", "3|%41|b", "3%7C%41%7Cb"})
+    server_.Set(std::string("/wd/one.html?m=game&n=") + n, {200, kGame, ""});
+  ClientRun run(server_, "");
+  ASSERT_TRUE(run.Ready());
+  GameWindowCount count;
+  const int result = run.Run([&](ClientRun& r) {
+    HWND login = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (login = r.LoginWindow()) != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(login) != FALSE; }));
+    bool hooked = false;
+    r.OnUi([&] { hooked = count.Install(); });
+    ASSERT_TRUE(hooked);
+
+    // A subframe asks for the game: the game window opens.
+    ASSERT_TRUE(r.LoadInLoginBrowser(std::string(kSite) + "/frames-1"));
+    HWND gameWindow = nullptr;
+    std::wstring url;
+    ASSERT_TRUE(WaitUntil([&] { return (gameWindow = r.GameWindow(&url)) != nullptr; }));
+    EXPECT_EQ(url, kbase::Utf8ToWide(game + "1"));
+    ASSERT_TRUE(WaitUntil([&] { return server_.Requests("/wd/one.html?m=game&n=1") == 1; }));
+
+    // The login page, hidden behind the game, asks again from three frames and its main
+    // frame: the game window loads the address.
+    ASSERT_TRUE(r.LoadInLoginBrowser(std::string(kSite) + "/frames-2"));
+    ASSERT_TRUE(WaitUntil([&] {
+      r.GameWindow(&url);
+      return url == kbase::Utf8ToWide(game + "2");
+    }));
+    ASSERT_TRUE(WaitUntil([&] { return server_.Requests("/wd/one.html?m=game&n=2") >= 1; }));
+    EXPECT_EQ(r.GameWindow(), gameWindow);
+
+    // Another application comes to the front; a game address once more brings the game
+    // window back to the front with the new address and its title.
+    HWND other = nullptr;
+    r.OnUi([&] {
+      other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                              nullptr, nullptr, nullptr);
+      SetForegroundWindow(other);
+    });
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other; }));
+    ASSERT_TRUE(r.LoadInLoginBrowser(game + "3|%41|b"));
+    const std::wstring last = kbase::Utf8ToWide(game + "3|%41|b");
+    ASSERT_TRUE(WaitUntil([&] {
+      r.GameWindow(&url);
+      return url == last;
+    }));
+    ASSERT_TRUE(WaitUntil([&] {
+      return server_.Requests("/wd/one.html?m=game&n=3|%41|b") +
+                 server_.Requests("/wd/one.html?m=game&n=3%7C%41%7Cb") ==
+             1;
+    }));
+    // Still the one window, now in front, maximised, with the last address's title.
+    EXPECT_EQ(r.GameWindow(), gameWindow);
+    EXPECT_EQ(count.made.load(), 1);
+    EXPECT_EQ(GameWindowsOnScreen(), 1);
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == gameWindow; }));
+    EXPECT_TRUE(IsZoomed(gameWindow));
+    wchar_t title[64] = {};
+    GetWindowTextW(gameWindow, title, 64);
+    EXPECT_STREQ(title, L"A-b");
+    // The login page never left for the game itself.
+    EXPECT_EQ(server_.Requests("/frames-2"), 1);
+    r.OnUi([&] {
+      count.Remove();
+      DestroyWindow(other);
+    });
+  });
+  EXPECT_EQ(result, 0);
+  ExpectNoBrowserLeft();
+}
+
+// The game opens popups of every kind: each is answered with a report that the game page
+// is still there, and only the web address at the end is loaded, in the game's browser.
+// The page reports its history's length first, the script address where it runs.
+std::string OpeningEveryKindOfPopup(const std::vector<std::string>& refused,
+                                    const std::string& web) {
+  std::string list;
+  for (const std::string& address : refused) list += "'" + address + "',";
+  return "<html><body>game<script>"
+         "const refused = [" +
+         list +
+         "];"
+         "let next = 0;"
+         "function step() {"
+         "  if (next > 0) fetch('/report/stayed-' + next, {cache: 'no-store'});"
+         "  if (next == refused.length) { window.open('" +
+         web +
+         "'); return; }"
+         "  window.open(refused[next++]);"
+         "  setTimeout(step, 500);"
+         "}"
+         "addEventListener('load', () => {"
+         "  fetch('/report/start-' + history.length, {cache: 'no-store'});"
+         "  setTimeout(step, 300);"
+         "});"
+         "</script></body></html>";
+}
+
+TEST_F(ClientEndToEnd, TheGameLoadsOnlyWebPopupsInItsBrowser) {
+  if (RanInOwnProcess()) return;
+  const std::vector<std::string> refused = {
+      "file:///C:/windows/win.ini",
+      "data:text/html,<img src=\\'http://vexmor.e2e.test/report/data-ran\\'>",
+      "javascript:void(new Image().src=\\'http://vexmor.e2e.test/report/js-ran-in-\\' + "
+      "encodeURIComponent(location.href))",
+      "chrome://version/",
+      "view-source:http://vexmor.e2e.test/wd/landed.html",
+      "about:blank",
+      "ftp://vexmor.e2e.test/x",
+  };
+  const std::string gamePath = "/wd/popups.html?m=game";
+  server_.Set(AccessPath("", "", ""), {200,
+                                       std::string("<html><script>location.href = '") + kGameHost +
+                                           gamePath + "';</script></html>",
+                                       ""});
+  server_.Set(
+      gamePath,
+      {200, OpeningEveryKindOfPopup(refused, std::string(kGameHost) + "/wd/landed.html"), ""});
+  // The game's history tells whether anything else was ever loaded in its main frame: one
+  // entry more than at the start, this one.
+  server_.Set("/wd/landed.html",
+              {200,
+               "<html><script>fetch('/report/landed-' + history.length, {cache: 'no-store'});"
+               "</script></html>",
+               ""});
+  ClientRun run(server_, "");
+  ASSERT_TRUE(run.Ready());
+  const int result = run.Run([&](ClientRun& r) {
+    ASSERT_TRUE(WaitUntil([&] { return r.GameWindow() != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return server_.Requests("/wd/landed.html") == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return RequestsStartingWith(server_, "/report/landed-") == 1; }));
+    std::string asked;
+    int start = 0;
+    for (const std::string& request : server_.All()) {
+      asked += request + " ";
+      if (request.compare(0, 14, "/report/start-") == 0) start = std::atoi(request.c_str() + 14);
+    }
+    ASSERT_GT(start, 0) << asked;
+    EXPECT_EQ(server_.Requests("/report/landed-" + std::to_string(start + 1)), 1)
+        << "something else was loaded: " << asked;
+    for (size_t i = 1; i <= refused.size(); ++i) {
+      EXPECT_EQ(server_.Requests("/report/stayed-" + std::to_string(i)), 1) << refused[i - 1];
+    }
+    EXPECT_EQ(server_.Requests("/report/data-ran"), 0);
+    // A script address may run in the popup window the page opened (which the page could
+    // script itself), never in the game's own page.
+    EXPECT_EQ(RequestsStartingWith(server_, "/report/js-ran-in-http"), 0) << asked;
+    EXPECT_EQ(server_.Requests(gamePath), 1);
   });
   EXPECT_EQ(result, 0);
   ExpectNoBrowserLeft();

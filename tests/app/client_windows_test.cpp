@@ -15,6 +15,7 @@
 #include "ui/controls/control_classes.h"
 #include "ui/core/resources/ui_registry.h"
 #include "ui/core/skin/window_impl_base.h"
+#include "ui/core/temp_folder.h"
 
 namespace {
 
@@ -49,33 +50,39 @@ class RecordingWindow {
   }
 };
 
-// Notes every moment a window of one class is shown, from the messages this thread's
-// windows are sent; a window made visible and hidden at once shows up here though it is
-// hidden by the time anyone looks.
-class ShowRecorder {
+// Counts the messages matching a test that this thread's windows of one class are sent; a
+// window made visible and hidden at once shows up here though it is hidden by the time
+// anyone looks.
+class MessageCounter {
  public:
-  explicit ShowRecorder(const wchar_t* className) {
+  using Test = bool (*)(const CWPSTRUCT& message);
+  MessageCounter(const wchar_t* className, Test test) : className_(className), test_(test) {
     current = this;
-    className_ = className;
-    hook_ = SetWindowsHookExW(WH_CALLWNDPROC, &ShowRecorder::Hook, nullptr, GetCurrentThreadId());
+    hook_ = SetWindowsHookExW(WH_CALLWNDPROC, &MessageCounter::Hook, nullptr, GetCurrentThreadId());
   }
-  ~ShowRecorder() {
+  ~MessageCounter() {
     UnhookWindowsHookEx(hook_);
     current = nullptr;
   }
   bool Hooked() const { return hook_ != nullptr; }
-  int shows = 0;
+  int count = 0;
+
+  static bool IsShow(const CWPSTRUCT& message) {
+    return (message.message == WM_SHOWWINDOW && message.wParam) ||
+           (message.message == WM_WINDOWPOSCHANGING &&
+            (reinterpret_cast<const WINDOWPOS*>(message.lParam)->flags & SWP_SHOWWINDOW));
+  }
+  static bool IsHide(const CWPSTRUCT& message) {
+    return message.message == WM_WINDOWPOSCHANGING &&
+           (reinterpret_cast<const WINDOWPOS*>(message.lParam)->flags & SWP_HIDEWINDOW);
+  }
 
  private:
   static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && current && message && current->IsOurs(message->hwnd)) {
-      const bool shown =
-          (message->message == WM_SHOWWINDOW && message->wParam) ||
-          (message->message == WM_WINDOWPOSCHANGING &&
-           (reinterpret_cast<const WINDOWPOS*>(message->lParam)->flags & SWP_SHOWWINDOW));
-      if (shown) ++current->shows;
-    }
+    if (code == HC_ACTION && current && message && current->IsOurs(message->hwnd) &&
+        current->test_(*message))
+      ++current->count;
     return CallNextHookEx(nullptr, code, wParam, lParam);
   }
   bool IsOurs(HWND hwnd) const {
@@ -83,11 +90,12 @@ class ShowRecorder {
     GetClassNameW(hwnd, name, 64);
     return className_ == name;
   }
-  static ShowRecorder* current;
+  static MessageCounter* current;
   std::wstring className_;
+  Test test_;
   HHOOK hook_ = nullptr;
 };
-ShowRecorder* ShowRecorder::current = nullptr;
+MessageCounter* MessageCounter::current = nullptr;
 
 bool QuitPosted() {
   MSG message;
@@ -136,7 +144,7 @@ class ClientWindowsTest : public ::testing::Test {
 };
 
 TEST_F(ClientWindowsTest, TheStartWindowOwnsTheHiddenLoginWindowAndPlacesItOnMove) {
-  ShowRecorder loginShows(L"Game_login");
+  MessageCounter loginShows(L"Game_login", &MessageCounter::IsShow);
   ASSERT_TRUE(loginShows.Hooked());
   services.OpenStartWindow({L"Game_start", 0x00CE0000, 0, true});
   BasicForm* start = services.StartWindow();
@@ -152,7 +160,7 @@ TEST_F(ClientWindowsTest, TheStartWindowOwnsTheHiddenLoginWindowAndPlacesItOnMov
   EXPECT_EQ(GetWindow(loginHwnd, GW_OWNER), startHwnd);
   EXPECT_FALSE(IsWindowVisible(loginHwnd));
   // Not even for a moment: it is made hidden, not made visible and hidden again.
-  EXPECT_EQ(loginShows.shows, 0);
+  EXPECT_EQ(loginShows.count, 0);
   EXPECT_NE(login->GetBrowserControl(), nullptr);
   EXPECT_EQ(login->LoginAddress(),
             L"http://www.vexmor.test/game/s/wdAccess/?name=vexmor&uid=&suid=&token=");
@@ -169,7 +177,7 @@ TEST_F(ClientWindowsTest, TheStartWindowOwnsTheHiddenLoginWindowAndPlacesItOnMov
     EXPECT_EQ(l.left, s.left + BasicForm::kLoginOffsetX);
     EXPECT_EQ(l.top, s.top + BasicForm::kLoginOffsetY);
   }
-  EXPECT_EQ(loginShows.shows, 0);
+  EXPECT_EQ(loginShows.count, 0);
   // Forged hand-over messages open nothing and free nothing.
   SendMessageW(startHwnd, kMsgOpenGameWindow, 0, static_cast<LPARAM>(0x1234));
   SendMessageW(startHwnd, kMsgOpenGameWindow, 0, reinterpret_cast<LPARAM>(&boxes));
@@ -212,6 +220,77 @@ TEST_F(ClientWindowsTest, AStartWindowWhoseLayoutDoesNotBuildEndsTheMainLoop) {
   EXPECT_EQ(services.StartWindow(), nullptr);
   EXPECT_EQ(boxes.size(), 1u);
   EXPECT_TRUE(QuitPosted());
+}
+
+// A shipped resource file's bytes, or empty.
+std::string ShippedFile(const std::wstring& relative) {
+  std::string bytes;
+  FILE* in = _wfopen((std::wstring(TARNWICK_RESOURCES) + relative).c_str(), L"rb");
+  if (!in) return bytes;
+  char chunk[4096];
+  for (size_t got; (got = fread(chunk, 1, sizeof chunk, in)) > 0;) bytes.append(chunk, got);
+  fclose(in);
+  return bytes;
+}
+
+// The window base's "closebtn" closes only the window it is on (its owned login window goes
+// with it); the client's own "btn_close" hides and closes the login window first. Both end
+// the run.
+TEST_F(ClientWindowsTest, TheWindowBasesCloseButtonAndTheQuitButtonEachEndTheRun) {
+  TempFolder resources;
+  const wchar_t* kept[] = {L"themes\\default\\global.xml", L"themes\\default\\cef\\cef.xml",
+                           L"themes\\default\\shadow\\shadow.xml", L"lang\\zh_CN\\gdstrings.ini"};
+  for (const wchar_t* file : kept) {
+    const std::string bytes = ShippedFile(file);
+    ASSERT_FALSE(bytes.empty()) << file;
+    resources.Write(file, bytes);
+  }
+  std::string start = ShippedFile(L"themes\\default\\cef\\basic.xml");
+  const std::string minButton = "<Button name=\"minbtn\"";
+  const size_t at = start.find(minButton);
+  ASSERT_NE(at, std::string::npos);
+  start.insert(at,
+               "<Button name=\"closebtn\" class=\"launcher_btn\" normalimage=\"icon_close.png\"/>");
+  resources.Write(L"themes\\default\\cef\\basic.xml", start);
+  services.ShutdownUi();
+  services.StartUi(resources.path(), L"themes\\default", L"lang\\zh_CN");
+
+  struct Case {
+    const wchar_t* button;
+    int loginHides;
+  };
+  for (const Case& c : {Case{L"closebtn", 0}, Case{L"btn_close", 1}}) {
+    MessageCounter loginHides(L"Game_login", &MessageCounter::IsHide);
+    services.OpenStartWindow({L"Game_start", 0x00CE0000, 0, true});
+    BasicForm* form = services.StartWindow();
+    ASSERT_NE(form, nullptr) << (boxes.empty() ? L"" : boxes[0]);
+    const HWND startHwnd = form->GetHWND();
+    const HWND loginHwnd = form->LoginWindow()->GetHWND();
+    ui::Control* button = form->FindControlByName(c.button);
+    ASSERT_NE(button, nullptr) << c.button;
+    ui::UiRect rect;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+          rect = button->GetPosition(false);
+          return rect.right > rect.left && rect.bottom > rect.top;
+        },
+        kWait));
+    const LPARAM centre = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    PostMessageW(startHwnd, WM_MOUSEMOVE, 0, centre);
+    PostMessageW(startHwnd, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    PostMessageW(startHwnd, WM_LBUTTONUP, 0, centre);
+    bool quit = false;
+    const DWORD deadline = GetTickCount() + kWait;
+    while (!(quit && !IsWindow(startHwnd)) && GetTickCount() < deadline) {
+      quit = QuitPosted() || quit;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    EXPECT_TRUE(quit) << c.button;
+    EXPECT_FALSE(IsWindow(startHwnd)) << c.button;
+    EXPECT_FALSE(IsWindow(loginHwnd)) << c.button;
+    EXPECT_EQ(loginHides.count, c.loginHides) << c.button;
+    EXPECT_EQ(services.StartWindow(), nullptr);
+  }
 }
 
 class GameWindowTest : public ClientWindowsTest {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/web_address.h"
+
 namespace {
 
 class ShellOpenerTest : public ::testing::Test {
@@ -51,7 +53,7 @@ TEST_F(ShellOpenerTest, EveryOtherAddressNeverReachesTheShell) {
                               L"data:text/html,x",
                               L"//host/path"};
   for (const wchar_t* url : refused) {
-    EXPECT_FALSE(ShellOpener::IsWebAddress(url)) << url;
+    EXPECT_FALSE(WebAddress::IsWeb(url)) << url;
     EXPECT_FALSE(ShellOpener::Open(url)) << url;
   }
   EXPECT_TRUE(opened.empty());

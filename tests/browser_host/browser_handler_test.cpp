@@ -144,6 +144,7 @@ struct PopupCase {
   bool withDelegate;
   bool delegateOpens;
   const char* target;
+  bool gesture;
   bool loaded;
 };
 
@@ -154,22 +155,32 @@ TEST_P(PopupTest, PopupsNeverOpenAWindow) {
   delegate_->openPopups = c.delegateOpens;
   if (!c.withDelegate) ui_.Run([this] { handler_->SetHandlerDelegate(nullptr); });
   const int id = CreateBrowser("http://site.test/start");
-  ASSERT_TRUE(backend_->OpenPopup(id, c.target, "", true));
+  ASSERT_TRUE(backend_->OpenPopup(id, c.target, "", c.gesture));
   Settle();
   const std::string target = c.target;
   if (!target.empty()) {
     EXPECT_EQ(backend_->RequestsFor(target), c.loaded ? 1 : 0);
   }
+  // The window is told truly whether the user asked for the popup.
+  std::vector<std::string> asked;
+  for (const Call& call : log_.Named("OnBeforePopup")) asked.push_back(call.detail);
+  std::vector<std::string> expected;
+  if (c.withDelegate && !target.empty()) {
+    expected.push_back(target + (c.gesture ? "|gesture" : "|no gesture"));
+  }
+  EXPECT_EQ(asked, expected);
   EXPECT_EQ(BrowserCount(), 1) << "a second browser was made";
   EXPECT_EQ(handler_->GetBrowser()->GetIdentifier(), id);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Popups, PopupTest,
-    ::testing::Values(PopupCase{"Allowed", true, true, "http://site.test/popup", true},
-                      PopupCase{"Refused", true, false, "http://site.test/popup", false},
-                      PopupCase{"NoDelegate", false, false, "http://site.test/popup", true},
-                      PopupCase{"EmptyAddress", true, true, "", false}),
+    ::testing::Values(PopupCase{"Allowed", true, true, "http://site.test/popup", true, true},
+                      PopupCase{"AllowedNoGesture", true, true, "http://site.test/popup", false,
+                                true},
+                      PopupCase{"Refused", true, false, "http://site.test/popup", true, false},
+                      PopupCase{"NoDelegate", false, false, "http://site.test/popup", true, true},
+                      PopupCase{"EmptyAddress", true, true, "", true, false}),
     [](const ::testing::TestParamInfo<PopupCase>& info) { return info.param.name; });
 
 TEST(BrowserHandlerAlone, PopupBeforeAnyBrowserIsCancelledAndNotAsked) {

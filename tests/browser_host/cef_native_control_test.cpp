@@ -233,8 +233,8 @@ TEST_F(NativeControlTest, WindowCallbacksHearTheirEventsOnTheirThreads) {
           log.Add("BeforeNavigate", url);
           return url.find("blocked") != std::string::npos;
         });
-    c.SetBeforePopupCallback([&](const std::wstring& url) {
-      log.Add("BeforePopup", kbase::WideToUtf8(url));
+    c.SetBeforePopupCallback([&](const std::wstring& url, bool gesture) {
+      log.Add("BeforePopup", kbase::WideToUtf8(url) + (gesture ? "|gesture" : "|no gesture"));
       return true;
     });
     c.SetBeforeContextMenuCallback(
@@ -319,7 +319,7 @@ TEST_F(NativeControlTest, WindowCallbacksHearTheirEventsOnTheirThreads) {
       {"LoadError", "-102|http://site.test/refused", true},
       {"BeforeClose", "", true},
       {"BeforeNavigate", "http://site.test/blocked", false},
-      {"BeforePopup", "http://site.test/popup", false},
+      {"BeforePopup", "http://site.test/popup|gesture", false},
       {"BeforeContextMenu", "2", false},
       {"ContextMenuCommand", "101", false},
       {"BeforeDownload", "file.zip", false},

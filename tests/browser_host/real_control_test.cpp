@@ -232,6 +232,47 @@ TEST_F(RealControlTest, APageLoadedWhileItsWindowWasHiddenIsLaidOutAtTheViewWhen
   }
 }
 
+// A page that counts the focus and blur events of its window in its title.
+constexpr char kFocusPage[] = R"page(<html><head><title>focus 0 blur 0</title></head><body>
+<script>
+let focuses = 0, blurs = 0;
+function show() { document.title = 'focus ' + focuses + ' blur ' + blurs; }
+addEventListener('focus', () => { ++focuses; show(); });
+addEventListener('blur', () => { ++blurs; show(); });
+</script></body></html>)page";
+
+// Focus taken away from the browser control blurs the page, and focus given back focuses
+// it, each time it goes to and fro.
+TEST_F(RealControlTest, FocusHandedToTheBrowserControlAndAwayIsSeenByThePage) {
+  server_.Set("/focus", {200, kFocusPage, ""});
+  BrowserWindow* window = windows_.Open([this](BrowserWindow& w) {
+    w.page->SetLoadEndCallback([this](int status) {
+      if (status == 200) ++loads_;
+    });
+    RecordTitle(*w.page);
+    w.page->LoadURL(server_.Url("/focus"));
+  });
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(WaitFor([&] { return loads_ >= 1; }, kPageMs));
+  auto focusControl = [&](bool onPage) {
+    windows_.WithPage(window,
+                      [&](CefNativeControl& c) { window->SetFocusControl(onPage ? &c : nullptr); });
+  };
+  // A new page counts as focused, as the browser starts it; the focus coming to the control
+  // tells it nothing new.
+  focusControl(true);
+  for (int round = 1; round <= 2; ++round) {
+    const std::wstring blurred =
+        L"focus " + std::to_wstring(round - 1) + L" blur " + std::to_wstring(round);
+    focusControl(false);
+    EXPECT_TRUE(WaitFor([&] { return Title() == blurred; }, kPageMs)) << kbase::WideToUtf8(Title());
+    const std::wstring focused =
+        L"focus " + std::to_wstring(round) + L" blur " + std::to_wstring(round);
+    focusControl(true);
+    EXPECT_TRUE(WaitFor([&] { return Title() == focused; }, kPageMs)) << kbase::WideToUtf8(Title());
+  }
+}
+
 TEST_F(RealControlTest, APageCallsAHostFunctionTheWindowRegisteredAndGetsTheReply) {
   std::mutex lock;
   std::vector<std::string> params;

@@ -109,8 +109,9 @@ class RecordingDelegate : public vok_comp::BrowserHandler::HandlerDelegate {
     log_.Add("OnLoadError", std::to_string(code) + "|" + failedUrl.ToString());
   }
   virtual bool OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
-                             const std::wstring& targetUrl) {
-    log_.Add("OnBeforePopup", kbase::WideToUtf8(targetUrl));
+                             const std::wstring& targetUrl, bool userGesture) {
+    log_.Add("OnBeforePopup",
+             kbase::WideToUtf8(targetUrl) + (userGesture ? "|gesture" : "|no gesture"));
     return openPopups;
   }
   virtual void OnAfterCreated(CefRefPtr<CefBrowser> browser) {

@@ -5,7 +5,8 @@ check_executable.py ZIP ARCH VERSION
 
 ZIP holds TOP/Tarnwick.exe; it must be a Windows program for ARCH (win32: an i386 PE32,
 win64: an AMD64 PE32+) whose version resource gives VERSION (major.minor.patch) as file
-and product version, in numbers and in text. Prints what it found; exits 1 on a mismatch.
+and product version, in numbers and in text. Beside it, TOP/licenses/ must hold the
+licence of every library linked into it. Prints what it found; exits 1 on a mismatch.
 """
 import struct
 import sys
@@ -13,6 +14,15 @@ import zipfile
 
 MACHINES = {"win32": (0x14C, 0x10B), "win64": (0x8664, 0x20B)}
 FIXED_INFO_SIGNATURE = struct.pack("<I", 0xFEEF04BD)
+# Each linked library's licence file, with a phrase its licence text carries.
+LICENCES = {
+    "libjpeg-turbo.txt": "Independent JPEG Group",
+    "stb.txt": "stb",
+    "nlohmann-json.txt": "MIT",
+    "rapidxml.txt": "Boost",
+    "gcc-runtime.txt": "GCC",
+    "mingw-w64-runtime.txt": "MinGW",
+}
 
 
 def executable(zip_path):
@@ -63,7 +73,19 @@ def string_value(data, key):
     return data[value:value + 2 * characters].decode("utf-16-le").rstrip("\0")
 
 
+def check_licences(zip_path):
+    with zipfile.ZipFile(zip_path) as archive:
+        found = {n.rsplit("/", 1)[-1]: n for n in archive.namelist() if n.count("/") == 2 and "/licenses/" in n}
+        for name, phrase in LICENCES.items():
+            if name not in found:
+                raise ValueError("no licenses/%s" % name)
+            if phrase not in archive.read(found[name]).decode("utf-8", "replace"):
+                raise ValueError("licenses/%s does not read as its licence (no %r)" % (name, phrase))
+    print("  %s holds the licences of the %d linked libraries" % (zip_path.rsplit("/", 1)[-1], len(LICENCES)))
+
+
 def check(zip_path, arch, version):
+    check_licences(zip_path)
     data = executable(zip_path)
     machine, magic = machine_and_magic(data)
     if (machine, magic) != MACHINES[arch]:

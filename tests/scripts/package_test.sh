@@ -143,9 +143,31 @@ grep -q "uid=player" "$dir/config.ini" || fail "installing again replaced config
 [ -f "$dir/Tarnwick.exe" ] || fail "installing again lost Tarnwick.exe"
 echo "  installing again kept config.ini"
 
+# The browser's data beside the client (where the run above left it) and in the user's
+# local application data, each with a link planted in it to a folder of someone else's.
+# Wine shows a Unix symbolic link to a folder as a reparse point, as Windows shows a
+# junction: the uninstaller removes the client's files and never what the link points at.
+appdata="$drive/users/$user/AppData/Local/Tarnwick/cef_temp"
+victim="$drive/victim"
+mkdir -p "$dir/cef_temp/CefLocalStorage/Default" "$appdata/CefLocalStorage" "$victim/inside"
+echo log >"$dir/cef_temp/cef.log"
+echo cookie >"$dir/cef_temp/CefLocalStorage/Default/Cookies"
+echo cookie >"$appdata/CefLocalStorage/Cookies"
+echo precious >"$victim/precious.txt"
+echo precious >"$victim/inside/precious.txt"
+ln -s "$victim" "$dir/cef_temp/link"
+ln -s "$victim" "$dir/cef_temp/CefLocalStorage/link"
+ln -s "$victim" "$appdata/link"
+
 # Uninstalling: the uninstaller copies itself away and runs from there.
 run "Z:${dir//\//\\}\\uninstall.exe" /S /CurrentUser || fail "the uninstaller failed"
 wait_for test ! -e "$dir/uninstall.exe" || fail "the uninstaller did not finish"
+for kept in "$victim/precious.txt" "$victim/inside/precious.txt"; do
+  [ -f "$kept" ] || fail "uninstalling deleted $kept through a link"
+done
+data_left=$(find "$dir/cef_temp" "$appdata" -type f 2>/dev/null | tr '\n' ' ')
+[ -z "$data_left" ] || fail "the browser's data is still there: $data_left"
+echo "  uninstalled the browser's data and nothing a link in it points at"
 left=$(cd "$dir" 2>/dev/null && find . -type f | sort | tr '\n' ' ')
 [ "$left" = "./config.ini ./service.ini " ] || fail "left after uninstalling: $left"
 run reg query "$key" >/dev/null 2>&1 && fail "the Apps entry is still there"

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "skin_tool.h"
 #include "ui/core/image_attributes/image_attribute.h"
 #include "ui/core/markup/xml_document.h"
 #include "ui/core/skin/window_builder.h"
@@ -38,7 +39,8 @@ std::wstring Resolve(const std::wstring& folder, const std::wstring& file) {
 
 class Checker {
  public:
-  explicit Checker(const SkinLocation& where) : where_(where) {}
+  Checker(const SkinLocation& where, std::vector<std::wstring>* files)
+      : where_(where), files_(files) {}
 
   // False when the builder would skip the element's subtree.
   bool CheckElement(const ui::XmlNode& element, bool isRoot) {
@@ -66,12 +68,21 @@ class Checker {
       image.SetImageString(value);
       if (image.file.empty()) return;
       const std::wstring path = Resolve(where_.ThemeFolder() + where_.skinFolder, image.file);
+      Note(path);
       if (!FileExists(path)) Report(L"missing image \"" + image.file + L"\"");
     }
   }
 
   void CheckLayoutFile(const std::wstring& problem, const std::wstring& file) {
-    if (!FileExists(Resolve(where_.ThemeFolder(), file))) Report(problem + L" \"" + file + L"\"");
+    const std::wstring path = Resolve(where_.ThemeFolder(), file);
+    Note(path);
+    if (!FileExists(path)) Report(problem + L" \"" + file + L"\"");
+  }
+
+  void Note(const std::wstring& path) {
+    if (files_ && std::find(files_->begin(), files_->end(), path) == files_->end()) {
+      files_->push_back(path);
+    }
   }
 
   void Report(const std::wstring& problem) {
@@ -81,12 +92,22 @@ class Checker {
   }
 
   const SkinLocation& where_;
+  std::vector<std::wstring>* files_;
 };
 
 }  // namespace
 
-std::vector<std::wstring> CheckLayout(const ui::XmlDocument& document, const SkinLocation& where) {
-  Checker checker(where);
+std::wstring LoadFailureLine(const std::wstring& file, const ui::XmlDocument& document) {
+  std::wstring line = file + L": FAIL, " + document.LastErrorMessage();
+  if (*document.LastErrorLocation() != 0) {
+    line += L", at \"" + SkinTool::Escape(document.LastErrorLocation()) + L"\"";
+  }
+  return line;
+}
+
+std::vector<std::wstring> CheckLayout(const ui::XmlDocument& document, const SkinLocation& where,
+                                      std::vector<std::wstring>* files) {
+  Checker checker(where, files);
   // Walks the links without recursion, as the dump does.
   ui::XmlNode node = document.GetRoot();
   const ui::XmlNode root = node;

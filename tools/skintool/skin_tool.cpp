@@ -1,35 +1,36 @@
 #include "skin_tool.h"
 
+#include <windows.h>
+
 #include <cwchar>
 #include <utility>
 
 #include "layout_check.h"
+#include "live_view.h"
+#include "runtime/ui_message_loop.h"
 #include "skin_render.h"
 #include "ui/controls/control_classes.h"
 #include "ui/core/markup/xml_document.h"
+#include "ui/core/resources/ui_registry.h"
 
 namespace {
 
 constexpr int kAllLoaded = 0;
 constexpr int kLoadFailed = 1;
 constexpr int kUsageError = 2;
+const wchar_t kLanguage[] = L"lang\\zh_CN";
 
 const wchar_t* const kUsage[] = {
     L"usage: skintool check FILE...   report whether each layout file loads",
     L"       skintool dump FILE       print the element tree of a layout file",
     L"       skintool render LAYOUT OUT.png [--size WxH]",
     L"                                draw the window a layout builds into a PNG file",
-    L"  check and render take --resources DIR and --theme NAME (default: found from the",
+    L"       skintool show LAYOUT [--size WxH]",
+    L"                                show the window a layout builds, rebuilt on every save",
+    L"                                (hold Ctrl over a control to name it); close it to end",
+    L"  check, render and show take --resources DIR and --theme NAME (default: found from the",
     L"  layout's place below a folder named resources)",
 };
-
-std::wstring FailureLine(const std::wstring& file, const ui::XmlDocument& document) {
-  std::wstring line = file + L": FAIL, " + document.LastErrorMessage();
-  if (*document.LastErrorLocation() != 0) {
-    line += L", at \"" + SkinTool::Escape(document.LastErrorLocation()) + L"\"";
-  }
-  return line;
-}
 
 }  // namespace
 
@@ -48,6 +49,7 @@ int SkinTool::Run(const std::vector<std::wstring>& arguments) {
   if (command == L"check" && fileCount > 0 && options.width == 0) return Check(options);
   if (command == L"dump" && rest.size() == 1) return Dump(rest[0]);
   if (command == L"render" && fileCount == 2) return Render(options);
+  if (command == L"show" && fileCount == 1) return Show(options);
   if (command == L"help" || command == L"-h" || command == L"--help") return Usage(kAllLoaded);
   return Usage(kUsageError);
 }
@@ -119,9 +121,66 @@ int SkinTool::Render(const Options& options) {
   return kAllLoaded;
 }
 
+int SkinTool::Show(const Options& options) {
+  LiveView::Options view;
+  view.where = SkinLocation::Find(options.files[0], options.resources, options.theme);
+  view.width = options.width;
+  view.height = options.height;
+  const std::wstring& layout = view.where.layout;
+  ui::UiRegistry::Startup(view.where.resources, nullptr, view.where.theme, kLanguage);
+  int status = kAllLoaded;
+  {
+    kbase::UIMessageLoop loop;
+    bool pollingNoted = false;
+    LiveView live(view, [&](const LiveView::Event& event) {
+      ReportLiveEvent(layout, event);
+      if (event.kind == LiveView::Event::Kind::kClosed) ::PostQuitMessage(0);
+    });
+    auto notePolling = [&] {
+      if (pollingNoted || !live.Watcher().FoundByPollingOnly()) return;
+      pollingNoted = true;
+      out_(L"change notifications do not arrive here; files are watched by their times");
+    };
+    if (live.Open()) {
+      out_(L"watching " + std::to_wstring(live.WatchedFiles().size()) +
+           L" files; close the window to end");
+      loop.Run();
+      notePolling();
+    } else {
+      out_(layout + L": FAIL, no window could be made");
+      status = kLoadFailed;
+    }
+  }
+  ui::UiRegistry::Shutdown();
+  return status;
+}
+
+void SkinTool::ReportLiveEvent(const std::wstring& layout, const LiveView::Event& event) {
+  SYSTEMTIME now{};
+  ::GetLocalTime(&now);
+  wchar_t stamp[48];
+  std::swprintf(stamp, 48, L"[%02u:%02u:%02u] ", now.wHour, now.wMinute, now.wSecond);
+  wchar_t took[32];
+  std::swprintf(took, 32, L" in %.1f ms", event.milliseconds);
+  switch (event.kind) {
+    case LiveView::Event::Kind::kLoaded:
+      out_(stamp + layout + L": loaded" + took);
+      break;
+    case LiveView::Event::Kind::kReloaded:
+      out_(stamp + layout + L": reloaded" + took);
+      break;
+    case LiveView::Event::Kind::kFailed:
+      for (const std::wstring& line : event.failures) out_(stamp + line);
+      break;
+    case LiveView::Event::Kind::kClosed:
+      out_(stamp + layout + L": closed");
+      break;
+  }
+}
+
 bool SkinTool::Load(const std::wstring& file, ui::XmlDocument* document) {
   if (!document->LoadFromFile(file)) {
-    out_(FailureLine(file, *document));
+    out_(LoadFailureLine(file, *document));
     return false;
   }
   // The parser accepts blanks, comments and NULs alone, but a layout needs its root.

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "live_view.h"
+
 namespace ui {
 class XmlDocument;
 class XmlNode;
@@ -19,7 +21,12 @@ class XmlNode;
 //   skintool dump FILE      the element tree, one element a line, indented by depth
 //   skintool render LAYOUT OUT.png [--size WxH]
 //                           the window the layout builds, drawn with its alpha into a PNG
-// check and render find the resource folder and theme from the layout's place below a
+//   skintool show LAYOUT [--size WxH]
+//                           the window the layout builds, live: built again whenever the
+//                           layout or a file it uses is saved, with a bar for what does
+//                           not load and, with Ctrl held, for the control under the pointer;
+//                           ends with 0 when the window is closed
+// check, render and show find the resource folder and theme from the layout's place below a
 // folder named "resources"; "--resources DIR" and "--theme NAME" give them instead.
 // Exit status: 0 when every file loaded (and built), 1 when one did not, 2 for a usage
 // error.
@@ -50,6 +57,9 @@ class SkinTool {
 
   int Check(const Options& options);
   int Render(const Options& options);
+  int Show(const Options& options);
+  // One line per event, stamped with the time of day.
+  void ReportLiveEvent(const std::wstring& layout, const LiveView::Event& event);
   // Loads the file and writes its failure line when it does not load or has no element.
   bool Load(const std::wstring& file, ui::XmlDocument* document);
   int Dump(const std::wstring& file);

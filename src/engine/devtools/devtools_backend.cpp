@@ -213,7 +213,7 @@ void DevToolsBackend::ShowView(BrowserImpl& b, int width, int height, bool visib
   pages_->ShowView(b, width, height, visible);
 }
 void DevToolsBackend::SetFocus(BrowserImpl& b, bool focus) {
-  pages_->InSession(b, "Emulation.setFocusEmulationEnabled", {{"enabled", focus}});
+  pages_->SetFocus(b, focus);
 }
 std::string DevToolsBackend::DevToolsUrl(BrowserImpl& b) {
   return pages_->DevToolsUrl(b);

@@ -33,6 +33,7 @@ struct DevToolsPage {
   bool viewVisible = false;
   bool casting = false;
   bool muted = false;
+  bool focused = true;  // as the browser starts every page
   std::vector<std::string> muteScripts;  // make the page's next documents muted
   // One renderer's end can be signalled several ways at once (its target crashed or
   // destroyed, its session detached, the connection lost, its target never made) and is

@@ -3,6 +3,7 @@
 #include "engine/core/browser_impl.h"
 #include "engine/core/engine_core.h"
 #include "engine/devtools/devtools_relay.h"
+#include "engine/devtools/focus_script.h"
 #include "engine/devtools/input_script.h"
 #include "engine/devtools/mute_script.h"
 #include "engine/devtools/page_script.h"
@@ -132,6 +133,21 @@ void PageTracker::SetMuted(BrowserImpl& browser, bool mute) {
       }
     }
     connection_->Send("Runtime.evaluate", {{"expression", MuteCall(mute)}}, page->sessionId);
+  });
+}
+
+// Focus emulation keeps a page that is not in front acting focused; the events tell the
+// page itself, once per change.
+void PageTracker::SetFocus(BrowserImpl& browser, bool focus) {
+  const int id = browser.GetIdentifier();
+  WhenReady(id, [this, id, focus] {
+    DevToolsPage* page = Find(id);
+    if (!page) return;
+    connection_->Send("Emulation.setFocusEmulationEnabled", {{"enabled", focus}}, page->sessionId);
+    if (page->focused == focus) return;
+    page->focused = focus;
+    connection_->Send("Runtime.evaluate", {{"expression", FocusChangeScript(focus)}},
+                      page->sessionId);
   });
 }
 

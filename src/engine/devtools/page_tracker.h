@@ -39,6 +39,7 @@ class PageTracker : public std::enable_shared_from_this<PageTracker> {
   void InSession(BrowserImpl& browser, const std::string& method, const json& params);
   void ShowView(BrowserImpl& browser, int width, int height, bool visible);
   void SetMuted(BrowserImpl& browser, bool mute);
+  void SetFocus(BrowserImpl& browser, bool focus);
   std::string DevToolsUrl(BrowserImpl& browser);
   void LoadDevTools(BrowserImpl& inspected, BrowserImpl& tools);
   void CloseAllRelays();

@@ -195,3 +195,18 @@ TEST_F(SkinToolTest, ProgramPrintsUtf8LinesAndExitStatus) {
 }
 
 }  // namespace
+
+// A layout saved in another encoding than UTF-8 fails with the encoding named, where it
+// once read as an empty document (big-endian) or a broken name (little-endian).
+TEST_F(SkinToolTest, CheckNamesAnUnsupportedEncoding) {
+  const std::string big("\0<\0W\0i\0n\0d\0o\0w\0/\0>", 20);
+  const std::string little("<\0W\0i\0n\0d\0o\0w\0/\0>\0", 20);
+  const std::wstring bigFile = Write(L"big.xml", big);
+  const std::wstring littleFile = Write(L"little.xml", "\xFF\xFE" + little);
+  EXPECT_EQ(Run({L"check", bigFile, littleFile}), 1);
+  EXPECT_EQ(out_, (std::vector<std::wstring>{
+                      bigFile + L": FAIL, Unsupported encoding: UTF-16 big-endian (layout files "
+                                L"are UTF-8)",
+                      littleFile + L": FAIL, Unsupported encoding: UTF-16 little-endian (layout "
+                                   L"files are UTF-8)"}));
+}

@@ -39,6 +39,9 @@ class ImageCache {
   std::shared_ptr<ImageInfo> GetImage(const std::wstring& path);
   // The cached image of the path while it is alive; never loads.
   std::shared_ptr<ImageInfo> FindCachedImage(const std::wstring& path) const;
+  // Forgets every entry; images still held live on with their holders, and the next
+  // request for a path loads it again.
+  void Clear() { entries_.clear(); }
   // Erases the entry of a dying image.
   void Remove(const std::wstring& normalisedPath);
 

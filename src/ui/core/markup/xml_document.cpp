@@ -18,6 +18,8 @@ namespace {
 using namespace xml_errors;
 
 XmlDocument::ResourceFolderFunction g_resourceFolderFunction = nullptr;
+constexpr wchar_t kByteOrderMark = 0xFEFF;
+constexpr wchar_t kReversedByteOrderMark = 0xFFFE;
 
 // Reads the whole file into *bytes. Returns null on success, else the failure text.
 const wchar_t* ReadWholeFile(const std::wstring& path, std::unique_ptr<char[]>* bytes,
@@ -38,6 +40,26 @@ const wchar_t* ReadWholeFile(const std::wstring& path, std::unique_ptr<char[]>* 
   if (!ReadFile(file.Get(), bytes->get(), static_cast<DWORD>(*size), &read, nullptr) ||
       read != *size) {
     return kCouldNotReadFile;
+  }
+  return nullptr;
+}
+
+// The failure text for bytes that are plainly not UTF-8, judged by their first bytes as an
+// XML text's first character (a "<", a blank or a mark) shows them; null for bytes that
+// may be UTF-8. Such bytes would otherwise meet a NUL early and read as an empty or cut
+// text. Bytes that are all NUL at the start show no encoding and stay an empty text.
+const wchar_t* ForeignEncoding(const char* bytes, size_t length) {
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+  const bool four = length >= 4;
+  const bool two = length >= 2;
+  if (four && b[0] == 0xFF && b[1] == 0xFE && b[2] == 0 && b[3] == 0) return kUtf32LittleEndian;
+  if (four && b[0] == 0 && b[1] == 0 && b[2] == 0xFE && b[3] == 0xFF) return kUtf32BigEndian;
+  if (two && b[0] == 0xFF && b[1] == 0xFE) return kUtf16LittleEndian;
+  if (two && b[0] == 0xFE && b[1] == 0xFF) return kUtf16BigEndian;
+  if (two && b[0] == 0 && b[1] != 0) return kUtf16BigEndian;
+  if (four && b[0] == 0 && b[1] == 0 && b[2] == 0 && b[3] != 0) return kUtf32BigEndian;
+  if (two && b[0] != 0 && b[1] == 0) {
+    return four && b[2] == 0 && b[3] == 0 ? kUtf32LittleEndian : kUtf16LittleEndian;
   }
   return nullptr;
 }
@@ -71,6 +93,10 @@ XmlDocument::~XmlDocument() = default;
 
 bool XmlDocument::LoadFromText(const wchar_t* text) {
   Reset();
+  // A byte-order mark means the same here as in bytes: skipped when it reads right, and a
+  // sign of the wrong byte order when it reads reversed.
+  if (text != nullptr && *text == kByteOrderMark) ++text;
+  if (text != nullptr && *text == kReversedByteOrderMark) return Fail(kSwappedByteOrder, nullptr);
   const size_t length = text != nullptr ? std::wcslen(text) : 0;
   if (!AllocateText(length)) return Fail(kOutOfMemory, nullptr);
   if (length > 0) std::memcpy(text_.get(), text, length * sizeof(wchar_t));
@@ -83,6 +109,8 @@ bool XmlDocument::LoadFromBytes(const char* bytes, size_t length) {
   if (length > 2 && std::memcmp(bytes, "\xEF\xBB\xBF", 3) == 0) {
     bytes += 3;
     length -= 3;
+  } else if (const wchar_t* foreign = ForeignEncoding(bytes, length)) {
+    return Fail(foreign, nullptr);
   }
   // UTF-8 never needs more UTF-16 units than it has bytes, so one allocation suffices.
   if (!AllocateText(length)) return Fail(kOutOfMemory, nullptr);

@@ -35,10 +35,12 @@ class XmlDocument {
   XmlDocument(const XmlDocument&) = delete;
   XmlDocument& operator=(const XmlDocument&) = delete;
 
-  // Parses a copy of the text up to its terminator. A null text is an empty text.
+  // Parses a copy of the text up to its terminator. A null text is an empty text. A
+  // leading byte-order mark is skipped; a reversed one (U+FFFE) fails the load.
   bool LoadFromText(const wchar_t* text);
-  // Parses UTF-8 bytes (no terminator expected). A leading byte-order mark is skipped;
-  // no other encoding is recognised.
+  // Parses UTF-8 bytes (no terminator expected). A leading byte-order mark is skipped.
+  // Bytes whose start shows UTF-16 or UTF-32 (a mark of theirs, or a NUL in the first
+  // character) fail with a message naming the encoding; no other encoding is recognised.
   bool LoadFromBytes(const char* bytes, size_t length);
   // Reads a UTF-8 file of at most kMaxFileSize bytes and parses it.
   bool LoadFromFile(const std::wstring& path);

@@ -22,6 +22,17 @@ constexpr const wchar_t* kExpectedStartTagClosing = L"Expected start-tag closing
 constexpr const wchar_t* kExpectedEndTagStart = L"Expected end-tag start";
 constexpr const wchar_t* kUnmatchedClosingTag = L"Unmatched closing tag";
 constexpr const wchar_t* kOutOfMemory = L"Out of memory";
+// Bytes in an encoding other than UTF-8, and a text whose byte order is reversed.
+constexpr const wchar_t* kUtf16LittleEndian =
+    L"Unsupported encoding: UTF-16 little-endian (layout files are UTF-8)";
+constexpr const wchar_t* kUtf16BigEndian =
+    L"Unsupported encoding: UTF-16 big-endian (layout files are UTF-8)";
+constexpr const wchar_t* kUtf32LittleEndian =
+    L"Unsupported encoding: UTF-32 little-endian (layout files are UTF-8)";
+constexpr const wchar_t* kUtf32BigEndian =
+    L"Unsupported encoding: UTF-32 big-endian (layout files are UTF-8)";
+constexpr const wchar_t* kSwappedByteOrder =
+    L"Unsupported encoding: the text's byte order is reversed (its mark reads U+FFFE)";
 }  // namespace xml_errors
 
 // Parses one terminated text in place: names and values are terminated and compacted

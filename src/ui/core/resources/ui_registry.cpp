@@ -167,6 +167,22 @@ void UiRegistry::Shutdown() {
   StopGdiplus(state);
 }
 
+void UiRegistry::ClearStyle() {
+  RegistryState& state = State();
+  RemoveAllFonts();
+  state.defaultFontId.clear();
+  state.textColors.clear();
+  state.defaultTextColorName = L"textdefaultcolor";
+  state.defaultDisabledTextColorName = L"textdefaultdisablecolor";
+  state.classes.clear();
+}
+
+void UiRegistry::ForgetCachedFiles() {
+  RegistryState& state = State();
+  state.images.Clear();
+  state.documents.clear();
+}
+
 void UiRegistry::SetResourcePath(const std::wstring& path) {
   std::wstring& stored = State().resourcePath;
   stored = path;

@@ -43,6 +43,14 @@ class UiRegistry {
                       const std::wstring& theme, const std::wstring& language);
   static void Shutdown();
 
+  // Forgets the fonts, colours and classes and builds "global.xml" again, for a theme
+  // edited while the framework runs. The old fonts' handles go: windows built before
+  // must be built again.
+  static void ReloadGlobalStyle();
+  // Forgets the cached images and parsed layouts, so that the next use reads their files
+  // again; images in use stay with their holders.
+  static void ForgetCachedFiles();
+
   // A path that does not end in a separator gets "\" appended.
   static void SetResourcePath(const std::wstring& path);
   static std::wstring GetResourcePath();
@@ -99,6 +107,8 @@ class UiRegistry {
   // and keeps the callback.
   static void OpenResources(const std::wstring& resourceFolder, CreateControlCallback callback,
                             const std::wstring& theme);
+  // Forgets what "global.xml" defined: fonts, colours, classes, default colour names.
+  static void ClearStyle();
   // Reads the language strings, starts GDI+ and registers the common controls.
   static void FinishStartup(const std::wstring& resourceFolder, const std::wstring& language);
 };

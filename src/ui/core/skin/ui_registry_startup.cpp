@@ -27,4 +27,9 @@ void UiRegistry::Startup(const std::wstring& resourceFolder, CreateControlCallba
   FinishStartup(resourceFolder, language);
 }
 
+void UiRegistry::ReloadGlobalStyle() {
+  ClearStyle();
+  BuildGlobalStyle();
+}
+
 }  // namespace ui

@@ -186,7 +186,7 @@ TEST(XmlDocumentTest, WithoutPreserveWhitespaceRunsAfterASpaceCollapse) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Bytes: UTF-8 with or without a byte-order mark; nothing else is recognised.
+// Bytes: UTF-8 with or without a byte-order mark; other encodings fail by name.
 
 TEST(XmlDocumentTest, ByteOrderMarkGivesTheSameDocument) {
   const std::string bytes = Utf8(L"<Label text=\"提示 \u00e9\">标签</Label>");
@@ -211,10 +211,18 @@ TEST(XmlDocumentTest, Utf16FailsWithOrWithoutByteOrderMark) {
   const std::string little = std::string("<\0a\0/\0>\0", 8);
   XmlDocument document;
   EXPECT_FALSE(document.LoadFromBytes(little.data(), little.size()));
-  EXPECT_STREQ(document.LastErrorMessage(), L"Error parsing element name");
+  EXPECT_STREQ(document.LastErrorMessage(),
+               L"Unsupported encoding: UTF-16 little-endian (layout files are UTF-8)");
   const std::string marked = "\xFF\xFE" + little;
   EXPECT_FALSE(document.LoadFromBytes(marked.data(), marked.size()));
-  EXPECT_STREQ(document.LastErrorMessage(), L"Expected start tag");
+  EXPECT_STREQ(document.LastErrorMessage(),
+               L"Unsupported encoding: UTF-16 little-endian (layout files are UTF-8)");
+  // Big-endian without a mark begins with a NUL, which once read as an empty document.
+  const std::string big = std::string("\0<\0a\0/\0>", 8);
+  EXPECT_FALSE(document.LoadFromBytes(big.data(), big.size()));
+  EXPECT_STREQ(document.LastErrorMessage(),
+               L"Unsupported encoding: UTF-16 big-endian (layout files are UTF-8)");
+  EXPECT_FALSE(document.GetRoot().IsValid());
 }
 
 TEST(XmlDocumentTest, NulByteEndsTheText) {

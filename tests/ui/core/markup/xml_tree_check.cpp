@@ -21,6 +21,11 @@ const wchar_t* const kParserMessages[] = {
     L"Expected start-tag closing",
     L"Expected end-tag start",
     L"Unmatched closing tag",
+    L"Unsupported encoding: UTF-16 little-endian (layout files are UTF-8)",
+    L"Unsupported encoding: UTF-16 big-endian (layout files are UTF-8)",
+    L"Unsupported encoding: UTF-32 little-endian (layout files are UTF-8)",
+    L"Unsupported encoding: UTF-32 big-endian (layout files are UTF-8)",
+    L"Unsupported encoding: the text's byte order is reversed (its mark reads U+FFFE)",
 };
 
 class TreeChecker {
