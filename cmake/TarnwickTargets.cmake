@@ -20,6 +20,7 @@ endfunction()
 # has timed a run of its own it orders by those times instead.
 set(TARNWICK_TEST_COSTS
   engine_tests=687
+  engine_flood_tests=900
   package_install_uninstall=493
   client_e2e_tests=215
   browser_host_tests=162

@@ -29,6 +29,8 @@ inline constexpr char kBridge[] =
     "  Host.fail = () => { native function fail(); return fail(); };\n"
     "  Host.size = (s) => { native function size(s); return size(s); };\n"
     "  Host.later = (f) => { native function later(f); return later(f); };\n"
+    "  Host.same = (v) => { native function same(v); return same(v); };\n"
+    "  Host.global = (name) => { native function global(name); return global(name); };\n"
     "})();\n";
 
 inline std::wstring ConfiguredBrowser() {
@@ -56,6 +58,17 @@ class DevToolsEngine : public ::testing::Test {
     handler_->Add("later", [this](const CefV8ValueList& a, CefRefPtr<CefV8Value>&, CefString&) {
       kept_ = a.empty() ? nullptr : a[0];
       keptContext_ = CefV8Context::GetCurrentContext();
+      return true;
+    });
+    // Page values handed back: the page must find the very object it passed or named.
+    handler_->Add("same", [](const CefV8ValueList& a, CefRefPtr<CefV8Value>& r, CefString&) {
+      r = a.empty() ? nullptr : a[0];
+      return true;
+    });
+    handler_->Add("global", [](const CefV8ValueList& a, CefRefPtr<CefV8Value>& r, CefString&) {
+      CefRefPtr<CefV8Context> context = CefV8Context::GetCurrentContext();
+      if (a.empty() || !context) return false;
+      r = context->GetGlobal()->GetValue(a[0]->GetStringValue());
       return true;
     });
     handler_->Add("fail", [](const CefV8ValueList&, CefRefPtr<CefV8Value>&, CefString& e) {
@@ -97,8 +110,10 @@ class DevToolsEngine : public ::testing::Test {
   }
 
   // Waits until the page's latest title matches.
-  bool WaitForTitle(const std::function<bool(const std::string&)>& matches) {
-    return WaitFor([&] { return !log_.Named("OnTitleChange").empty() && matches(LastTitle()); });
+  bool WaitForTitle(const std::function<bool(const std::string&)>& matches,
+                    DWORD timeoutMs = 15000) {
+    return WaitFor([&] { return !log_.Named("OnTitleChange").empty() && matches(LastTitle()); },
+                   timeoutMs);
   }
 
   std::wstring browser_;

@@ -159,7 +159,8 @@ TEST(EngineSwitches, SplitOnlyWhereABlankIsFollowedByTwoDashes) {
         << std::string(c.text.begin(), c.text.end());
   }
   for (const wchar_t* own : {L"--remote-debugging-port=9222", L"--REMOTE-debugging-address=0.0.0.0",
-                             L"--user-data-dir=C:\\x", L"--headless=new", L"--Headless"}) {
+                             L"--user-data-dir=C:\\x", L"--headless=new", L"--Headless",
+                             L"--no-sandbox", L"--disable-setuid-sandbox=1"}) {
     EXPECT_TRUE(BrowserProcess::IsEngineSwitch(own));
   }
   EXPECT_FALSE(BrowserProcess::IsEngineSwitch(L"--lang=zh-CN"));

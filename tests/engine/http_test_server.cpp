@@ -2,6 +2,8 @@
 
 #include <ws2tcpip.h>
 
+#include <cstring>
+
 namespace engine_test {
 
 HttpTestServer::HttpTestServer() {
@@ -84,8 +86,13 @@ void HttpTestServer::Answer(SOCKET client) {
     }
   }
   std::string head = "HTTP/1.1 " + std::to_string(response.status) + " X\r\n";
-  head += "Content-Type: text/html; charset=utf-8\r\nConnection: close\r\n";
-  head += "Cache-Control: no-store\r\n";
+  bool typed = false;
+  for (const std::string& line : response.headers) {
+    head += line + "\r\n";
+    typed = typed || _strnicmp(line.c_str(), "Content-Type:", 13) == 0;
+  }
+  if (!typed) head += "Content-Type: text/html; charset=utf-8\r\n";
+  head += "Connection: close\r\nCache-Control: no-store\r\n";
   if (!response.location.empty()) head += "Location: " + response.location + "\r\n";
   head += "Content-Length: " + std::to_string(response.body.size()) + "\r\n\r\n";
   const std::string all = head + response.body;

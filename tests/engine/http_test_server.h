@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace engine_test {
@@ -17,9 +18,19 @@ namespace engine_test {
 class HttpTestServer {
  public:
   struct Response {
+    Response() = default;
+    Response(int status, std::string body, std::string location,
+             std::vector<std::string> headers = {})
+        : status(status),
+          body(std::move(body)),
+          location(std::move(location)),
+          headers(std::move(headers)) {}
+
     int status = 200;
     std::string body;
     std::string location;  // for redirects
+    // More header lines ("Name: value"); a Content-Type among them replaces the HTML one.
+    std::vector<std::string> headers;
   };
 
   HttpTestServer();

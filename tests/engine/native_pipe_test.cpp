@@ -51,18 +51,27 @@ class StandInBrowser {
     process_.StartAsWindowsProgram(true);
     if (!process_.Launch(StandInProgram(), engine::StartOptions(), 30000)) return false;
     channel_ = process_.MakeChannel();
-    return channel_ && channel_->Open(
-                           [this](std::string&& text) {
-                             std::lock_guard<std::mutex> hold(lock_);
-                             messages_.push_back(std::move(text));
-                           },
-                           [this] { ++closed_; });
+    if (!channel_) return false;
+    channel_->SetLimits(nullptr, [this](const std::string& head) {
+      std::lock_guard<std::mutex> hold(lock_);
+      skipped_.push_back(head);
+    });
+    return channel_->Open(
+        [this](std::string&& text) {
+          std::lock_guard<std::mutex> hold(lock_);
+          messages_.push_back(std::move(text));
+        },
+        [this] { ++closed_; });
   }
 
   bool Send(const std::string& text) { return channel_->Send(text); }
   std::vector<std::string> Messages() {
     std::lock_guard<std::mutex> hold(lock_);
     return messages_;
+  }
+  std::vector<std::string> Skipped() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return skipped_;
   }
   bool WaitForMessages(size_t count) {
     return WaitFor([&] { return Messages().size() >= count; }, 30000);
@@ -81,6 +90,7 @@ class StandInBrowser {
   std::unique_ptr<engine::CdpChannel> channel_;
   std::mutex lock_;
   std::vector<std::string> messages_;
+  std::vector<std::string> skipped_;
   std::atomic<int> closed_{0};
 };
 
@@ -161,6 +171,21 @@ TEST_P(NativePipeBadInput, EndsTheChannelOnceWithoutAHang) {
 
 INSTANTIATE_TEST_SUITE_P(Table, NativePipeBadInput,
                          ::testing::ValuesIn(engine_test::BadPipeInputs()));
+
+// A reply past the channel's bound is skipped as it streams in and the channel goes on.
+TEST(NativePipe, AnOversizedReplyIsSkippedAndTheNextArrives) {
+  StandInBrowser browser;
+  ASSERT_TRUE(browser.Start()) << browser.Process().Error();
+  ASSERT_TRUE(browser.Send(Command(1, "Test.huge")));
+  ASSERT_TRUE(browser.Send(Command(2, "Browser.getVersion")));
+  ASSERT_TRUE(browser.WaitForMessages(1));
+  EXPECT_EQ(browser.Messages(), std::vector<std::string>{Reply(2)});
+  const std::vector<std::string> skipped = browser.Skipped();
+  ASSERT_EQ(skipped.size(), 1u);
+  EXPECT_EQ(skipped[0].compare(0, 7, "{\"id\":1"), 0) << skipped[0].substr(0, 40);
+  EXPECT_TRUE(browser.Channel().IsOpen());
+  EXPECT_EQ(browser.Closed(), 0);
+}
 
 // A second browser started while the first runs, and while the client holds an inheritable
 // handle of its own, inherits none of them: each pipe ends when its own holders let go.

@@ -1,7 +1,8 @@
 // The pipe channel on its own, over in-process pipes that the test writes as the browser
 // would: whole messages at their NULs however the bytes arrive, and every message the
 // browser may not send ends the channel (the engine's path for a broken connection)
-// without a crash or a hang.
+// without a crash or a hang; messages past their bound, or without memory for them, are
+// skipped and the channel goes on.
 
 #include "engine/transport/pipe_channel.h"
 
@@ -10,7 +11,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstring>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,7 +36,16 @@ class PipeChannelTest : public ::testing::Test {
     ASSERT_TRUE(CreatePipe(&fromBrowserRead, &fromBrowserWrite, nullptr, 0));
     browserReads_ = toBrowserRead;
     browserWrites_ = fromBrowserWrite;
-    channel_.reset(new engine::PipeChannel(toBrowserWrite, fromBrowserRead));
+    channel_ = MakeChannel(toBrowserWrite, fromBrowserRead);
+    // Messages of the kind "Console." have a bound of their own, as console output has.
+    channel_->SetLimits(
+        [](const std::string& head) {
+          return head.compare(0, 19, "{\"method\":\"Console.") == 0 ? kConsoleBound : ~size_t(0);
+        },
+        [this](const std::string& head) {
+          std::lock_guard<std::mutex> hold(lock_);
+          skipped_.push_back(head);
+        });
     ASSERT_TRUE(channel_->Open(
         [this](std::string&& text) {
           std::lock_guard<std::mutex> hold(lock_);
@@ -46,6 +58,12 @@ class PipeChannelTest : public ::testing::Test {
     channel_.reset();
     EndBrowserWriting();
     CloseHandle(browserReads_);
+  }
+
+  static constexpr size_t kConsoleBound = 1u << 20;
+
+  virtual std::unique_ptr<engine::PipeChannel> MakeChannel(HANDLE toBrowser, HANDLE fromBrowser) {
+    return std::unique_ptr<engine::PipeChannel>(new engine::PipeChannel(toBrowser, fromBrowser));
   }
 
   // Writes as the browser: false once the channel stopped reading.
@@ -62,12 +80,17 @@ class PipeChannelTest : public ::testing::Test {
     std::lock_guard<std::mutex> hold(lock_);
     return messages_;
   }
+  std::vector<std::string> Skipped() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return skipped_;
+  }
 
   HANDLE browserReads_ = nullptr;
   HANDLE browserWrites_ = nullptr;
   std::unique_ptr<engine::PipeChannel> channel_;
   std::mutex lock_;
   std::vector<std::string> messages_;
+  std::vector<std::string> skipped_;
   std::atomic<int> closed_{0};
 };
 
@@ -120,6 +143,88 @@ TEST_P(PipeChannelBadInput, EndsTheChannelOnceWithoutAHang) {
 
 INSTANTIATE_TEST_SUITE_P(Table, PipeChannelBadInput,
                          ::testing::ValuesIn(engine_test::BadPipeInputs()));
+
+// Messages past their bound, each between two good ones: skipped as they stream in, told by
+// their beginning, and the channel goes on.
+TEST_F(PipeChannelTest, OversizedMessagesAreSkippedAndReadingGoesOn) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* head;
+  };
+  const Case cases[] = {
+      {"past the channel's bound", engine_test::OversizedReply(5), "{\"id\":5,"},
+      {"a kind past its own bound",
+       "{\"method\":\"Console.log\",\"params\":\"" + std::string(kConsoleBound, 'z') + "\"}",
+       "{\"method\":\"Console.log\""},
+      {"300 MB without a NUL until its end", std::string(300u << 20, 'x'), "xxxx"},
+  };
+  size_t expected = 0;
+  for (const Case& c : cases) {
+    std::thread browser([&] {
+      BrowserWrites(Bytes("{\"ok\":1}\0") + c.bytes + std::string(1, '\0') +
+                    Bytes("{\"after\":1}\0"));
+    });
+    expected += 2;
+    const bool arrived = WaitFor([&] { return Messages().size() == expected; }, 60000);
+    browser.join();
+    ASSERT_TRUE(arrived) << c.what;
+    const std::vector<std::string> got = Messages();
+    EXPECT_EQ(got[expected - 2], "{\"ok\":1}") << c.what;
+    EXPECT_EQ(got[expected - 1], "{\"after\":1}") << c.what;
+    const std::vector<std::string> skipped = Skipped();
+    ASSERT_EQ(skipped.size(), expected / 2) << c.what;
+    EXPECT_EQ(skipped.back().compare(0, strlen(c.head), c.head), 0) << c.what;
+    EXPECT_LE(skipped.back().size(), engine::CdpChannel::kHeadSize) << c.what;
+    EXPECT_TRUE(channel_->IsOpen()) << c.what;
+  }
+  // A kind within its bound, and a large message of another kind, arrive whole.
+  const std::string console =
+      "{\"method\":\"Console.log\",\"params\":\"" + std::string(kConsoleBound - 100, 'z') + "\"}";
+  const std::string large = "{\"id\":9,\"result\":\"" + std::string(20u << 20, 'r') + "\"}";
+  std::thread browser(
+      [&] { BrowserWrites(console + std::string(1, '\0') + large + std::string(1, '\0')); });
+  const bool arrived = WaitFor([&] { return Messages().size() == expected + 2; }, 60000);
+  browser.join();
+  ASSERT_TRUE(arrived);
+  EXPECT_EQ(Messages()[expected], console);
+  EXPECT_EQ(Messages()[expected + 1], large);
+  EXPECT_EQ(closed_.load(), 0);
+}
+
+// A channel whose memory runs out for messages past 2 MB.
+class ScarceMemoryChannel : public engine::PipeChannel {
+ public:
+  using PipeChannel::PipeChannel;
+
+ protected:
+  void Append(std::string& message, const char* data, size_t size) override {
+    if (message.size() + size > (2u << 20)) throw std::bad_alloc();
+    PipeChannel::Append(message, data, size);
+  }
+};
+
+class PipeChannelScarceMemory : public PipeChannelTest {
+ protected:
+  std::unique_ptr<engine::PipeChannel> MakeChannel(HANDLE toBrowser, HANDLE fromBrowser) override {
+    return std::unique_ptr<engine::PipeChannel>(new ScarceMemoryChannel(toBrowser, fromBrowser));
+  }
+};
+
+TEST_F(PipeChannelScarceMemory, NoMemoryForAMessageEndsThatMessageOnly) {
+  const std::string big = "{\"id\":3,\"result\":\"" + std::string(3u << 20, 'y') + "\"}";
+  std::thread browser([&] {
+    BrowserWrites(Bytes("{\"ok\":1}\0") + big + std::string(1, '\0') + Bytes("{\"after\":1}\0"));
+  });
+  const bool arrived = WaitFor([&] { return Messages().size() == 2; }, 60000);
+  browser.join();
+  ASSERT_TRUE(arrived);
+  EXPECT_EQ(Messages(), (std::vector<std::string>{"{\"ok\":1}", "{\"after\":1}"}));
+  ASSERT_EQ(Skipped().size(), 1u);
+  EXPECT_EQ(Skipped()[0].compare(0, 7, "{\"id\":3"), 0);
+  EXPECT_TRUE(channel_->IsOpen());
+  EXPECT_EQ(closed_.load(), 0);
+}
 
 TEST_F(PipeChannelTest, CloseReturnsWhileTheBrowserSaysNothing) {
   const DWORD start = GetTickCount();

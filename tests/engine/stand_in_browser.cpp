@@ -2,6 +2,7 @@
 // descriptors 3 (commands) and 4 (replies) from its C runtime, as the browser does, and
 // answers each NUL-terminated command with {"id":N,"result":{}}. Commands of its own:
 //   Test.big   answers with a result of a few megabytes;
+//   Test.huge  answers with a result past the channel's bound;
 //   Test.bad   sends the case of BadPipeInputs named by "what" (and ends if the case does);
 //   Test.exit  ends without an answer;
 //   Browser.close  ends after its answer.
@@ -11,6 +12,7 @@
 #include <windows.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <string>
 
 #include "engine/bad_pipe_input.h"
@@ -44,6 +46,10 @@ bool Answer(HANDLE out, const std::string& command) {
       return !input.browserEnds;
     }
     return false;
+  }
+  if (method == "Test.huge") {
+    const int id = std::atoi(Field(command, "id").c_str());
+    return engine_test::WriteWhole(out, engine_test::OversizedReply(id) + std::string(1, '\0'));
   }
   std::string result = "{}";
   if (method == "Test.big") result = "{\"x\":\"" + std::string(3 << 20, 'y') + "\"}";

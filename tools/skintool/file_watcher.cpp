@@ -22,7 +22,7 @@ uint64_t Now() {
 
 }  // namespace
 
-FileWatcher::FileWatcher(std::function<void()> changed) : changed_(std::move(changed)) {}
+FileWatcher::FileWatcher(ChangedCallback changed) : changed_(std::move(changed)) {}
 
 FileWatcher::~FileWatcher() {
   CloseNotifications();
@@ -75,6 +75,10 @@ void FileWatcher::Check() {
     notificationsSeen_ = true;
     notifiedSinceSettle_ = true;
     activity = true;
+    // The stamps are taken now, so that the next comparison does not see this step again
+    // and put the report off once more.
+    stamps_ = Stamps();
+    nextPoll_ = now + kPollMs;
   }
   if (now >= nextPoll_) {
     nextPoll_ = now + kPollMs;
@@ -100,9 +104,14 @@ void FileWatcher::Settled() {
   const bool notified = notifiedSinceSettle_;
   notifiedSinceSettle_ = false;
   if (hashes == hashes_) return;
+  std::vector<std::wstring> changed;
+  for (const auto& entry : hashes) {
+    auto before = hashes_.find(entry.first);
+    if (before == hashes_.end() || before->second != entry.second) changed.push_back(entry.first);
+  }
   hashes_ = std::move(hashes);
   if (!notified) foundByPollingOnly_ = true;
-  changed_();
+  changed_(changed);
 }
 
 FileWatcher::Stamp FileWatcher::StampOf(const std::wstring& path) {

@@ -10,7 +10,8 @@
 
 #include "runtime/weak_callback.h"
 
-// Tells, on the UI thread, when the content of any of a set of files has changed on disk.
+// Tells, on the UI thread, when the content of any of a set of files has changed on disk,
+// and which ones.
 // The folders that hold the files are watched with change notifications, and the files'
 // sizes and times are compared now and then as well, for file systems whose
 // notifications never come. Changes are reported once they have settled: an editor that
@@ -19,13 +20,16 @@
 // run from the framework's timer queue; nothing blocks.
 class FileWatcher : public kbase::SupportWeakCallback {
  public:
-  // How often the notifications are looked at, how often the files' stamps are compared,
-  // and how long things must stay quiet before a change is reported.
-  static constexpr int kCheckMs = 40;
+  // How often the notifications are looked at (the timer queue's own step), how often the
+  // files' stamps are compared, and how long things must stay quiet before a change is
+  // reported: long enough to span the steps of one save, short enough not to be noticed.
+  static constexpr int kCheckMs = 16;
   static constexpr int kPollMs = 200;
-  static constexpr int kSettleMs = 100;
+  static constexpr int kSettleMs = 50;
 
-  explicit FileWatcher(std::function<void()> changed);
+  // Called with the watched files whose content differs from the last report.
+  using ChangedCallback = std::function<void(const std::vector<std::wstring>& changed)>;
+  explicit FileWatcher(ChangedCallback changed);
   ~FileWatcher() override;
   FileWatcher(const FileWatcher&) = delete;
   FileWatcher& operator=(const FileWatcher&) = delete;
@@ -59,7 +63,7 @@ class FileWatcher : public kbase::SupportWeakCallback {
   void Check();
   void Settled();
 
-  std::function<void()> changed_;
+  ChangedCallback changed_;
   std::vector<std::wstring> files_;
   std::vector<HANDLE> notifications_;
   std::map<std::wstring, Stamp> stamps_;

@@ -49,6 +49,10 @@ std::wstring ClassOf(const ui::Control& control) {
   return std::wstring(name.begin(), name.end());
 }
 
+void AddOnce(std::vector<std::wstring>* list, const std::wstring& item) {
+  if (std::find(list->begin(), list->end(), item) == list->end()) list->push_back(item);
+}
+
 std::wstring Describe(const ui::Control& control) {
   const ui::UiRect r = control.GetPosition(false);
   const std::wstring name =
@@ -62,7 +66,9 @@ std::wstring Describe(const ui::Control& control) {
 }  // namespace
 
 LiveView::LiveView(Options options, EventCallback callback)
-    : options_(std::move(options)), callback_(std::move(callback)), watcher_([this] { Reload(); }) {
+    : options_(std::move(options)),
+      callback_(std::move(callback)),
+      watcher_([this](const std::vector<std::wstring>& changed) { Rebuild(changed); }) {
   // The view knows every class the client's layouts can name.
   ui::AddControlClasses();
   // A layout that does not build is reported on the bar, never in a box that waits.
@@ -95,13 +101,19 @@ bool LiveView::Open() {
   }
   shown_ = MakeFallbackWindow();
   if (!shown_) return false;
+  shownIsFallback_ = true;
   ShowBar();
   Emit(Event{Event::Kind::kFailed, 0, failures_});
   return true;
 }
 
 void LiveView::Reload() {
+  Rebuild(files_);
+}
+
+void LiveView::Rebuild(const std::vector<std::wstring>& changed) {
   if (closing_ || (!shown_ && !pending_)) return;
+  for (const std::wstring& file : changed) AddOnce(&unapplied_, file);
   const SkinScan scan = SkinScan::Of(options_.where);
   files_ = scan.files;
   watcher_.Watch(files_);
@@ -112,18 +124,16 @@ void LiveView::Reload() {
     return;
   }
   buildStart_ = NowMs();
-  // The theme and the images may have changed too: everything is read afresh.
-  ui::UiRegistry::ReloadGlobalStyle();
-  ui::UiRegistry::ForgetCachedFiles();
+  ForgetChanged(unapplied_);
+  unapplied_.clear();
+  if (RebuildInPlace()) return;
   LiveViewWindow* current = pending_ ? pending_ : shown_;
   RECT place{};
   ::GetWindowRect(current->GetHWND(), &place);
   const POINT topLeft{place.left, place.top};
   LiveViewWindow* window = MakeWindow(&topLeft);
   if (!window) {
-    failures_.push_back(options_.where.layout + L": FAIL, the layout builds no control");
-    ShowBar();
-    Emit(Event{Event::Kind::kFailed, 0, failures_});
+    ReportBuildFailure();
     return;
   }
   if (pending_) {
@@ -131,6 +141,37 @@ void LiveView::Reload() {
     ::DestroyWindow(pending_->GetHWND());
   }
   Adopt(window);
+}
+
+void LiveView::ForgetChanged(const std::vector<std::wstring>& changed) {
+  const std::wstring global = options_.where.ThemeFolder() + L"global.xml";
+  for (const std::wstring& file : changed) {
+    if (::_wcsicmp(file.c_str(), global.c_str()) == 0) {
+      // Fonts are made again only when the theme changed them.
+      ui::UiRegistry::ReloadGlobalStyle();
+    } else {
+      ui::UiRegistry::ForgetCachedImage(file);
+    }
+  }
+  // Parsed layouts are cheap to read again, and any of them may include a changed one.
+  ui::UiRegistry::ForgetCachedLayouts();
+}
+
+bool LiveView::RebuildInPlace() {
+  if (!shown_ || pending_ || shownIsFallback_) return false;
+  rebuildingInPlace_ = true;
+  // The window paints the new tree before this returns, which reports the reload.
+  if (!shown_->Rebuild(options_.width, options_.height)) {
+    rebuildingInPlace_ = false;
+    ReportBuildFailure();
+  }
+  return true;
+}
+
+void LiveView::ReportBuildFailure() {
+  failures_.push_back(options_.where.layout + L": FAIL, the layout builds no control");
+  ShowBar();
+  Emit(Event{Event::Kind::kFailed, 0, failures_});
 }
 
 void LiveView::Adopt(LiveViewWindow* window) {
@@ -194,11 +235,19 @@ LiveViewWindow* LiveView::MakeFallbackWindow() {
 }
 
 void LiveView::Painted(LiveViewWindow* window) {
-  if (window != pending_) return;
   const double milliseconds = NowMs() - buildStart_;
+  if (window == shown_ && rebuildingInPlace_) {
+    rebuildingInPlace_ = false;
+    inspection_.clear();
+    ShowBar();
+    Emit(Event{Event::Kind::kReloaded, milliseconds, {}});
+    return;
+  }
+  if (window != pending_) return;
   LiveViewWindow* old = shown_;
   const bool first = old == nullptr;
   shown_ = pending_;
+  shownIsFallback_ = false;
   pending_ = nullptr;
   inspection_.clear();
   // The bar moves to the new window before the old one takes it down with it.

@@ -53,7 +53,7 @@ class LiveView : public kbase::SupportWeakCallback {
   // Opens the window and starts watching. A layout that does not load still opens an
   // empty window with the bar; false only when no window could be made at all.
   bool Open();
-  // Builds the layout again now, as a save does.
+  // Builds the layout again now, as a save of every file it uses does.
   void Reload();
 
   // The window on show (the last one built that loaded), or none once it has closed.
@@ -64,6 +64,13 @@ class LiveView : public kbase::SupportWeakCallback {
   const std::vector<std::wstring>& WatchedFiles() const { return files_; }
 
  private:
+  // Builds the layout again after the files named changed: the theme's style is read again
+  // only when it changed, and only changed images are decoded again.
+  void Rebuild(const std::vector<std::wstring>& changed);
+  void ForgetChanged(const std::vector<std::wstring>& changed);
+  // Builds the new tree into the window on show; false when there is none to build into.
+  bool RebuildInPlace();
+  void ReportBuildFailure();
   // Makes and shows a window at the place given (centred when none); null when the layout
   // did not build.
   LiveViewWindow* MakeWindow(const POINT* place);
@@ -82,12 +89,17 @@ class LiveView : public kbase::SupportWeakCallback {
   StatusBar bar_;
   std::vector<std::wstring> files_;
   std::vector<std::wstring> failures_;
+  // Files changed since the last build that loaded, whose cached contents must go.
+  std::vector<std::wstring> unapplied_;
   std::wstring inspection_;
   // The window on show, the one being built to replace it, and replaced ones not yet gone.
   LiveViewWindow* shown_ = nullptr;
   LiveViewWindow* pending_ = nullptr;
   std::vector<LiveViewWindow*> retired_;
-  bool pendingIsFirst_ = false;
+  // The window on show holds the empty frame of a layout that never loaded.
+  bool shownIsFallback_ = false;
+  // The window on show is being built again and has not painted since.
+  bool rebuildingInPlace_ = false;
   double buildStart_ = 0;
   bool closing_ = false;
 };

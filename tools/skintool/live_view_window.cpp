@@ -37,6 +37,38 @@ LRESULT LiveViewWindow::HandleNativeMessage(UINT message, WPARAM wParam, LPARAM 
   return result;
 }
 
+bool LiveViewWindow::Rebuild(int width, int height) {
+  const std::weak_ptr<kbase::WeakFlag> alive = WeakFlagOf();
+  if (!RebuildSkin()) return false;
+  if (alive.expired()) return false;
+  rebuilt_ = true;
+  painted_ = false;
+  inspecting_ = false;
+  if (width > 0 && height > 0) SetInitSize(width, height);
+  const ui::UiSize size = GetInitSize();
+  RECT now{};
+  ::GetWindowRect(GetHWND(), &now);
+  if (size.cx > 0 && size.cy > 0 &&
+      (size.cx != now.right - now.left || size.cy != now.bottom - now.top)) {
+    ::SetWindowPos(GetHWND(), nullptr, 0, 0, size.cx, size.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  // A layered window has no paint of its own to wait for: the frame is drawn here.
+  if (alive.expired()) return false;
+  ::SendMessageW(GetHWND(), WM_PAINT, 0, 0);
+  return true;
+}
+
+void LiveViewWindow::OnFirstLayout() {
+  // A designer saving a file wants the new frame at once, not faded in again; a save during
+  // the first fade must not leave the window half transparent either.
+  if (rebuilt_) {
+    if (GetWindowAlpha() != 255) SetWindowAlpha(255);
+    return;
+  }
+  WindowImplBase::OnFirstLayout();
+}
+
 void LiveViewWindow::Inspect(WPARAM keys, LPARAM point) {
   if (!(keys & MK_CONTROL)) {
     if (inspecting_ && hooks_.inspected) hooks_.inspected(this, nullptr);

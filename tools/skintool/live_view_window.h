@@ -27,6 +27,13 @@ class LiveViewWindow : public ui::WindowImplBase {
   LRESULT HandleNativeMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnFinalMessage(HWND hwnd) override;
 
+  // Builds the layout again in this window and paints it at once, without the fade a new
+  // window comes in with; the size the layout asks for is taken, the place kept. False when
+  // the layout does not build, the old tree still shown.
+  bool Rebuild(int width, int height);
+  void OnFirstLayout() override;
+
+  // Whether the tree shown has painted its first frame.
   bool HasPainted() const { return painted_; }
   // The visible window on the screen, without its shadow band.
   RECT VisibleRect() const;
@@ -39,4 +46,5 @@ class LiveViewWindow : public ui::WindowImplBase {
   Hooks hooks_;
   bool painted_ = false;
   bool inspecting_ = false;
+  bool rebuilt_ = false;
 };

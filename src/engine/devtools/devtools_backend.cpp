@@ -62,6 +62,16 @@ bool DevToolsBackend::Start(const StartOptions& options) {
     process_.Stop();
     return false;
   }
+  if (!SetUpBrowser()) {
+    connection_->Close();
+    process_.Stop();
+    return false;
+  }
+  return true;
+}
+
+// What every page relies on, asked of the whole browser before the first page.
+bool DevToolsBackend::SetUpBrowser() {
   json answer;
   if (!connection_->Call("Target.setDiscoverTargets", {{"discover", true}}, "", answer) ||
       !connection_->Call(
@@ -69,8 +79,14 @@ bool DevToolsBackend::Start(const StartOptions& options) {
           {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}}, "",
           answer)) {
     SetError("the browser did not answer on its DevTools channel");
-    connection_->Close();
-    process_.Stop();
+    return false;
+  }
+  // The client has no download user interface, so no page may write files through the
+  // browser. Every page lives in the default browser context, which this covers; the
+  // refusals come back as events.
+  if (!connection_->Call("Browser.setDownloadBehavior",
+                         {{"behavior", "deny"}, {"eventsEnabled", true}}, "", answer)) {
+    SetError("the browser would not refuse downloads");
     return false;
   }
   return true;
@@ -104,6 +120,10 @@ int DevToolsBackend::Port() const {
 
 std::wstring DevToolsBackend::ProfileFolder() const {
   return process_.Folder();
+}
+
+int DevToolsBackend::RefusedDownloads() const {
+  return pages_->RefusedDownloads();
 }
 
 bool DevToolsBackend::SendRaw(const std::string& text) {

@@ -57,10 +57,13 @@ class DevToolsBackend : public Backend {
   int Port() const;
   std::wstring ProfileFolder() const;
   bool SendRaw(const std::string& text);
+  // For tests: how many downloads the browser has refused so far.
+  int RefusedDownloads() const;
   // For tests: starts the browser as a Windows program even under Wine (BrowserProcess).
   void StartAsWindowsProgram(bool windows);
 
  private:
+  bool SetUpBrowser();
   void SetError(const std::string& text);
 
   const std::wstring browser_;

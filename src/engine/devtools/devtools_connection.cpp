@@ -4,6 +4,7 @@
 #include <condition_variable>
 
 #include "engine/devtools/devtools_relay.h"
+#include "engine/devtools/event_budget.h"
 #include "engine/devtools/page_script.h"
 
 namespace engine {
@@ -11,18 +12,63 @@ namespace {
 
 constexpr unsigned kAnswerTimeoutMs = 10000;
 
-bool IsNativeCall(const json& event) {
+bool IsNativeCallEvent(const json& event) {
   if (Text(event, "method") != "Fetch.requestPaused") return false;
-  const std::string url = Text(Member(Member(event, "params"), "request"), "url");
-  return url.rfind(kNativeCallUrl, 0) == 0;
+  const json& params = Member(event, "params");
+  const json& request = Member(params, "request");
+  return IsNativeCall(Text(params, "resourceType"), Text(request, "method"), Text(request, "url"));
+}
+
+const char* const kConsoleMethods[] = {"Runtime.consoleAPICalled", "Runtime.exceptionThrown",
+                                       "Log.entryAdded"};
+
+bool IsConsole(const std::string& method) {
+  for (const char* m : kConsoleMethods) {
+    if (method == m) return true;
+  }
+  return false;
+}
+
+// The browser writes an event's method first: {"method":"Domain.name",...
+std::string MethodOfHead(const std::string& head) {
+  static const std::string kStart = "{\"method\":\"";
+  if (head.compare(0, kStart.size(), kStart) != 0) return std::string();
+  const size_t end = head.find('"', kStart.size());
+  return end == std::string::npos ? std::string() : head.substr(kStart.size(), end - kStart.size());
+}
+
+// A reply starts {"id":N,...; -1 for anything else.
+int IdOfHead(const std::string& head) {
+  static const std::string kStart = "{\"id\":";
+  if (head.compare(0, kStart.size(), kStart) != 0) return -1;
+  int id = 0;
+  size_t at = kStart.size();
+  if (at >= head.size() || head[at] < '0' || head[at] > '9') return -1;
+  for (; at < head.size() && head[at] >= '0' && head[at] <= '9' && id < 100000000; ++at) {
+    id = id * 10 + (head[at] - '0');
+  }
+  return id;
 }
 
 }  // namespace
+
+DevToolsConnection::DevToolsConnection()
+    : console_(std::make_shared<EventBudget>(kConsoleBudget)),
+      events_(std::make_shared<EventBudget>(kEventBudget)) {}
 
 bool DevToolsConnection::Open(std::unique_ptr<CdpChannel> channel, Routes routes) {
   routes_ = std::move(routes);
   channel_ = std::move(channel);
   std::weak_ptr<DevToolsConnection> weak = shared_from_this();
+  if (channel_) {
+    channel_->SetLimits(
+        [](const std::string& head) {
+          return IsConsole(MethodOfHead(head)) ? kMaxConsoleMessage : ~size_t(0);
+        },
+        [weak](const std::string& head) {
+          if (auto s = weak.lock()) s->OnSkipped(head);
+        });
+  }
   if (!channel_ || !channel_->Open(
                        [weak](std::string&& text) {
                          if (auto s = weak.lock()) s->OnMessage(text);
@@ -41,6 +87,7 @@ bool DevToolsConnection::IsOpen() const {
 }
 
 void DevToolsConnection::Close() {
+  closing_ = true;
   if (channel_) channel_->Close();
 }
 
@@ -106,16 +153,26 @@ void DevToolsConnection::RemoveRelay(const std::shared_ptr<DevToolsRelay>& relay
 }
 
 // The reading thread: answers go to their waiters, events to the thread they belong on.
+// Out of memory for a message, it is dropped as one too large for the channel is.
 void DevToolsConnection::OnMessage(const std::string& text) {
-  json message = ParseJson(text);
-  if (message.is_discarded() || !message.is_object()) return;
   Guarded([&] {
+    json message = ParseJson(text);
+    if (message.is_discarded() || !message.is_object()) return;
     if (ToRelay(message)) return;
     if (message.contains("id")) {
       Answer(message);
       return;
     }
-    Route(std::move(message));
+    Route(std::move(message), text.size());
+  });
+}
+
+// The reading thread: a message the channel skipped. A command whose answer it was fails.
+void DevToolsConnection::OnSkipped(const std::string& head) {
+  const int id = IdOfHead(head);
+  if (id < 0) return;
+  Guarded([&] {
+    Answer({{"id", id}, {"error", {{"code", -32000}, {"message", "The answer was too large."}}}});
   });
 }
 
@@ -133,14 +190,25 @@ bool DevToolsConnection::ToRelay(json& message) {
   return false;
 }
 
-void DevToolsConnection::Route(json&& message) {
-  auto event = std::make_shared<const json>(std::move(message));
-  const std::string method = Text(*event, "method");
+void DevToolsConnection::Route(json&& message, size_t size) {
+  const std::string method = Text(message, "method");
   if (method.empty()) return;
+  auto owned = std::make_unique<const json>(std::move(message));
+  std::shared_ptr<EventBudget> budget = IsConsole(method) ? console_ : events_;
+  if (budget == console_) {
+    if (!budget->TryTake(size)) return;
+  } else {
+    budget->Take(size, [this] { return !closing_; });
+  }
+  // The bytes go back when the last thread holding the event lets go of it.
+  Event event(owned.release(), [budget, size](const json* e) {
+    delete e;
+    budget->Give(size);
+  });
   const EventFunction* route = &routes_.pages;
   if (method == "Page.screencastFrame") {
     route = &routes_.frames;
-  } else if (method.rfind("Runtime.executionContext", 0) == 0 || IsNativeCall(*event)) {
+  } else if (method.rfind("Runtime.executionContext", 0) == 0 || IsNativeCallEvent(*event)) {
     route = &routes_.renderer;
   }
   if (*route) (*route)(event);
@@ -165,6 +233,7 @@ void DevToolsConnection::Answer(const json& message) {
 // that cannot come.
 void DevToolsConnection::OnClosed() {
   std::map<int, Reply> pending;
+  closing_ = true;
   {
     std::lock_guard<std::mutex> hold(lock_);
     closed_ = true;

@@ -3,7 +3,15 @@
 // The engine's one connection to its browser: commands out with their replies, and the
 // browser's messages in, each handed to the part of the engine whose thread it belongs on.
 // Any thread may send; the channel's reading thread routes.
+//
+// A page decides how much the browser sends, so what waits is bounded. Console output is
+// dropped when it is larger than kMaxConsoleMessage (skipped as it streams in) or when
+// kConsoleBudget bytes of it already wait for their thread. Every other event waits for its
+// thread within kEventBudget bytes, beyond which the reading thread waits for room rather
+// than dropping it. Replies are never dropped: one too large for the channel fails its
+// command.
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -17,6 +25,7 @@
 namespace engine {
 
 class DevToolsRelay;
+class EventBudget;
 
 class DevToolsConnection : public std::enable_shared_from_this<DevToolsConnection> {
  public:
@@ -32,7 +41,11 @@ class DevToolsConnection : public std::enable_shared_from_this<DevToolsConnectio
     std::function<void()> closed;
   };
 
-  DevToolsConnection() = default;
+  static constexpr size_t kMaxConsoleMessage = 1u << 20;
+  static constexpr size_t kConsoleBudget = 8u << 20;
+  static constexpr size_t kEventBudget = 64u << 20;
+
+  DevToolsConnection();
   DevToolsConnection(const DevToolsConnection&) = delete;
   DevToolsConnection& operator=(const DevToolsConnection&) = delete;
 
@@ -59,8 +72,9 @@ class DevToolsConnection : public std::enable_shared_from_this<DevToolsConnectio
 
  private:
   void OnMessage(const std::string& text);
+  void OnSkipped(const std::string& head);
   bool ToRelay(json& message);
-  void Route(json&& message);
+  void Route(json&& message, size_t size);
   void Answer(const json& message);
   void OnClosed();
 
@@ -71,6 +85,9 @@ class DevToolsConnection : public std::enable_shared_from_this<DevToolsConnectio
   std::map<int, Reply> replies_;
   bool closed_ = false;  // the connection has ended
   std::vector<std::shared_ptr<DevToolsRelay>> relays_;
+  std::shared_ptr<EventBudget> console_;
+  std::shared_ptr<EventBudget> events_;
+  std::atomic<bool> closing_{false};
 };
 
 }  // namespace engine

@@ -6,6 +6,8 @@
 #include <bcrypt.h>
 #include <windows.h>
 
+#include <new>
+
 #include "engine/transport/websocket_client.h"
 
 namespace engine {
@@ -24,8 +26,17 @@ bool SendAll(SOCKET s, const char* data, size_t size) {
   return true;
 }
 
-bool RecvAll(SOCKET s, char* data, size_t size) {
+// Waits for the bytes, looking at `stop` every 100 ms: a thread blocked in recv is not woken
+// by shutdown everywhere (Wine), and Stop must not wait on a silent frontend.
+bool RecvAll(SOCKET s, char* data, size_t size, const std::atomic<bool>& stop) {
   while (size > 0) {
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(s, &ready);
+    timeval wait = {0, 100 * 1000};
+    const int count = select(0, &ready, nullptr, nullptr, &wait);
+    if (stop || count < 0) return false;
+    if (count == 0) continue;
     const int got = recv(s, data, static_cast<int>(size < (1u << 20) ? size : (1u << 20)), 0);
     if (got <= 0) return false;
     data += got;
@@ -54,15 +65,32 @@ std::string Sha1(const std::string& bytes) {
   return digest;
 }
 
-// The request's head, read a byte at a time so that nothing after it is taken.
-std::string ReadHead(SOCKET s) {
-  std::string head;
+constexpr ULONGLONG kHeadDeadlineMs = 3000;
+constexpr size_t kMaxHead = 8192;
+// Requests whose heads are still coming; past this the oldest gives way to a new one.
+constexpr size_t kMaxPending = 16;
+
+enum class HeadState { kMore, kDone, kBroken };
+
+// Takes what has arrived of a request's head without waiting, a byte at a time so that
+// nothing after the head is taken.
+HeadState ReadHeadPart(SOCKET s, std::string& head) {
   char c;
-  while (head.size() < 8192 && head.find("\r\n\r\n") == std::string::npos) {
-    if (recv(s, &c, 1, 0) != 1) return std::string();
-    head += c;
+  while (head.find("\r\n\r\n") == std::string::npos) {
+    if (head.size() >= kMaxHead) return HeadState::kBroken;
+    const int got = recv(s, &c, 1, 0);
+    if (got == 1) {
+      head += c;
+      continue;
+    }
+    return got < 0 && WSAGetLastError() == WSAEWOULDBLOCK ? HeadState::kMore : HeadState::kBroken;
   }
-  return head;
+  return HeadState::kDone;
+}
+
+void SetBlocking(SOCKET s, bool blocking) {
+  u_long nonBlocking = blocking ? 0 : 1;
+  ioctlsocket(s, FIONBIO, &nonBlocking);
 }
 
 std::string HeaderValue(const std::string& head, const std::string& name) {
@@ -98,25 +126,26 @@ std::string ServerFrame(uint8_t opcode, const std::string& payload) {
 
 // One frame of the frontend (always masked); false when the connection ended or broke the
 // protocol.
-bool ReadClientFrame(SOCKET s, bool& fin, uint8_t& opcode, std::string& payload) {
+bool ReadClientFrame(SOCKET s, const std::atomic<bool>& stop, bool& fin, uint8_t& opcode,
+                     std::string& payload) {
   uint8_t head[2];
-  if (!RecvAll(s, reinterpret_cast<char*>(head), 2) || !(head[1] & 0x80)) return false;
+  if (!RecvAll(s, reinterpret_cast<char*>(head), 2, stop) || !(head[1] & 0x80)) return false;
   fin = (head[0] & 0x80) != 0;
   opcode = head[0] & 0x0F;
   uint64_t size = head[1] & 0x7F;
   if (size >= 126) {
     uint8_t ext[8];
     const int n = size == 126 ? 2 : 8;
-    if (!RecvAll(s, reinterpret_cast<char*>(ext), n)) return false;
+    if (!RecvAll(s, reinterpret_cast<char*>(ext), n, stop)) return false;
     size = 0;
     for (int i = 0; i < n; ++i) size = (size << 8) | ext[i];
   }
   uint8_t mask[4];
-  if (size > WebSocketClient::kMaxMessage || !RecvAll(s, reinterpret_cast<char*>(mask), 4)) {
+  if (size > WebSocketClient::kMaxMessage || !RecvAll(s, reinterpret_cast<char*>(mask), 4, stop)) {
     return false;
   }
   payload.resize(static_cast<size_t>(size));
-  if (size > 0 && !RecvAll(s, &payload[0], payload.size())) return false;
+  if (size > 0 && !RecvAll(s, &payload[0], payload.size(), stop)) return false;
   for (size_t i = 0; i < payload.size(); ++i) payload[i] ^= static_cast<char>(mask[i & 3]);
   return true;
 }
@@ -255,25 +284,50 @@ void DevToolsRelay::FromFrontend(std::string&& text) {
   toBrowser_(Dump(message));
 }
 
+// No client can hold the door: requests are read side by side without waiting, each with
+// one deadline for its whole head, and the loop looks at stopping_ every 100 ms.
 void DevToolsRelay::AcceptLoop() {
+  std::vector<PendingRequest> pending;
   while (!stopping_) {
     fd_set ready;
     FD_ZERO(&ready);
     FD_SET(listener_, &ready);
+    for (const PendingRequest& p : pending) FD_SET(p.socket, &ready);
     timeval wait = {0, 100 * 1000};
-    if (select(0, &ready, nullptr, nullptr, &wait) <= 0) continue;
-    SOCKET s = accept(listener_, nullptr, nullptr);
-    if (s == INVALID_SOCKET) continue;
-    if (!TakeConnection(s)) closesocket(s);
+    const int count = select(0, &ready, nullptr, nullptr, &wait);
+    if (count > 0 && FD_ISSET(listener_, &ready)) Admit(pending);
+    const ULONGLONG now = GetTickCount64();
+    for (auto it = pending.begin(); it != pending.end();) {
+      const bool readable = count > 0 && FD_ISSET(it->socket, &ready);
+      const HeadState state = readable ? ReadHeadPart(it->socket, it->head) : HeadState::kMore;
+      if (state == HeadState::kMore && now < it->deadline) {
+        ++it;
+        continue;
+      }
+      if (state != HeadState::kDone || !TakeConnection(it->socket, it->head)) {
+        closesocket(it->socket);
+      }
+      it = pending.erase(it);
+    }
   }
+  for (const PendingRequest& p : pending) closesocket(p.socket);
+}
+
+void DevToolsRelay::Admit(std::vector<PendingRequest>& pending) {
+  SOCKET s = accept(listener_, nullptr, nullptr);
+  if (s == INVALID_SOCKET) return;
+  SetBlocking(s, false);
+  if (pending.size() >= kMaxPending) {
+    closesocket(pending.front().socket);
+    pending.erase(pending.begin());
+  }
+  pending.push_back({s, std::string(), GetTickCount64() + kHeadDeadlineMs});
 }
 
 // The first request on the secret path becomes the connection; any other is refused.
-bool DevToolsRelay::TakeConnection(uintptr_t candidate) {
+bool DevToolsRelay::TakeConnection(uintptr_t candidate, const std::string& head) {
   const SOCKET s = candidate;
-  DWORD timeout = 5000;
-  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
-  const std::string head = ReadHead(s);
+  SetBlocking(s, true);
   const std::string key = HeaderValue(head, "Sec-WebSocket-Key");
   const std::string expected = "GET " + path_ + " HTTP/1.1\r\n";
   if (used_ || key.empty() || head.compare(0, expected.size(), expected) != 0) {
@@ -285,8 +339,6 @@ bool DevToolsRelay::TakeConnection(uintptr_t candidate) {
       "HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
       "Sec-WebSocket-Accept: " +
       Base64Encode(Sha1(key + kAcceptGuid)) + "\r\n\r\n";
-  timeout = 0;
-  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
   std::lock_guard<std::mutex> hold(sendLock_);
   if (!SendAll(s, answer.data(), answer.size())) return false;
   connection_ = s;
@@ -295,12 +347,22 @@ bool DevToolsRelay::TakeConnection(uintptr_t candidate) {
 }
 
 void DevToolsRelay::Serve() {
+  // Without memory for a frame the connection ends, not the process.
+  try {
+    ServeFrames();
+  } catch (const std::bad_alloc&) {
+  }
+  std::lock_guard<std::mutex> hold(sendLock_);
+  shutdown(connection_, SD_BOTH);
+}
+
+void DevToolsRelay::ServeFrames() {
   const SOCKET s = connection_;
   std::string message;
   bool fin;
   uint8_t opcode;
   std::string payload;
-  while (!stopping_ && ReadClientFrame(s, fin, opcode, payload)) {
+  while (!stopping_ && ReadClientFrame(s, stopping_, fin, opcode, payload)) {
     if (opcode == 8) break;
     if (opcode == 9) {
       std::lock_guard<std::mutex> hold(sendLock_);
@@ -315,8 +377,6 @@ void DevToolsRelay::Serve() {
       }
     }
   }
-  std::lock_guard<std::mutex> hold(sendLock_);
-  shutdown(s, SD_BOTH);
 }
 
 }  // namespace engine

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "engine/devtools/protocol_json.h"
 
@@ -33,7 +34,8 @@ class DevToolsRelay {
   // is `session`; toBrowser gets each message of the frontend that may go to the browser,
   // on the relay's thread.
   bool Start(const std::string& session, MessageFunction toBrowser);
-  // Closes the port and the connection, and waits for the relay's threads.
+  // Closes the port and the connection, and waits for the relay's threads: within about a
+  // tenth of a second, whatever the clients do.
   void Stop();
   // The page's message to the frontend; dropped while none is connected.
   void ToFrontend(const std::string& text);
@@ -52,9 +54,16 @@ class DevToolsRelay {
   static const char* FrontendScript();
 
  private:
+  struct PendingRequest {
+    uintptr_t socket;
+    std::string head;
+    unsigned long long deadline;  // GetTickCount64
+  };
   void AcceptLoop();
-  bool TakeConnection(uintptr_t connection);
+  void Admit(std::vector<PendingRequest>& pending);
+  bool TakeConnection(uintptr_t connection, const std::string& head);
   void Serve();
+  void ServeFrames();
   void FromFrontend(std::string&& text);
 
   uintptr_t listener_ = ~uintptr_t(0);

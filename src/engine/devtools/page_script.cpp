@@ -6,7 +6,8 @@
 
 namespace engine {
 
-const char kNativeCallUrl[] = "https://native.invalid/call";
+const char kNativeCallPath[] = "/.engine-native-call";
+const char kNativeCallFallbackOrigin[] = "https://native.invalid";
 const char kNotifyBinding[] = "__engineNotify";
 
 namespace {
@@ -14,6 +15,13 @@ namespace {
 const char kHelper[] = R"JS(
 (function () {
   if (window.__engine) return;
+  // The page may replace these globals later; the helper keeps the originals.
+  const Request = XMLHttpRequest;
+  const toJson = JSON.stringify;
+  const fromJson = JSON.parse;
+  const map = Array.prototype.map;
+  const origin = /^https?:\/\//.test(location.origin) ? location.origin : 'FALLBACK_ORIGIN';
+  const address = origin + 'NATIVE_PATH';
   const refs = new Map();
   const results = new Map();
   let next = 1;
@@ -29,21 +37,28 @@ const char kHelper[] = R"JS(
       default: return {t: Array.isArray(v) ? 'a' : 'o', id: keep(v)};
     }
   };
+  const walk = (x) => {
+    let v = x.root === 'kept' ? refs.get(x.slot) :
+            x.root === 'result' ? results.get(x.slot) : globalThis;
+    const keys = x.keys || [];
+    for (let i = 0; i < keys.length; ++i) v = v === undefined || v === null ? undefined : v[keys[i]];
+    return v;
+  };
   const decode = (x) => {
     if (!x) return undefined;
     switch (x.t) {
       case 'n': return null;
       case 'b': case 'd': case 's': return x.v;
-      case 'e': return (0, eval)(x.e);
+      case 'p': return walk(x);
       default: return undefined;
     }
   };
   const native = (ext, name, args) => {
-    const xhr = new XMLHttpRequest();
-    xhr.open('POST', 'NATIVE_URL', false);
-    xhr.send(JSON.stringify({ext: ext, name: name, args: Array.prototype.map.call(args, encode)}));
+    const xhr = new Request();
+    xhr.open('POST', address, false);
+    xhr.send(toJson({ext: ext, name: name, args: map.call(args, encode)}));
     let answer;
-    try { answer = JSON.parse(xhr.responseText); } catch (e) { answer = null; }
+    try { answer = fromJson(xhr.responseText); } catch (e) { answer = null; }
     if (!answer) throw new Error('The native function ' + name + ' did not answer.');
     if (typeof answer.exception === 'string') throw new Error(answer.exception);
     return decode(answer.value);
@@ -85,6 +100,23 @@ std::string JsString(const std::string& text) {
 
 }  // namespace
 
+std::string NativeCallPattern() {
+  return std::string("*://*") + kNativeCallPath;
+}
+
+// The pattern also matches addresses that merely end in the path, and documents; only a
+// script's request that posts to the path itself is a call.
+bool IsNativeCall(const std::string& resourceType, const std::string& method,
+                  const std::string& url) {
+  if (resourceType != "XHR" || method != "POST") return false;
+  const size_t scheme = url.find("://");
+  if (scheme == std::string::npos) return false;
+  const std::string protocol = url.substr(0, scheme);
+  if (protocol != "http" && protocol != "https") return false;
+  const size_t path = url.find('/', scheme + 3);
+  return path != std::string::npos && url.compare(path, std::string::npos, kNativeCallPath) == 0;
+}
+
 void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
   for (size_t at = text.find(what); at != std::string::npos;
        at = text.find(what, at + with.size())) {
@@ -123,7 +155,8 @@ std::string RewriteNativeDeclarations(const std::string& extensionName, const st
 
 std::string PageScript(const std::vector<Extension>& extensions) {
   std::string script = kHelper;
-  ReplaceAll(script, "NATIVE_URL", kNativeCallUrl);
+  ReplaceAll(script, "FALLBACK_ORIGIN", kNativeCallFallbackOrigin);
+  ReplaceAll(script, "NATIVE_PATH", kNativeCallPath);
   ReplaceAll(script, "BINDING", kNotifyBinding);
   script += MuteScript();
   for (const Extension& e : extensions) {

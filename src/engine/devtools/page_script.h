@@ -11,8 +11,16 @@
 
 namespace engine {
 
-// The address native calls are posted to; it cannot exist, the engine answers it.
-extern const char kNativeCallUrl[];
+// Native calls are posted to this path of the page's own origin, which the page's policy
+// lets it reach, and the engine answers them before they leave the browser. A document
+// without an origin of the web posts to the same path of a host that cannot exist.
+extern const char kNativeCallPath[];
+extern const char kNativeCallFallbackOrigin[];
+// The request pattern that pauses native calls (and a few other requests, which go on).
+std::string NativeCallPattern();
+// Whether a request the engine paused is a native call.
+bool IsNativeCall(const std::string& resourceType, const std::string& method,
+                  const std::string& url);
 // The page binding that carries title changes to the engine.
 extern const char kNotifyBinding[];
 

@@ -356,15 +356,13 @@ void PageTracker::SetUpPage(DevToolsPage& page, const std::string& session) {
   sessions_->Add(session, {page.browserId, page.targetId});
   const json documents = {
       {"urlPattern", "*"}, {"resourceType", "Document"}, {"requestStage", "Request"}};
-  const json natives = {{"urlPattern", std::string(kNativeCallUrl) + "*"},
-                        {"requestStage", "Request"}};
+  const json natives = {{"urlPattern", NativeCallPattern()}, {"requestStage", "Request"}};
   connection_->Send("Page.enable", json::object(), session);
   connection_->Send("Runtime.enable", json::object(), session);
   connection_->Send("Network.enable", json::object(), session);
   connection_->Send("Fetch.enable", {{"patterns", json::array({documents, natives})}}, session);
   connection_->Send("Runtime.addBinding", {{"name", std::string(kNotifyBinding)}}, session);
   connection_->Send("Runtime.addBinding", {{"name", std::string(kInputBinding)}}, session);
-  connection_->Send("Page.setBypassCSP", {{"enabled", true}}, session);
   connection_->Send("Page.addScriptToEvaluateOnNewDocument",
                     {{"source", scripts_[page.browserId]}, {"runImmediately", true}}, session);
   connection_->Send("Page.addScriptToEvaluateOnNewDocument",
@@ -420,6 +418,10 @@ void PageTracker::OnEvent(const json& event) {
   const json& params = Member(event, "params");
   const std::string session = Text(event, "sessionId");
   if (method == "Target.attachedToTarget") return OnAttached(params);
+  if (method == "Browser.downloadProgress") {
+    if (Text(params, "state") == "canceled") ++refusedDownloads_;
+    return;
+  }
   if (method == "Target.targetCrashed" || method == "Target.targetDestroyed") {
     return OnTargetGone(Text(params, "targetId"), method == "Target.targetCrashed");
   }

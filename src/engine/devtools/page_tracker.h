@@ -6,6 +6,7 @@
 // ConnectionClosed (the reading thread) and CloseAllRelays (the shutting-down thread, once
 // the UI thread has closed every browser).
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -46,6 +47,8 @@ class PageTracker : public std::enable_shared_from_this<PageTracker> {
   // The connection's reading thread: an event for the pages, or the connection's end.
   void Receive(DevToolsConnection::Event event);
   void ConnectionClosed();
+  // Any thread: the downloads the browser has refused.
+  int RefusedDownloads() const { return refusedDownloads_; }
 
   // For the page events.
   DevToolsConnection& Connection() { return *connection_; }
@@ -83,6 +86,7 @@ class PageTracker : public std::enable_shared_from_this<PageTracker> {
   int pendingCreations_ = 0;
   // The developer tools' browsers, with their relay and page session.
   std::map<int, std::pair<std::shared_ptr<DevToolsRelay>, std::string>> relays_;
+  std::atomic<int> refusedDownloads_{0};
 };
 
 }  // namespace engine

@@ -5,11 +5,11 @@
 namespace engine {
 
 RemoteObject::RemoteObject(std::weak_ptr<DevToolsConnection> connection, std::string session,
-                           int contextId, std::string expression, std::string release)
+                           int contextId, PagePath path, std::string release)
     : connection_(std::move(connection)),
       session_(std::move(session)),
       contextId_(contextId),
-      expression_(std::move(expression)),
+      path_(std::move(path)),
       release_(std::move(release)) {}
 
 RemoteObject::~RemoteObject() {
@@ -28,13 +28,11 @@ CefRefPtr<CefV8Value> RemoteObject::Get(const CefString& key) {
   return CefV8Value::CreateFor(
       CefV8Value::Kind::kFunction,
       std::make_shared<RemoteObject>(connection_, session_, contextId_,
-                                     "(" + expression_ + ")[" + json(key.ToString()).dump() + "]",
-                                     std::string()));
+                                     path_.Property(key.ToString()), std::string()));
 }
 
 bool RemoteObject::Set(const CefString& key, CefRefPtr<CefV8Value> value) {
-  return Evaluate("(" + expression_ + ")[" + json(key.ToString()).dump() +
-                  "] = " + ExpressionOf(value));
+  return Evaluate(path_.Property(key.ToString()).Expression() + " = " + ExpressionOf(value));
 }
 
 CefRefPtr<CefV8Value> RemoteObject::Call(CefRefPtr<CefV8Context>, CefRefPtr<CefV8Value> self,
@@ -48,12 +46,11 @@ CefRefPtr<CefV8Value> RemoteObject::Call(CefRefPtr<CefV8Context>, CefRefPtr<CefV
   std::string list;
   for (const auto& a : arguments) list += (list.empty() ? "" : ", ") + ExpressionOf(a);
   const std::string receiver = self ? ExpressionOf(self) : "undefined";
-  Evaluate("try { window.__engine.results.set(" + std::to_string(slot) + ", (" + expression_ +
+  Evaluate("try { window.__engine.results.set(" + std::to_string(slot) + ", (" + Expression() +
            ").apply(" + receiver + ", [" + list + "])); } catch (e) {}");
   return CefV8Value::CreateFor(CefV8Value::Kind::kObject,
                                std::make_shared<RemoteObject>(
-                                   connection_, session_, contextId_,
-                                   "window.__engine.results.get(" + std::to_string(slot) + ")",
+                                   connection_, session_, contextId_, PagePath::Result(slot),
                                    "window.__engine.results.delete(" + std::to_string(slot) + ")"));
 }
 

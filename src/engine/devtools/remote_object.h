@@ -1,6 +1,6 @@
 #pragma once
 
-// An object, array or function in a page, named by a script expression in its context.
+// An object, array or function in a page, found by its path in its context.
 // Calls run in the page without being waited for; their results are kept in the page until
 // the value goes.
 
@@ -9,6 +9,7 @@
 
 #include "engine/cef/v8_object.h"
 #include "engine/devtools/devtools_connection.h"
+#include "engine/devtools/page_path.h"
 
 namespace engine {
 
@@ -16,10 +17,11 @@ class RemoteObject : public V8Object {
  public:
   // `release` is script that runs in the page when the value goes; empty for none.
   RemoteObject(std::weak_ptr<DevToolsConnection> connection, std::string session, int contextId,
-               std::string expression, std::string release);
+               PagePath path, std::string release);
   ~RemoteObject() override;
 
-  const std::string& Expression() const { return expression_; }
+  const PagePath& Path() const { return path_; }
+  std::string Expression() const { return path_.Expression(); }
   int ContextId() const { return contextId_; }
 
   bool Has(const CefString&) override { return true; }
@@ -38,7 +40,7 @@ class RemoteObject : public V8Object {
   std::weak_ptr<DevToolsConnection> connection_;
   std::string session_;
   int contextId_;
-  std::string expression_;
+  PagePath path_;
   std::string release_;
 };
 

@@ -56,7 +56,7 @@ void RendererBridge::ContextCreated(const std::string& session, const json& cont
   }
   auto global = CefV8Value::CreateFor(
       CefV8Value::Kind::kObject,
-      std::make_shared<RemoteObject>(connection_, session, id, "globalThis", std::string()));
+      std::make_shared<RemoteObject>(connection_, session, id, PagePath::Global(), std::string()));
   CefRefPtr<CefV8Context> v8 =
       new CefV8Context(std::make_shared<V8ContextData>(id, info.browserId, frame.get(), global));
   contexts_[{session, id}] = v8;
@@ -94,14 +94,14 @@ CefRefPtr<CefV8Value> RendererBridge::Decode(const std::string& session, int con
     return CefV8Value::CreateDouble(d);
   }
   if (type == "f" || type == "o" || type == "a") {
-    const std::string id = std::to_string(value.value("id", 0));
+    const int id = value.value("id", 0);
     const auto kind = type == "f"   ? CefV8Value::Kind::kFunction
                       : type == "a" ? CefV8Value::Kind::kArray
                                     : CefV8Value::Kind::kObject;
     return CefV8Value::CreateFor(
-        kind, std::make_shared<RemoteObject>(connection_, session, contextId,
-                                             "window.__engine.refs.get(" + id + ")",
-                                             "window.__engine.refs.delete(" + id + ")"));
+        kind,
+        std::make_shared<RemoteObject>(connection_, session, contextId, PagePath::Kept(id),
+                                       "window.__engine.refs.delete(" + std::to_string(id) + ")"));
   }
   return CefV8Value::CreateUndefined();
 }
@@ -114,9 +114,7 @@ json RendererBridge::Encode(CefRefPtr<CefV8Value> value) {
     return {{"t", "d"}, {"v", value->GetDoubleValue()}};
   }
   if (value->IsString()) return {{"t", "s"}, {"v", value->GetStringValue().ToString()}};
-  if (dynamic_cast<RemoteObject*>(value->Object())) {
-    return {{"t", "e"}, {"e", RemoteObject::ExpressionOf(value)}};
-  }
+  if (auto* remote = dynamic_cast<RemoteObject*>(value->Object())) return remote->Path().Walk();
   return {{"t", "u"}};
 }
 

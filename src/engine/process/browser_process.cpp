@@ -6,6 +6,8 @@
 #include "engine/core/backend.h"
 #include "engine/process/browser_search.h"
 #include "engine/process/child_pipes.h"
+#include "engine/process/sandbox_policy.h"
+#include "engine/process/watchdog_script.h"
 #include "engine/process/wine_paths.h"
 #include "engine/transport/pipe_channel.h"
 #include "engine/transport/websocket_channel.h"
@@ -13,62 +15,8 @@
 namespace engine {
 namespace {
 
-// The heartbeat is touched every second; the watchdog ends the browser when it is older.
-constexpr int kStaleSeconds = 8;
-
-// Ends the browser when the heartbeat goes stale or is removed, and leaves a marker when the
-// browser has gone. Its own output goes nowhere, so it holds none of the caller's pipes.
-// Everything it makes is the user's alone (umask 077, the profile folder 700). With a sixth
-// argument it makes the browser's pipes: FIFOs cdp-in and cdp-out (600) on the browser's
-// descriptors 3 and 4, opened read-write so that neither side's open waits for the other.
-// The script holds them too until the client took them (it removes cdp-ready) or is gone,
-// so the client's open never waits on a browser that already ended; afterwards the
-// browser's end is the end of cdp-out. The browser runs in a session of its own, so an
-// interrupt meant for the client's terminal (Ctrl+C) or process group reaches only the
-// watchdog: it ignores them and ends the browser once the client's heartbeat stops.
-const char kWatchdog[] =
-    "exec </dev/null >/dev/null 2>&1\n"
-    "trap '' INT TERM HUP QUIT\n"
-    "umask 077\n"
-    "b=$1; d=$2; hb=$3; log=$4; ex=$5; pipe=$6; shift 6\n"
-    "[ -n \"$log\" ] || log=/dev/null\n"
-    "stale() {\n"
-    "  t=$(stat -c %Y \"$hb\" 2>/dev/null || echo 0)\n"
-    "  [ $(( $(date +%s) - t )) -gt STALE_PLACEHOLDER ]\n"
-    "}\n"
-    "chmod 700 \"$d\"\n"
-    "if [ -n \"$pipe\" ]; then\n"
-    "  rm -f \"$d/cdp-in\" \"$d/cdp-out\" \"$d/cdp-ready\"\n"
-    "  mkfifo -m 600 \"$d/cdp-in\" \"$d/cdp-out\" || { echo gone > \"$ex\"; exit 1; }\n"
-    "  exec 5<>\"$d/cdp-in\" 6<>\"$d/cdp-out\"\n"
-    "  setsid \"$b\" \"$@\" --user-data-dir=\"$d\" about:blank 3<>\"$d/cdp-in\" 4<>\"$d/cdp-out\" "
-    "\\\n"
-    "    5<&- 6<&- >>\"$log\" 2>&1 &\n"
-    "  p=$!\n"
-    "  echo ready > \"$d/cdp-ready\"\n"
-    "else\n"
-    "  setsid \"$b\" \"$@\" --user-data-dir=\"$d\" about:blank >>\"$log\" 2>&1 &\n"
-    "  p=$!\n"
-    "fi\n"
-    "while kill -0 \"$p\" 2>/dev/null; do\n"
-    "  sleep 1\n"
-    "  if stale; then\n"
-    "    kill -TERM -$p 2>/dev/null; sleep 2; kill -KILL -$p 2>/dev/null\n"
-    "  fi\n"
-    "done\n"
-    "wait \"$p\" 2>/dev/null\n"
-    "while [ -e \"$d/cdp-ready\" ] && ! stale; do sleep 0.2; done\n"
-    "exec 5>&- 6>&-\n"
-    // The browser's helper processes share its process group: they go too.
-    "i=0\n"
-    "while kill -0 -$p 2>/dev/null && [ $i -lt 25 ]; do sleep 0.2; i=$((i + 1)); done\n"
-    "kill -KILL -$p 2>/dev/null\n"
-    "rm -f \"$d\"/Singleton* \"$d/cdp-in\" \"$d/cdp-out\" \"$d/cdp-ready\"\n"
-    "echo gone > \"$ex\"\n";
-
 const char* const kFlags[] = {
     "--headless",
-    "--no-sandbox",
     "--disable-gpu",
     "--disable-background-networking",
     "--disable-component-update",
@@ -182,7 +130,9 @@ std::wstring BrowserProcess::DefaultIniPath() {
 }
 
 bool BrowserProcess::IsEngineSwitch(const std::wstring& name) {
-  for (const wchar_t* own : {L"--remote-debugging", L"--user-data-dir", L"--headless"}) {
+  // The sandbox is the engine's to decide too: engine.ini cannot turn it off.
+  for (const wchar_t* own : {L"--remote-debugging", L"--user-data-dir", L"--headless",
+                             L"--no-sandbox", L"--disable-setuid-sandbox"}) {
     // Chromium reads switch names without regard to case on Windows.
     if (_wcsnicmp(name.c_str(), own, wcslen(own)) == 0) return true;
   }
@@ -249,6 +199,22 @@ bool BrowserProcess::PrepareFolder(const StartOptions& options) {
   return true;
 }
 
+std::vector<std::string> BrowserProcess::BrowserFlags(ControlChannel channel,
+                                                      const SandboxFacts& facts) {
+  std::vector<std::string> flags(std::begin(kFlags), std::end(kFlags));
+  if (NeedsNoSandbox(facts)) flags.push_back("--no-sandbox");
+  flags.push_back(channel == ControlChannel::kPipe ? "--remote-debugging-pipe"
+                                                   : "--remote-debugging-port=0");
+  return flags;
+}
+
+// A browser given as a Windows path is turned into the Linux one.
+std::string BrowserProcess::LinuxBrowserPath(const std::wstring& browser) {
+  std::string path = WideToUtf8(browser);
+  if (path.empty() || path[0] != '/') path = UnixPath(browser);
+  return path;
+}
+
 bool BrowserProcess::Launch(const std::wstring& browser, const StartOptions& options,
                             unsigned timeoutMs, ControlChannel channel) {
   if (browser.empty()) {
@@ -261,9 +227,11 @@ bool BrowserProcess::Launch(const std::wstring& browser, const StartOptions& opt
   }
   native_ = windowsProgram_ || !RunsUnderWine();
   channel_ = channel;
-  std::vector<std::string> flags(std::begin(kFlags), std::end(kFlags));
-  flags.push_back(channel_ == ControlChannel::kPipe ? "--remote-debugging-pipe"
-                                                    : "--remote-debugging-port=0");
+  SandboxFacts facts;
+  facts.wine = !native_;
+  // Without an answer the sandbox stays on: a browser that cannot start says so.
+  if (facts.wine) ProbeLinuxSandbox(LinuxBrowserPath(browser), folder_, timeoutMs, facts);
+  std::vector<std::string> flags = BrowserFlags(channel_, facts);
   for (const std::wstring& s : options.extraSwitches) {
     if (!IsEngineSwitch(s)) flags.push_back(WideToUtf8(s));
   }
@@ -285,12 +253,8 @@ bool BrowserProcess::Launch(const std::wstring& browser, const StartOptions& opt
 bool BrowserProcess::StartUnderWine(const std::wstring& browser,
                                     const std::vector<std::string>& flags,
                                     const std::wstring& logFile) {
-  std::string script = kWatchdog;
-  const std::string placeholder = "STALE_PLACEHOLDER";
-  script.replace(script.find(placeholder), placeholder.size(), std::to_string(kStaleSeconds));
-  // A browser given as a Windows path is turned into the Linux one.
-  std::string browserPath = WideToUtf8(browser);
-  if (browserPath.empty() || browserPath[0] != '/') browserPath = UnixPath(browser);
+  const std::string script = WatchdogScript();
+  const std::string browserPath = LinuxBrowserPath(browser);
   std::string logPath;
   if (!logFile.empty()) {
     HANDLE log = CreateFileW(logFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -454,8 +418,10 @@ void BrowserProcess::Touch() {
   HANDLE file = CreateFileW((folder_ + L"heartbeat").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                             nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
+  // The watchdog looks for a change, so each beat writes a new count.
+  const std::string beat = std::to_string(++beats_);
   DWORD written = 0;
-  WriteFile(file, "1", 1, &written, nullptr);
+  WriteFile(file, beat.data(), static_cast<DWORD>(beat.size()), &written, nullptr);
   CloseHandle(file);
 }
 

@@ -7,7 +7,8 @@
 // ("channel=port"). On Windows the pipes are two anonymous pipes whose browser ends it inherits
 // as its C runtime's descriptors 3 and 4, and a job ends the browser with the client. Under Wine
 // the browser is a Linux program without a usable process handle: it is started through /bin/sh
-// with a watchdog that ends it once the heartbeat file, touched here every second, goes stale;
+// with a watchdog that ends it once the heartbeat file, rewritten here every second, stops
+// changing (see watchdog_script.h);
 // so a crashed client leaves no browser behind.
 
 #include <atomic>
@@ -23,6 +24,7 @@
 namespace engine {
 
 struct StartOptions;
+struct SandboxFacts;
 class CdpChannel;
 
 enum class ControlChannel { kPipe, kPort };
@@ -45,10 +47,15 @@ class BrowserProcess {
   // by "--"; pieces that do not start with "--" are dropped.
   static std::vector<std::wstring> SplitSwitches(const std::wstring& text);
   // Whether a switch is one the engine sets itself (debugging port, profile folder,
-  // headless mode): those are never taken from the caller.
+  // headless mode, the sandbox): those are never taken from the caller.
   static bool IsEngineSwitch(const std::wstring& name);
   // Key "channel" of section "engine": "port" for the DevTools port, anything else the pipe.
   static ControlChannel ConfiguredChannel(const std::wstring& iniPath);
+  // The switches the engine starts its browser with (before the caller's own): the sandbox
+  // stays on unless the facts show it cannot work (see sandbox_policy.h).
+  static std::vector<std::string> BrowserFlags(ControlChannel channel, const SandboxFacts& facts);
+  // The browser's path on the Linux side: as given when it is one, else translated.
+  static std::string LinuxBrowserPath(const std::wstring& browser);
   // Removes a folder (ending in a separator) with everything in it.
   static void RemoveFolder(const std::wstring& folder);
 
@@ -98,6 +105,7 @@ class BrowserProcess {
   void* job_ = nullptr;  // Windows only: ends the browser with the client
   void* process_ = nullptr;
   std::unique_ptr<ChildPipes> pipes_;  // Windows only: until the channel takes its ends
+  unsigned long long beats_ = 0;       // the heartbeat's content
   std::thread heartbeat_;
   std::mutex lock_;
   std::condition_variable wake_;

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "engine/base/utf8.h"
@@ -76,30 +78,66 @@ unsigned long __stdcall PipeChannel::ReadThread(void* self) {
 }
 
 // Splits what arrived at its NULs; false when a message may not be taken.
-bool PipeChannel::Deliver(std::string& pending, const char* data, size_t size) {
+bool PipeChannel::Deliver(const char* data, size_t size) {
   while (size > 0) {
     const char* end = static_cast<const char*>(std::memchr(data, '\0', size));
     const size_t part = end ? static_cast<size_t>(end - data) : size;
-    if (pending.size() + part > kMaxMessage) return false;
-    pending.append(data, part);
+    if (!skipping_) Take(data, part);
     if (!end) return true;
-    if (!IsValidUtf8(pending)) return false;
-    if (!open_) return false;
-    onMessage_(std::move(pending));
-    pending.clear();
+    if (!skipping_) {
+      if (!IsValidUtf8(pending_)) return false;
+      if (!open_) return false;
+      onMessage_(std::move(pending_));
+    }
+    NextMessage();
     data += part + 1;
     size -= part + 1;
   }
   return true;
 }
 
+// Adds to the message unless that takes it past its limit or past the memory there is.
+void PipeChannel::Take(const char* data, size_t size) {
+  try {
+    if (!limitChosen_ && pending_.size() + size >= kHeadSize) {
+      std::string head = pending_.substr(0, kHeadSize);
+      head.append(data, std::min(size, kHeadSize - head.size()));
+      messageLimit_ = limitFor_ ? std::min(limitFor_(head), kMaxMessage) : kMaxMessage;
+      limitChosen_ = true;
+    }
+    if (pending_.size() + size > messageLimit_) return Skip(data, size);
+    Append(pending_, data, size);
+  } catch (const std::bad_alloc&) {
+    Skip(data, size);
+  }
+}
+
+void PipeChannel::Skip(const char* data, size_t size) {
+  skipping_ = true;
+  std::string head;
+  try {
+    head = pending_.empty() ? std::string(data, std::min(size, kHeadSize))
+                            : pending_.substr(0, kHeadSize);
+  } catch (const std::bad_alloc&) {
+  }
+  std::string().swap(pending_);  // its memory goes back now
+  if (onSkipped_) onSkipped_(head);
+}
+
+void PipeChannel::NextMessage() {
+  std::string().swap(pending_);
+  messageLimit_ = kMaxMessage;
+  limitChosen_ = false;
+  skipping_ = false;
+}
+
 void PipeChannel::ReadLoop() {
   std::vector<char> buffer(256 * 1024);
-  std::string pending;
+  NextMessage();
   while (open_) {
     DWORD got = 0;
     if (!ReadFile(fromBrowser_, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) ||
-        got == 0 || !Deliver(pending, buffer.data(), got)) {
+        got == 0 || !Deliver(buffer.data(), got)) {
       break;
     }
   }

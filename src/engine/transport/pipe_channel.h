@@ -4,8 +4,11 @@
 // the browser on one pipe and read from it on another. Under Wine the pipes are FIFOs in the
 // profile folder that the start-up script made owner-only; on Windows they are anonymous pipes
 // whose other ends the browser inherited. Nothing listens on the network.
-// A message that is not well-formed UTF-8, or grows past kMaxMessage without its NUL, ends
-// the channel as a broken connection does.
+// A message that is not well-formed UTF-8 ends the channel as a broken connection does. A
+// message that grows past its limit (kMaxMessage, or less for its kind, see SetLimits) or
+// that there is no memory for is skipped as it streams in: its bytes are read and dropped
+// up to its NUL, the skipped function learns its beginning, and the next message is read
+// as usual.
 
 #include <atomic>
 #include <memory>
@@ -33,12 +36,28 @@ class PipeChannel : public CdpChannel {
   void Close() override;
   bool IsOpen() const override;
 
-  static constexpr size_t kMaxMessage = 256u << 20;
+  // A page's call must still carry 8 MB arguments, which the protocol may inflate severalfold.
+  static constexpr size_t kMaxMessage = 64u << 20;
+
+ protected:
+  // Grows the message being read; throws std::bad_alloc when there is no memory for it.
+  virtual void Append(std::string& message, const char* data, size_t size) {
+    message.append(data, size);
+  }
 
  private:
   static unsigned long __stdcall ReadThread(void* self);
   void ReadLoop();
-  bool Deliver(std::string& pending, const char* data, size_t size);
+  bool Deliver(const char* data, size_t size);
+  void Take(const char* data, size_t size);
+  void Skip(const char* data, size_t size);
+  void NextMessage();
+
+  // The message being read (reading thread only).
+  std::string pending_;
+  size_t messageLimit_ = kMaxMessage;
+  bool limitChosen_ = false;
+  bool skipping_ = false;
 
   void* toBrowser_;
   void* fromBrowser_;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <random>
 #include <thread>
 #include <vector>
@@ -233,6 +234,25 @@ class WebSocketClient::Impl {
     return size == 0 || RecvAll(&payload[0], payload.size());
   }
 
+  // Without memory for a frame the connection ends, as it does for a broken frame: the
+  // process goes on.
+  bool ReadFrameOrNoMemory(bool& fin, uint8_t& opcode, std::string& payload) {
+    try {
+      return ReadFrame(fin, opcode, payload);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+
+  static bool Append(std::string& message, const std::string& payload) {
+    try {
+      message += payload;
+      return true;
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+
   void ReadLoop() {
     std::string message;
     bool inMessage = false;
@@ -240,7 +260,7 @@ class WebSocketClient::Impl {
       bool fin;
       uint8_t opcode;
       std::string payload;
-      if (!ReadFrame(fin, opcode, payload)) break;
+      if (!ReadFrameOrNoMemory(fin, opcode, payload)) break;
       if (opcode == kPing) {
         SendFrame(kPong, payload);
       } else if (opcode == kClose) {
@@ -248,7 +268,7 @@ class WebSocketClient::Impl {
       } else if (opcode == kText || opcode == kBinary || opcode == kContinuation) {
         if ((opcode == kContinuation) != inMessage) break;  // out of order
         if (message.size() + payload.size() > kMaxMessage) break;
-        message += payload;
+        if (!Append(message, payload)) break;
         inMessage = !fin;
         if (fin) {
           onMessage_(std::move(message));

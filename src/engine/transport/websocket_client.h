@@ -30,8 +30,9 @@ class WebSocketClient {
   void Close();
   bool IsOpen() const;
 
-  // Messages longer than this end the connection as a protocol error.
-  static constexpr size_t kMaxMessage = 256u << 20;
+  // Messages longer than this end the connection as a protocol error (the pipe channel's
+  // bound).
+  static constexpr size_t kMaxMessage = 64u << 20;
 
   class Impl;
 

@@ -1,5 +1,7 @@
 #include "ui/core/images/image_cache.h"
 
+#include <cwchar>
+#include <iterator>
 #include <utility>
 
 namespace ui {
@@ -61,6 +63,15 @@ std::shared_ptr<ImageInfo> ImageCache::GetImage(const std::wstring& path) {
 std::shared_ptr<ImageInfo> ImageCache::FindCachedImage(const std::wstring& path) const {
   auto found = entries_.find(NormalizeFilePath(path));
   return found == entries_.end() ? nullptr : found->second.lock();
+}
+
+void ImageCache::Forget(const std::wstring& path) {
+  const std::wstring key = NormalizeFilePath(path);
+  for (auto it = entries_.begin(); it != entries_.end();) {
+    const bool same =
+        it->first.size() == key.size() && ::_wcsicmp(it->first.c_str(), key.c_str()) == 0;
+    it = same ? entries_.erase(it) : std::next(it);
+  }
 }
 
 void ImageCache::Remove(const std::wstring& normalisedPath) {

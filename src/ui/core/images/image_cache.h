@@ -42,6 +42,9 @@ class ImageCache {
   // Forgets every entry; images still held live on with their holders, and the next
   // request for a path loads it again.
   void Clear() { entries_.clear(); }
+  // Forgets the entry of one file (its path compared without regard to case), so that the
+  // next request decodes the file again; the image held now lives on with its holders.
+  void Forget(const std::wstring& path);
   // Erases the entry of a dying image.
   void Remove(const std::wstring& normalisedPath);
 

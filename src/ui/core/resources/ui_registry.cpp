@@ -183,6 +183,14 @@ void UiRegistry::ForgetCachedFiles() {
   state.documents.clear();
 }
 
+void UiRegistry::ForgetCachedImage(const std::wstring& path) {
+  State().images.Forget(path);
+}
+
+void UiRegistry::ForgetCachedLayouts() {
+  State().documents.clear();
+}
+
 void UiRegistry::SetResourcePath(const std::wstring& path) {
   std::wstring& stored = State().resourcePath;
   stored = path;

@@ -50,6 +50,10 @@ class UiRegistry {
   // Forgets the cached images and parsed layouts, so that the next use reads their files
   // again; images in use stay with their holders.
   static void ForgetCachedFiles();
+  // Forgets the cached image of one file and every parsed layout; the other images stay
+  // decoded.
+  static void ForgetCachedImage(const std::wstring& path);
+  static void ForgetCachedLayouts();
 
   // A path that does not end in a separator gets "\" appended.
   static void SetResourcePath(const std::wstring& path);

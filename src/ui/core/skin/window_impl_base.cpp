@@ -77,17 +77,10 @@ LRESULT WindowImplBase::MessageHandler(UINT, WPARAM, LPARAM, bool* handled) {
 LRESULT WindowImplBase::OnCreate() {
   ::SetWindowLongW(GetHWND(), GWL_STYLE, GetStyle());
   InitWindow(GetHWND());
-  SetResourceSubFolder(GetSkinFolder());
-  const std::wstring path = GetResourceSubFolder() + GetSkinFile();
   const std::weak_ptr<kbase::WeakFlag> alive = WeakFlagOf();
-  CreateControlCallback create = [this, alive](const std::wstring& className) -> Control* {
-    return alive.expired() ? nullptr : CreateControl(className);
-  };
-  const SkinBuilder& builder = CurrentSkinBuilder();
-  Control* root =
-      builder ? builder(path, create, this) : WindowBuilder().Build(path.c_str(), create, this);
+  Control* root = BuildSkin();
   if (!root) {
-    const std::wstring text = LoadFailureText(path);
+    const std::wstring text = LoadFailureText(GetResourceSubFolder() + GetSkinFile());
     CurrentMessageBox()(nullptr, text.c_str(), L"Fenwyk", MB_ICONHAND);
     return -1;
   }
@@ -105,6 +98,31 @@ LRESULT WindowImplBase::OnCreate() {
   }
   WireSystemButtons();
   return 0;
+}
+
+Control* WindowImplBase::BuildSkin() {
+  SetResourceSubFolder(GetSkinFolder());
+  const std::wstring path = GetResourceSubFolder() + GetSkinFile();
+  const std::weak_ptr<kbase::WeakFlag> alive = WeakFlagOf();
+  CreateControlCallback create = [this, alive](const std::wstring& className) -> Control* {
+    return alive.expired() ? nullptr : CreateControl(className);
+  };
+  const SkinBuilder& builder = CurrentSkinBuilder();
+  return builder ? builder(path, create, this) : WindowBuilder().Build(path.c_str(), create, this);
+}
+
+bool WindowImplBase::RebuildSkin() {
+  if (!::IsWindow(GetHWND())) return false;
+  // Classes the old layout defined and the new one dropped must not shape the new tree.
+  ClearClasses();
+  const std::weak_ptr<kbase::WeakFlag> alive = WeakFlagOf();
+  Control* root = BuildSkin();
+  if (!root) return false;
+  AttachRoot(GetShadow().WrapRoot(root));
+  OnInitWindow();
+  if (alive.expired()) return false;
+  WireSystemButtons();
+  return true;
 }
 
 void WindowImplBase::WireSystemButtons() {

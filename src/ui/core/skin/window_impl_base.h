@@ -37,6 +37,11 @@ class WindowImplBase : public Window, public IUIMessageFilter {
   virtual std::wstring GetSkinFolder() = 0;
   virtual std::wstring GetSkinFile() = 0;
 
+  // Builds the layout file again into this window, in place of the tree it shows, keeping
+  // the native window, its place and its surface; false, with the old tree kept, when the
+  // file does not build.
+  bool RebuildSkin();
+
   void ActivateWindow();
   void SetTitle(const std::wstring& title);
 
@@ -76,6 +81,8 @@ class WindowImplBase : public Window, public IUIMessageFilter {
  private:
   // WM_CREATE: builds the skin and attaches it; -1 when the skin does not build.
   LRESULT OnCreate();
+  // The layout file's tree, built for this window; none when it does not build.
+  Control* BuildSkin();
   void WireSystemButtons();
   bool OnButtonClick(EventArgs* args);
   // Moves the window to the rectangle the system suggests for a new DPI; the size only when

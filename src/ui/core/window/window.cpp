@@ -457,7 +457,9 @@ void Window::SetTextId(const std::wstring& id) {
 // Painting.
 
 void Window::InvalidateArea(const UiRect& rect) {
-  if (!hwnd_) return;
+  // A control not laid out yet has no area: marking it would be a trip to the window system
+  // for nothing, and a tree being built makes thousands of such marks.
+  if (!hwnd_ || rect.IsEmpty()) return;
   // Controls often mark an area that lies inside one marked since the last paint (the
   // items of a list that scrolled); each mark is a trip to the window system.
   const UiRect& marked = markedSincePaint_;

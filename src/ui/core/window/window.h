@@ -68,6 +68,8 @@ class Window : public virtual kbase::SupportWeakCallback, public IControlWindow 
   void MoveTabFocus(bool forward);
 
   void AddClass(const std::wstring& name, const std::wstring& attributes);
+  // Forgets the classes a layout defined, before the window builds a layout again.
+  void ClearClasses() { windowClasses_.clear(); }
   void AddMessageFilter(IUIMessageFilter* filter);
   void RemoveMessageFilter(IUIMessageFilter* filter);
   void AttachWindowClose(EventHandler handler);
