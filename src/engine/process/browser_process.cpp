@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "engine/base/small_file.h"
 #include "engine/base/utf8.h"
 #include "engine/core/backend.h"
 #include "engine/process/browser_search.h"
@@ -25,17 +26,6 @@ const char* const kFlags[] = {
     "--disable-back-forward-cache",
     "--disable-popup-blocking",
 };
-
-std::string ReadSmallFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::string();
-  char buffer[1024];
-  DWORD got = 0;
-  ReadFile(file, buffer, sizeof(buffer), &got, nullptr);
-  CloseHandle(file);
-  return std::string(buffer, got);
-}
 
 bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -356,7 +346,7 @@ void BrowserProcess::EndNative() {
 bool BrowserProcess::WaitForPort(unsigned timeoutMs) {
   const DWORD start = GetTickCount();
   while (GetTickCount() - start < timeoutMs) {
-    const std::string text = ReadSmallFile(folder_ + L"DevToolsActivePort");
+    const std::string text = ReadSmallFile(folder_ + L"DevToolsActivePort", 1024);
     const size_t newline = text.find('\n');
     if (newline != std::string::npos && newline > 0) {
       port_ = std::atoi(text.substr(0, newline).c_str());

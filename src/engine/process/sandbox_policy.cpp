@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "engine/base/small_file.h"
 #include "engine/base/utf8.h"
 #include "engine/process/wine_paths.h"
 
@@ -33,17 +34,6 @@ bool ReadFlag(const std::string& text, const std::string& name, bool& value) {
   if (c != '0' && c != '1') return false;
   value = c == '1';
   return true;
-}
-
-std::string ReadSmall(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::string();
-  char buffer[256];
-  DWORD got = 0;
-  ReadFile(file, buffer, sizeof(buffer), &got, nullptr);
-  CloseHandle(file);
-  return std::string(buffer, got);
 }
 
 }  // namespace
@@ -91,7 +81,7 @@ bool ProbeLinuxSandbox(const std::string& browserUnixPath, const std::wstring& f
     if (GetTickCount() - start >= timeoutMs) return false;
     Sleep(10);
   }
-  const bool read = ParseSandboxProbe(ReadSmall(answer), facts);
+  const bool read = ParseSandboxProbe(ReadSmallFile(answer, 256), facts);
   DeleteFileW(answer.c_str());
   return read;
 }
