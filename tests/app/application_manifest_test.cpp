@@ -97,20 +97,6 @@ TEST_P(ApplicationManifestTest, AsksForVersionSixOfTheCommonControls) {
   EXPECT_EQ(Attribute(identity, L"publicKeyToken"), L"6595b64144ccf1df");
 }
 
-TEST_P(ApplicationManifestTest, DeclaresPerMonitorDpiAwarenessWithTheOlderFlagBeside) {
-  const auto awareness = Named(L"dpiAwareness");
-  ASSERT_EQ(awareness.size(), 1u);
-  EXPECT_STREQ(awareness[0].Text(), L"PerMonitorV2, PerMonitor");
-  EXPECT_EQ(Attribute(awareness[0], L"xmlns"),
-            L"http://schemas.microsoft.com/SMI/2016/WindowsSettings");
-  const auto aware = Named(L"dpiAware");
-  ASSERT_EQ(aware.size(), 1u);
-  EXPECT_STREQ(aware[0].Text(), L"true/pm");
-  EXPECT_EQ(Attribute(aware[0], L"xmlns"),
-            L"http://schemas.microsoft.com/SMI/2005/WindowsSettings");
-  EXPECT_STREQ(aware[0].Parent().Name(), L"windowsSettings");
-}
-
 TEST_P(ApplicationManifestTest, LeavesTheCodePageAlone) {
   EXPECT_TRUE(Named(L"activeCodePage").empty());
 }

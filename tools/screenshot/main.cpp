@@ -68,6 +68,8 @@ bool WaitForWindow(const wchar_t* windowClass) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // Real pixels, not a stretched copy, on a scaled screen.
+  SetProcessDPIAware();
   if (argc < 2 || argc > 4) {
     std::fprintf(stderr, "usage: screenshot OUT.png [WINDOW_CLASS [WAIT_FOR_CLASS]]\n");
     return 2;

@@ -6,6 +6,7 @@
 
 #include "runtime/string_util.h"
 #include "skin_tool.h"
+#include "ui/core/window/dpi_awareness.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ void WriteLine(DWORD stream, const std::wstring& line) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  ui::DeclarePerMonitorDpiAwareness();
   const std::vector<std::wstring> arguments(argv + 1, argv + argc);
   SkinTool tool([](const std::wstring& line) { WriteLine(STD_OUTPUT_HANDLE, line); },
                 [](const std::wstring& line) { WriteLine(STD_ERROR_HANDLE, line); });
