@@ -264,16 +264,7 @@ bool BrowserProcess::StartUnderWine(const std::wstring& browser,
   std::wstring commandLine = L"/bin/sh";
   for (const std::string& a : args) commandLine += L" " + QuoteArgument(Utf8ToWide(a));
   for (const std::string& f : flags) commandLine += L" " + QuoteArgument(Utf8ToWide(f));
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(L"/bin/sh", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return false;
-  }
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
-  return true;
+  return StartUnixShell(commandLine);
 }
 
 bool BrowserProcess::StartNative(const std::wstring& browser, const std::vector<std::string>& flags,

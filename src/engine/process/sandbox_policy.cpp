@@ -67,15 +67,7 @@ bool ProbeLinuxSandbox(const std::string& browserUnixPath, const std::wstring& f
   std::wstring commandLine = L"/bin/sh -c " + QuoteArgument(Utf8ToWide(script)) + L" sh " +
                              QuoteArgument(Utf8ToWide(UnixPath(answer))) + L" " +
                              QuoteArgument(Utf8ToWide(browserUnixPath));
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(L"/bin/sh", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    return false;
-  }
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
+  if (!StartUnixShell(commandLine)) return false;
   const DWORD start = GetTickCount();
   while (GetFileAttributesW(answer.c_str()) == INVALID_FILE_ATTRIBUTES) {
     if (GetTickCount() - start >= timeoutMs) return false;

@@ -13,5 +13,7 @@ bool RunsUnderWine();
 std::string UnixPath(const std::wstring& path);
 // One argument quoted as the Windows command-line rules read it back.
 std::wstring QuoteArgument(const std::wstring& arg);
+// Starts the Linux side's /bin/sh with the command line and does not wait for it.
+bool StartUnixShell(std::wstring commandLine);
 
 }  // namespace engine
